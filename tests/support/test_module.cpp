@@ -1,0 +1,375 @@
+#include "test_module.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+
+namespace testmod {
+
+uint16_t Crc16(const uint8_t* p, size_t n)
+{
+    uint16_t crc = 0xFFFF;
+    for (size_t i = 0; i < n; ++i) {
+        crc ^= p[i];
+        for (int b = 0; b < 8; ++b)
+            crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xA001) : static_cast<uint16_t>(crc >> 1);
+    }
+    return crc;
+}
+
+uint8_t ElementSize(uint16_t id)
+{
+    switch (id) {
+    case 2: return 6;
+    case 3: case 14: case 15: case 16: case 17: case 23: case 35: case 43: case 53: return 4;
+    case 4: case 10: case 39: return 32;
+    case 9: return 63;
+    case 18: return 42;
+    case 19: case 20: case 21: case 22: case 54: return 2;
+    case 37: return 18;
+    case 38: return 67;
+    case 40: case 47: case 52: return 5;
+    case 41: return 8;
+    case 44: return 11;
+    case 45: case 50: return 3;
+    case 46: return 44;
+    case 48: return 7;
+    case 51: return 12;
+    case 55: return 128;
+    case 56: return 0;
+    default: return id <= 56 ? 1 : 0;
+    }
+}
+
+Bytes EncodeFrame(const Frame& f)
+{
+    Bytes b = {'S', 'T', uint8_t(f.msgCnt >> 8), uint8_t(f.msgCnt), f.dest, uint8_t(f.data.size() >> 8),
+               uint8_t(f.data.size()), uint8_t(f.action >> 8), uint8_t(f.action)};
+    b.insert(b.end(), f.data.begin(), f.data.end());
+    uint16_t crc = Crc16(b.data(), b.size());
+    b.push_back(uint8_t(crc >> 8));
+    b.push_back(uint8_t(crc));
+    b.push_back('E');
+    b.push_back('N');
+    return b;
+}
+
+bool DecodeFrame(const Bytes& bytes, Frame* out, size_t* used)
+{
+    if (bytes.size() < 13 || bytes[0] != 'S' || bytes[1] != 'T')
+        return false;
+    size_t len = size_t(bytes[5]) << 8 | bytes[6];
+    if (bytes.size() < 13 + len)
+        return false;
+    uint16_t crc = Crc16(bytes.data(), 9 + len);
+    if (bytes[9 + len] != uint8_t(crc >> 8) || bytes[10 + len] != uint8_t(crc) || bytes[11 + len] != 'E' ||
+        bytes[12 + len] != 'N')
+        return false;
+    out->msgCnt = uint16_t(bytes[2] << 8 | bytes[3]);
+    out->dest = bytes[4];
+    out->action = uint16_t(bytes[7] << 8 | bytes[8]);
+    out->data.assign(bytes.begin() + 9, bytes.begin() + 9 + long(len));
+    *used = 13 + len;
+    return true;
+}
+
+Bytes EncodeBlocks(const std::vector<Block>& blocks)
+{
+    Bytes d;
+    for (const Block& b : blocks) {
+        d.push_back(b.count);
+        d.push_back(uint8_t(b.id >> 8));
+        d.push_back(uint8_t(b.id));
+        d.push_back(b.index);
+        d.insert(d.end(), b.values.begin(), b.values.end());
+    }
+    return d;
+}
+
+bool DecodeBlocks(const Bytes& data, bool with_values, std::vector<Block>* out)
+{
+    size_t p = 0;
+    while (p < data.size()) {
+        if (p + 4 > data.size())
+            return false;
+        Block b;
+        b.count = data[p];
+        b.id = uint16_t(data[p + 1] << 8 | data[p + 2]);
+        b.index = data[p + 3];
+        p += 4;
+        if (with_values) {
+            size_t n = size_t(b.count) * ElementSize(b.id);
+            if (p + n > data.size())
+                return false;
+            b.values.assign(data.begin() + long(p), data.begin() + long(p + n));
+            p += n;
+        }
+        out->push_back(std::move(b));
+    }
+    return true;
+}
+
+TestModule::TestModule(std::string address, uint16_t port) : address_(std::move(address)), port_(port) {}
+
+TestModule::~TestModule()
+{
+    Stop();
+}
+
+bool TestModule::Start()
+{
+    Fault fault;
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        fault = fault_;
+    }
+    listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listen_fd_ < 0)
+        return false;
+    int one = 1;
+    setsockopt(listen_fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in a = {};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port_);
+    if (inet_pton(AF_INET, address_.c_str(), &a.sin_addr) != 1 ||
+        (ntohl(a.sin_addr.s_addr) >> 24) != 127)  // loopback only, ever
+        return false;
+    if (bind(listen_fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) < 0)
+        return false;
+    socklen_t len = sizeof a;
+    getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&a), &len);
+    port_ = ntohs(a.sin_port);
+    if (fault == Fault::Refuse)
+        return true;  // bound but not listening: connections are refused
+    if (listen(listen_fd_, fault == Fault::NeverAccept ? 0 : 16) < 0)
+        return false;
+    if (fault == Fault::NeverAccept) {
+        // Fill the accept queue; later connection attempts are dropped.
+        for (int i = 0; i < 3; ++i) {
+            int c = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+            connect(c, reinterpret_cast<sockaddr*>(&a), sizeof a);
+            queue_fillers_.push_back(c);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return true;
+    }
+    wake_fd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    running_ = true;
+    thread_ = std::thread(&TestModule::Serve, this);
+    return true;
+}
+
+void TestModule::Stop()
+{
+    if (running_.exchange(false)) {
+        uint64_t one = 1;
+        if (write(wake_fd_, &one, sizeof one) < 0) {
+        }
+        thread_.join();
+    }
+    for (int c : queue_fillers_)
+        close(c);
+    queue_fillers_.clear();
+    if (listen_fd_ >= 0)
+        close(listen_fd_);
+    if (wake_fd_ >= 0)
+        close(wake_fd_);
+    listen_fd_ = wake_fd_ = -1;
+}
+
+void TestModule::SetFault(Fault f, int param)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    fault_ = f;
+    param_ = param;
+}
+
+void TestModule::SetResponder(std::function<std::optional<Bytes>(const Frame&)> r)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    responder_ = std::move(r);
+}
+
+void TestModule::SetElement(uint16_t id, uint8_t index, const Bytes& value)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    Bytes v = value;
+    v.resize(ElementSize(id), 0);
+    store_[{id, index}] = v;
+}
+
+Bytes TestModule::Element(uint16_t id, uint8_t index) const
+{
+    std::lock_guard<std::mutex> g(lock_);
+    auto it = store_.find({id, index});
+    return it != store_.end() ? it->second : Bytes(ElementSize(id), 0);
+}
+
+void TestModule::SetIdentity(const std::string& firmware, char type, const std::string& alias,
+                             uint16_t buffer_size, const Bytes& mac)
+{
+    Bytes info(67, 0);
+    memcpy(info.data(), firmware.data(), std::min<size_t>(firmware.size(), 32));
+    info[32] = uint8_t(type);
+    memcpy(info.data() + 33, alias.data(), std::min<size_t>(alias.size(), 32));
+    info[65] = uint8_t(buffer_size >> 8);
+    info[66] = uint8_t(buffer_size);
+    SetElement(38, 0, info);
+    SetElement(2, 0, mac);
+    SetElement(39, 0, Bytes(alias.begin(), alias.end()));
+}
+
+std::vector<Frame> TestModule::Requests() const
+{
+    std::lock_guard<std::mutex> g(lock_);
+    return requests_;
+}
+
+bool TestModule::WaitForRequests(size_t n, int timeout_ms) const
+{
+    std::unique_lock<std::mutex> g(lock_);
+    return requests_cv_.wait_for(g, std::chrono::milliseconds(timeout_ms), [&] { return requests_.size() >= n; });
+}
+
+bool TestModule::WaitReadable(int fd, int timeout_ms) const
+{
+    pollfd fds[2] = {{fd, POLLIN, 0}, {wake_fd_, POLLIN, 0}};
+    int r = poll(fds, 2, timeout_ms);
+    return r > 0 && (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) && !(fds[1].revents & POLLIN);
+}
+
+void TestModule::Serve()
+{
+    while (running_) {
+        if (!WaitReadable(listen_fd_, -1))
+            continue;
+        int conn = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (conn < 0)
+            continue;
+        ++connections_;
+        Handle(conn);
+        close(conn);
+    }
+}
+
+bool TestModule::ReadRequest(int conn, Frame* f)
+{
+    Bytes got;
+    uint8_t buf[4096];
+    for (;;) {
+        // A request is whole once its frame decodes; skip leading bytes.
+        auto start = std::find(got.begin(), got.end(), uint8_t('S'));
+        Bytes from(start, got.end());
+        size_t used = 0;
+        if (DecodeFrame(from, f, &used))
+            return true;
+        if (!WaitReadable(conn, 10000))
+            return false;
+        ssize_t n = recv(conn, buf, sizeof buf, 0);
+        if (n <= 0)
+            return false;
+        got.insert(got.end(), buf, buf + n);
+    }
+}
+
+Bytes TestModule::Reply(const Frame& request)
+{
+    Frame reply = request;
+    std::vector<Block> blocks;
+    if (!DecodeBlocks(request.data, request.action != 0, &blocks))
+        return {};
+    std::lock_guard<std::mutex> g(lock_);
+    std::vector<Block> out;
+    for (Block b : blocks) {
+        if (request.action == 0) {
+            for (int i = 0; i < b.count; ++i) {
+                auto it = store_.find({b.id, uint8_t(b.index + i)});
+                Bytes v = it != store_.end() ? it->second : Bytes(ElementSize(b.id), 0);
+                b.values.insert(b.values.end(), v.begin(), v.end());
+            }
+        } else {
+            size_t size = ElementSize(b.id);
+            for (int i = 0; i < b.count; ++i)
+                store_[{b.id, uint8_t(b.index + i)}] =
+                    Bytes(b.values.begin() + long(i * size), b.values.begin() + long((i + 1) * size));
+        }
+        if (fault_ == Fault::MissingBlock && b.id == param_)
+            continue;
+        if (fault_ == Fault::AlterEcho && b.id == param_ && !b.values.empty())
+            b.values[0] ^= 0x5A;
+        out.push_back(std::move(b));
+    }
+    reply.data = EncodeBlocks(out);
+    return EncodeFrame(reply);
+}
+
+void TestModule::SendReply(int conn, const Bytes& reply, Fault fault, int param)
+{
+    Bytes wire = reply;
+    const size_t n = wire.size();
+    if (fault == Fault::BadCrc && n >= 4)
+        wire[n - 4] ^= 0xFF;
+    if (fault == Fault::BadTerminator && n >= 1)
+        wire[n - 1] = 'X';
+    if (fault == Fault::GarbageBefore)
+        for (int i = 0; i < param; ++i)
+            wire.insert(wire.begin(), uint8_t("garbage!"[i % 8]));
+    if (fault == Fault::CloseEarly)
+        wire.resize(n / 2);
+    if (fault == Fault::Late && WaitReadable(conn, param))
+        return;  // the client gave up (or we are stopping)
+    if (fault == Fault::ByteByByte) {
+        int one = 1;
+        setsockopt(conn, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        for (uint8_t b : wire) {
+            if (send(conn, &b, 1, MSG_NOSIGNAL) != 1)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return;
+    }
+    send(conn, wire.data(), wire.size(), MSG_NOSIGNAL);
+}
+
+void TestModule::Handle(int conn)
+{
+    Frame request;
+    if (!ReadRequest(conn, &request))
+        return;
+    Fault fault;
+    int param;
+    std::function<std::optional<Bytes>(const Frame&)> responder;
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        requests_.push_back(request);
+        requests_cv_.notify_all();
+        fault = fault_;
+        param = param_;
+        responder = responder_;
+    }
+    std::optional<Bytes> reply;
+    if (responder)
+        reply = responder(request);
+    else if (request.action != 4 && fault != Fault::Silent)
+        reply = Reply(request);
+    else if (request.action == 4)
+        Reply(request);  // store the values, answer nothing
+    if (reply && !reply->empty())
+        SendReply(conn, *reply, fault, param);
+    if (fault == Fault::CloseEarly)
+        return;
+    // Keep the connection until the client closes it (or we stop).
+    uint8_t buf[256];
+    while (WaitReadable(conn, -1) && recv(conn, buf, sizeof buf, 0) > 0) {
+    }
+}
+
+}  // namespace testmod

@@ -1,0 +1,118 @@
+// A scriptable stand-in for a module's configuration service: a real TCP
+// server on a loopback address. It frames and parses with its own small code
+// (bitwise CRC, its own table of element sizes), never the library's, so a
+// fault in the library cannot hide on both sides.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace testmod {
+
+using Bytes = std::vector<uint8_t>;
+
+uint16_t Crc16(const uint8_t* p, size_t n);
+// Element size of a datablock id as the module knows it (0 for unknown ids).
+uint8_t ElementSize(uint16_t id);
+
+struct Block {
+    uint8_t count = 1;
+    uint16_t id = 0;
+    uint8_t index = 0;
+    Bytes values;  // empty in a read request
+};
+
+struct Frame {
+    uint16_t msgCnt = 1;
+    uint8_t dest = 0;
+    uint16_t action = 0;
+    Bytes data;
+};
+
+Bytes EncodeFrame(const Frame& f);
+// Parses one whole frame at the start of bytes; false on any defect.
+bool DecodeFrame(const Bytes& bytes, Frame* out, size_t* used);
+Bytes EncodeBlocks(const std::vector<Block>& blocks);
+// Read requests carry headers only; other frames carry values.
+bool DecodeBlocks(const Bytes& data, bool with_values, std::vector<Block>* out);
+
+enum class Fault {
+    None,
+    Refuse,          // the port refuses connections
+    NeverAccept,     // the accept queue is full: new connections are never answered
+    Silent,          // accepts, reads the request, never answers
+    Late,            // answers after `param` milliseconds
+    ByteByByte,      // the reply goes out one byte per write
+    BadCrc,          // the reply's CRC is wrong
+    BadTerminator,   // the reply ends in "EX"
+    MissingBlock,    // datablock `param` is left out of the reply
+    AlterEcho,       // the first value byte of datablock `param` is changed in the reply
+    GarbageBefore,   // `param` garbage bytes (never 'S') precede the reply
+    CloseEarly,      // sends half of the reply and closes
+};
+
+class TestModule {
+public:
+    // Port 0 picks a free port; read it back with Port().
+    explicit TestModule(std::string address = "127.0.0.1", uint16_t port = 0);
+    ~TestModule();
+    TestModule(const TestModule&) = delete;
+    TestModule& operator=(const TestModule&) = delete;
+
+    bool Start();
+    void Stop();
+    const std::string& Address() const { return address_; }
+    uint16_t Port() const { return port_; }
+    std::string PortText() const { return std::to_string(port_); }
+
+    void SetFault(Fault f, int param = 0);
+    // Replaces the whole reply: return nullopt to send nothing.
+    void SetResponder(std::function<std::optional<Bytes>(const Frame&)> r);
+
+    // Stored value of one element; unset elements read as zeros.
+    void SetElement(uint16_t id, uint8_t index, const Bytes& value);
+    Bytes Element(uint16_t id, uint8_t index) const;
+    // Identity (datablock 38), MAC (2) and alias (39) in one call.
+    void SetIdentity(const std::string& firmware, char type, const std::string& alias,
+                     uint16_t buffer_size = 1024, const Bytes& mac = {0x00, 0x1E, 0xC0, 0x12, 0x34, 0x56});
+
+    int Connections() const { return connections_.load(); }
+    std::vector<Frame> Requests() const;
+    bool WaitForRequests(size_t n, int timeout_ms) const;
+
+private:
+    void Serve();
+    void Handle(int conn);
+    bool ReadRequest(int conn, Frame* f);
+    Bytes Reply(const Frame& request);
+    void SendReply(int conn, const Bytes& reply, Fault fault, int param);
+    bool WaitReadable(int fd, int timeout_ms) const;
+
+    std::string address_;
+    uint16_t port_;
+    int listen_fd_ = -1;
+    int wake_fd_ = -1;
+    std::vector<int> queue_fillers_;
+    std::thread thread_;
+    std::atomic<bool> running_{false};
+    std::atomic<int> connections_{0};
+
+    mutable std::mutex lock_;
+    mutable std::condition_variable requests_cv_;
+    Fault fault_ = Fault::None;
+    int param_ = 0;
+    std::function<std::optional<Bytes>(const Frame&)> responder_;
+    std::map<std::pair<uint16_t, uint8_t>, Bytes> store_;
+    std::vector<Frame> requests_;
+};
+
+}  // namespace testmod
