@@ -151,6 +151,8 @@ void parse(VEMTOR_COMMAND_MSG* msg, cmd_msg_callback on_complete, cmd_msg_callba
 size_t append(VEMTOR_COMMAND_MSG* msg, const uint8_t* bytes, size_t n)
 {
     const size_t take = std::min(n, RX_CAPACITY - msg->idx_stop_buffer);
+    if (take == 0)
+        return 0;  // bytes may be null when n is 0
     memcpy(msg->buffer + msg->idx_stop_buffer, bytes, take);
     msg->idx_stop_buffer = static_cast<uint16_t>(msg->idx_stop_buffer + take);
     return take;

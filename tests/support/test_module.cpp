@@ -364,7 +364,7 @@ void TestModule::Handle(int conn)
         Reply(request);  // store the values, answer nothing
     if (reply && !reply->empty())
         SendReply(conn, *reply, fault, param);
-    if (fault == Fault::CloseEarly)
+    if (fault == Fault::CloseEarly || close_after_reply_)
         return;
     // Keep the connection until the client closes it (or we stop).
     uint8_t buf[256];

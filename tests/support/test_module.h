@@ -75,6 +75,9 @@ public:
     std::string PortText() const { return std::to_string(port_); }
 
     void SetFault(Fault f, int param = 0);
+    // Close the connection right after the reply instead of waiting for the
+    // client to close it.
+    void SetCloseAfterReply(bool close) { close_after_reply_ = close; }
     // Replaces the whole reply: return nullopt to send nothing.
     void SetResponder(std::function<std::optional<Bytes>(const Frame&)> r);
 
@@ -105,6 +108,7 @@ private:
     std::thread thread_;
     std::atomic<bool> running_{false};
     std::atomic<int> connections_{0};
+    std::atomic<bool> close_after_reply_{false};
 
     mutable std::mutex lock_;
     mutable std::condition_variable requests_cv_;

@@ -1,0 +1,99 @@
+// Small helpers shared by the protocol tests.
+#pragma once
+
+#include <dirent.h>
+
+#include <chrono>
+#include <thread>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cmd_msg.h"
+#include "cmd_test_hooks.h"
+#include "sock.h"
+
+using Bytes = std::vector<uint8_t>;
+
+// The record is ~131 KB: keep it off the test's stack.
+inline std::unique_ptr<VEMTOR_COMMAND_MSG> NewMsg()
+{
+    auto m = std::make_unique<VEMTOR_COMMAND_MSG>();
+    cmd_msg_clear(m.get());
+    return m;
+}
+
+inline Bytes Serialize(const VEMTOR_COMMAND_MSG* m)
+{
+    Bytes out(CMD_MSG_FRAME_OVERHEAD + cmd_msg_data_length(m));
+    uint16_t len = 0;
+    cmd_msg_serialize(m, out.data(), &len);
+    out.resize(len);
+    return out;
+}
+
+inline Bytes Hex(const std::string& text)
+{
+    Bytes b;
+    for (size_t i = 0; i + 1 < text.size();) {
+        if (text[i] == ' ') {
+            ++i;
+            continue;
+        }
+        b.push_back(static_cast<uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
+        i += 2;
+    }
+    return b;
+}
+
+inline int OpenFdCount()
+{
+    int n = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d))
+            ++n;
+        closedir(d);
+    }
+    return n;
+}
+
+// Waits until the process has `expected` descriptors open again: the test
+// module's side of a connection closes a moment after the client's.
+bool FdCountSettles(int expected, int timeout_ms = 2000);
+
+inline bool FdCountSettles(int expected, int timeout_ms)
+{
+    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    while (OpenFdCount() != expected) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// Restores the library-wide time-outs and pause after a test changes them.
+class ExchangeSettings {
+public:
+    ExchangeSettings(uint8_t connect_s, uint8_t receive_s, unsigned pause_ms)
+        : connect_(sock_get_connect_timeout()),
+          receive_(sock_get_receive_timeout()),
+          pause_(cmd_test_get_exchange_pause_ms())
+    {
+        sock_set_connect_timeout(connect_s);
+        sock_set_receive_timeout(receive_s);
+        cmd_test_set_exchange_pause_ms(pause_ms);
+    }
+    ~ExchangeSettings()
+    {
+        sock_set_connect_timeout(connect_);
+        sock_set_receive_timeout(receive_);
+        cmd_test_set_exchange_pause_ms(pause_);
+    }
+
+private:
+    uint8_t connect_, receive_;
+    unsigned pause_;
+};
