@@ -1,0 +1,83 @@
+#include "DbFile.h"
+
+#include <wx/filefn.h>
+#include <wx/wxsqlite3.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace dbfile {
+
+namespace {
+
+// SQLite's result codes, for exceptions of our own.
+constexpr int kSqliteCorrupt = 11;
+constexpr int kSqliteCantOpen = 14;
+constexpr int kSqliteNotADb = 26;
+
+wxString Quoted(const wxString& fileName)
+{
+    return "\"" + fileName + "\"";
+}
+
+// The wrapper puts "<code text>[<code>]: " in front of every message; keep
+// only the reason when a message is wrapped into another.
+wxString Reason(const wxSQLite3Exception& e)
+{
+    const wxString message = e.GetMessage();
+    int cut = message.Find("]: ");
+    return cut == wxNOT_FOUND ? message : message.Mid(cut + 3);
+}
+
+}  // namespace
+
+wxSQLite3Exception Wrapped(const wxSQLite3Exception& e, const wxString& what)
+{
+    return wxSQLite3Exception(e.GetExtendedErrorCode(), what + ": " + Reason(e));
+}
+
+void CheckDatabaseFile(const wxString& fileName)
+{
+    if (!wxFileExists(fileName))
+        throw wxSQLite3Exception(kSqliteCantOpen, "database file " + Quoted(fileName) + " not found");
+    wxSQLite3Database check;
+    wxString verdict;
+    try {
+        check.Open(fileName, wxEmptyString, WXSQLITE_OPEN_READONLY);
+        // Reading the schema makes a file that is no database fail here.
+        check.ExecuteScalar("SELECT count(*) FROM sqlite_master");
+        wxSQLite3ResultSet rows = check.ExecuteQuery("PRAGMA quick_check");
+        verdict = rows.Eof() ? wxString() : rows.GetAsString(0);
+        rows.Finalize();
+        check.Close();
+    } catch (const wxSQLite3Exception& e) {
+        throw wxSQLite3Exception(kSqliteNotADb, Quoted(fileName) + " is not a valid database: " + Reason(e));
+    }
+    if (verdict != "ok")
+        throw wxSQLite3Exception(kSqliteCorrupt,
+                                 Quoted(fileName) + " is damaged: " + verdict.BeforeFirst('\n'));
+}
+
+void BackupChecked(wxSQLite3Database& db, const wxString& target)
+{
+    const wxString temp = target + ".tmp";
+    // A leftover of an interrupted run would make the copy fail.
+    std::remove(temp.fn_str());
+    try {
+        db.Backup(temp);
+        CheckDatabaseFile(temp);
+    } catch (const wxSQLite3Exception& e) {
+        std::remove(temp.fn_str());
+        throw Wrapped(e, "backup copy " + Quoted(target) + " not taken");
+    }
+    // rename() replaces target in one step, so target is never half written.
+    if (std::rename(temp.fn_str(), target.fn_str()) != 0) {
+        const int err = errno;
+        std::remove(temp.fn_str());
+        throw wxSQLite3Exception(kSqliteCantOpen, "backup copy " + Quoted(target) + " not taken: " +
+                                                      wxString::FromUTF8(std::strerror(err)));
+    }
+}
+
+}  // namespace dbfile
