@@ -2,6 +2,7 @@
 // library, and a cancelled wait leaving nothing behind.
 #include <gtest/gtest.h>
 #include <wx/event.h>
+#include <wx/frame.h>
 
 #include <cstring>
 
@@ -16,10 +17,10 @@ namespace {
 using testmod::Fault;
 using testmod::TestModule;
 
-// Stands in for a page: records the events it receives.
-class Receiver : public wxEvtHandler {
+// Stands in for a page: a real window that records the events it receives.
+class Receiver : public wxFrame {
 public:
-    Receiver()
+    Receiver() : wxFrame(nullptr, wxID_ANY, "page")
     {
         for (int type : {EVT_COMMAND_SUCCEEDED, EVT_COMMAND_FAILED})
             Bind(wxEventTypeTag<wxCommandEvent>(type), [this](wxCommandEvent& e) {
@@ -60,7 +61,8 @@ TEST(CommandThread, PostsOutcomeToThePage)
         {"refuses", refusing.Port(), EVT_COMMAND_FAILED},
         {"answers again", good.Port(), EVT_COMMAND_SUCCEEDED},
     };
-    Receiver page;
+    auto* frame = new Receiver();
+    Receiver& page = *frame;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         page.events.clear();
@@ -80,6 +82,7 @@ TEST(CommandThread, PostsOutcomeToThePage)
         }
         EXPECT_TRUE(job->WaitFinished(2000));
     }
+    delete frame;
 }
 
 TEST(CommandThread, CancelledWaitLeavesNothingBehind)
@@ -97,10 +100,10 @@ TEST(CommandThread, CancelledWaitLeavesNothingBehind)
         ASSERT_TRUE(module.Start());
         const int fds = OpenFdCount();
 
-        auto page = std::make_unique<Receiver>();
+        auto* page = new Receiver();
         auto m = ReadIdentity();
         const Bytes request = Serialize(m.get());
-        auto job = SendCommandThread::Start(page.get(), m.get(), "127.0.0.1", module.Port());
+        auto job = SendCommandThread::Start(page, m.get(), "127.0.0.1", module.Port());
         ASSERT_TRUE(job);
         guitest::PumpFor(100);
         // The page gives up and goes away at once: message and handler are
@@ -108,7 +111,7 @@ TEST(CommandThread, CancelledWaitLeavesNothingBehind)
         job->Cancel();
         EXPECT_EQ(Serialize(m.get()), request) << "the worker wrote into the page's message";
         m.reset();
-        page.reset();
+        delete page;
         EXPECT_TRUE(job->WaitFinished(1500)) << "the worker did not end promptly";
         guitest::PumpFor(100);
         EXPECT_TRUE(guitest::WaitFor([] { return CommandJob::Running() == 0; }, 1000));
@@ -127,7 +130,8 @@ TEST(CommandThread, ReportAfterTheWaitEndedIsDropped)
     module.SetIdentity("1.0.0", 'S', "race");
     ASSERT_TRUE(module.Start());
     for (int round = 0; round < 20; ++round) {
-        Receiver page;
+        std::unique_ptr<Receiver> frame(new Receiver());
+        Receiver& page = *frame;
         auto m = ReadIdentity();
         auto job = SendCommandThread::Start(&page, m.get(), "127.0.0.1", module.Port());
         ASSERT_TRUE(job);
