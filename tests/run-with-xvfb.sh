@@ -19,6 +19,7 @@ if [ ! -s "$dir/display" ]; then
   exit 1
 fi
 export DISPLAY=":$(head -n 1 "$dir/display")"
+export VANTREL_UPDATE_URL="${VANTREL_UPDATE_URL:-http://127.0.0.1:9/checkglimra3.ini}"
 # Per-process home: the single-instance lock and wx settings live there.
 export HOME="$dir/home"
 mkdir -p "$HOME"

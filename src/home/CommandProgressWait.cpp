@@ -1,0 +1,102 @@
+#include "CommandProgressWait.h"
+
+#include <wx/evtloop.h>
+#include <wx/msgdlg.h>
+#include <wx/progdlg.h>
+#include <wx/window.h>
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "SendCommandThread.h"
+#include "sock.h"
+
+namespace {
+
+// Takes the worker's report on the worker's thread and hands it to the
+// page's handlers on the GUI thread, only when the wait asks for it.
+class ReportRelay : public wxEvtHandler {
+public:
+    void QueueEvent(wxEvent* event) override
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        events_.emplace_back(event);
+    }
+
+    void Deliver(wxWindow* page)
+    {
+        std::vector<std::unique_ptr<wxEvent>> ready;
+        {
+            std::lock_guard<std::mutex> g(lock_);
+            ready.swap(events_);
+        }
+        for (const std::unique_ptr<wxEvent>& event : ready)
+            page->GetEventHandler()->SafelyProcessEvent(*event);
+    }
+
+private:
+    std::mutex lock_;
+    std::vector<std::unique_ptr<wxEvent>> events_;
+};
+
+// Sleeps `ms` in short slices, keeping the dialog painted and its Cancel
+// button (and timers) alive, and delivering the worker's report.
+void SleepDispatching(wxWindow* page, ReportRelay& relay, unsigned ms)
+{
+    using clock = std::chrono::steady_clock;
+    const auto end = clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        if (wxEventLoopBase* loop = wxEventLoopBase::GetActive())
+            loop->YieldFor(wxEVT_CATEGORY_UI | wxEVT_CATEGORY_USER_INPUT | wxEVT_CATEGORY_TIMER);
+        relay.Deliver(page);
+        const auto now = clock::now();
+        if (now >= end)
+            return;
+        std::this_thread::sleep_for(std::min<clock::duration>(end - now, std::chrono::milliseconds(10)));
+    }
+}
+
+}  // namespace
+
+unsigned CommandWaitStepMs()
+{
+    return 100u + 10u * sock_get_connect_timeout();
+}
+
+int CommandProgressWait(wxWindow* page, VEMTOR_COMMAND_MSG* request, const char* ip, uint16_t port,
+                        int& waitFlag)
+{
+    waitFlag = 0;
+    ReportRelay relay;
+    std::shared_ptr<CommandJob> job = SendCommandThread::Start(&relay, request, ip, port);
+    if (!job)
+        return 0;  // no worker: nothing can report
+
+    auto dialog = std::make_unique<wxProgressDialog>(
+        "Connection to Vantrel", "Connection in progress. Please Wait...", 100, page,
+        wxPD_CAN_ABORT | wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_SMOOTH);
+    for (int step = 0; step < 2 * CommandWaitSteps; step += 2) {
+        SleepDispatching(page, relay, CommandWaitStepMs());
+        if (waitFlag != 0)
+            break;
+        if (!dialog->Update(step)) {
+            const int answer = wxMessageBox("Do you really want to cancel connection?", "End Connection?",
+                                            wxYES_NO | wxICON_QUESTION);
+            if (answer == wxYES)
+                break;
+            dialog->Resume();
+        }
+    }
+    dialog.reset();
+
+    // A report that came during the last update or the question still
+    // counts. Then the job is cancelled in every case: when no report came
+    // the worker stops, and either way it posts nothing more to the relay,
+    // which goes with this call.
+    relay.Deliver(page);
+    job->Cancel();
+    return waitFlag;
+}

@@ -1,0 +1,87 @@
+// The worker behind the scan page: runs the probe loop of one range and
+// reports to the page by posted command events.
+//
+// The page and the worker share a ScanJob. Stopping it returns at once: the
+// exchange in progress is cut short, and from then on the worker posts
+// nothing to the page, closes its socket and ends by itself. The page never
+// touches the thread object, which deletes itself.
+#pragma once
+
+#include <wx/event.h>
+#include <wx/string.h>
+#include <wx/thread.h>
+
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+#include "ScanProbe.h"
+#include "sock.h"
+
+// Event types the worker posts to the page, bound for any id. Each event's
+// id is the serial number of its scan; its integer is 1, except a
+// EVT_SCAN_FINISHED after a scan that ended early (a reply without MAC or
+// alias), which carries 0.
+constexpr int EVT_SCAN_DEVICE_FOUND = 28;  // a ScanDeviceFoundEvent
+constexpr int EVT_SCAN_FINISHED = 29;
+constexpr int EVT_SCAN_PROGRESS = 30;  // string: the address about to be probed
+
+// EVT_SCAN_DEVICE_FOUND with its own copy of the record.
+class ScanDeviceFoundEvent : public wxCommandEvent {
+public:
+    ScanDeviceFoundEvent(int scanId, const ScanResultRecord& record);
+    wxEvent* Clone() const override { return new ScanDeviceFoundEvent(*this); }
+    const ScanResultRecord& Record() const { return m_record; }
+
+private:
+    ScanResultRecord m_record;
+};
+
+class ScanJob {
+public:
+    ScanJob(wxEvtHandler* page, int id);
+    ScanJob(const ScanJob&) = delete;
+    ScanJob& operator=(const ScanJob&) = delete;
+
+    // GUI thread. When it returns the worker posts nothing more to the page.
+    void Stop();
+    int Id() const { return id_; }
+    // The worker's body has returned.
+    bool IsFinished() const;
+    // Test helper: waits until the worker's body has returned.
+    bool WaitFinished(int timeout_ms);
+    // Scan bodies not yet returned, process-wide.
+    static int Running();
+
+private:
+    friend class ScanDevicesThread;
+    // Worker side: queues the event unless the page has stopped the job.
+    void Post(wxEvent* event);
+    void MarkFinished();
+
+    mutable std::mutex lock_;
+    std::condition_variable finished_cv_;
+    wxEvtHandler* page_;
+    const int id_;
+    CmdCancel cancel_;
+    bool finished_ = false;
+};
+
+class ScanDevicesThread : public wxThread {
+public:
+    // The range is read by the page on the GUI thread; the thread never
+    // looks at the page's controls.
+    ScanDevicesThread(std::shared_ptr<ScanJob> job, const ScanRange& range);
+
+    // Creates and runs a scan of `range` reporting to `page`. Null when the
+    // thread cannot be created or run; `error` then holds "Thread creation
+    // error" or "Thread run error".
+    static std::shared_ptr<ScanJob> Start(wxEvtHandler* page, const ScanRange& range, wxString* error);
+
+protected:
+    ExitCode Entry() override;
+
+private:
+    std::shared_ptr<ScanJob> job_;
+    ScanRange range_;
+};
