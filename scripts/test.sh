@@ -10,7 +10,7 @@ jobs=$(nproc)
 fuzz_seconds=${FUZZ_SECONDS:-60}
 
 echo "== build and test"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_BENCH=ON -DVANTREL_TESTS=ON -DVANTREL_GUI=ON
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs"
 

@@ -28,6 +28,8 @@ bool VantrelConf::OnInit()
     // wxGTK leaves the C locale alone, and narrow texts need it. The base
     // OnInit is not called: the program takes no command-line arguments.
     wxUILocale::UseDefault();
+    // Titles the library's own message boxes ("Vantrel Glimra Error").
+    SetAppDisplayName(wxS("Vantrel Glimra"));
     InitSharedFonts();
     RegisterPages();
 

@@ -129,20 +129,40 @@ TEST_F(ProgramTest, ASecondInstanceEndsWithoutAWindow)
     StartQuiet(first, "first");
     ASSERT_NE(AwaitMainWindow(first).id, 0u);
 
+    // The second copy says why it stops, in the library's error box, and
+    // ends once that is closed; it never opens a main window of its own.
     Program second;
     StartQuiet(second, "second");
+    const std::string kErrorBox = "Vantrel Glimra Error";
     size_t most_windows = 0;
     std::multiset<std::string> extra;
-    const bool ended = Until(
+    std::vector<TopWindow> box;
+    auto look = [&] {
+        std::multiset<std::string> titles = Titles();
+        most_windows = std::max(most_windows, titles.count(kMainTitle));
+        for (const std::string& t : titles)
+            if (t != kMainTitle && t != kErrorBox)
+                extra.insert(t);
+    };
+    Until(
         [&] {
-            std::multiset<std::string> titles = Titles();
-            most_windows = std::max(most_windows, titles.count(kMainTitle));
-            for (const std::string& t : titles)
-                if (t != kMainTitle)
-                    extra.insert(t);
-            return !second.Running();
+            look();
+            box = screen_.Find(kErrorBox);
+            return !box.empty() || !second.Running();
         },
-        kEndMs);
+        kStartMs);
+    ASSERT_EQ(box.size(), 1u) << "no \"" << kErrorBox << "\"; output:\n" << second.Output();
+    bool ended = false;
+    for (int attempt = 0; attempt < 4 && !ended; ++attempt) {
+        screen_.Focus(box.front().id);
+        screen_.Key("Return");
+        ended = Until(
+            [&] {
+                look();
+                return !second.Running();
+            },
+            2000);
+    }
     EXPECT_TRUE(ended) << "the second instance is still running; output:\n" << second.Output();
     EXPECT_EQ(most_windows, 1u);
     EXPECT_TRUE(extra.empty()) << "the second instance showed \"" << *extra.begin() << "\"";
