@@ -126,55 +126,6 @@ TEST_F(Accessors, WritesFrameTheirBlocks)
     }
 }
 
-TEST_F(Accessors, ReadsUnpackTheReply)
-{
-    TestModule m;
-    const std::string alias32 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ012345";
-    m.SetIdentity("1.4.0", 'S', alias32, 0x1234, {0x00, 0x1E, 0xC0, 0x01, 0x02, 0x03});
-    m.SetElement(DATABLOCK_UART_BAUD_RATE, 0, {0x00, 0x01, 0xC2, 0x00});
-    m.SetElement(DATABLOCK_UART_PARITY, 0, {2});
-    m.SetElement(DATABLOCK_UART_STOP_BITS, 0, {1});
-    m.SetElement(DATABLOCK_NETWORK_TYPE, 0, {2});  // only 1 means infrastructure
-    m.SetElement(DATABLOCK_GATEWAY, 0, {10, 1, 0, 1});
-    m.SetElement(DATABLOCK_KEY, 0, Text(std::string(63, 'k'), 63));
-    m.SetElement(DATABLOCK_IO, 3, {3, 1, 0});
-    ASSERT_TRUE(m.Start());
-
-    MODULE_INFO info;
-    ASSERT_TRUE(cmd_get_module_info(kIp, m.Port(), &info));
-    EXPECT_STREQ(info.firmware, "1.4.0");
-    EXPECT_EQ(info.type, 'S');
-    EXPECT_EQ(info.alias, alias32) << "a full 32-byte alias must still be terminated";
-    EXPECT_EQ(info.bufferSize, 0x1234);
-
-    UART_RECORD uart = {};
-    ASSERT_TRUE(cmd_get_uart(kIp, m.Port(), &uart));
-    EXPECT_EQ(uart.baudRate, 115200u);
-    EXPECT_EQ(uart.parity, 2);
-    EXPECT_EQ(uart.stopBits, 1);
-
-    NETWORK_RECORD n;
-    memset(&n, 0xEE, sizeof n);
-    ASSERT_TRUE(cmd_get_network(kIp, m.Port(), &n));
-    EXPECT_EQ(n.infrastructure, 0);
-    EXPECT_EQ(Bytes(n.mac, n.mac + 6), Hex("00 1E C0 01 02 03"));
-    EXPECT_EQ(Bytes(n.gateway, n.gateway + 4), Bytes({10, 1, 0, 1}));
-    EXPECT_EQ(n.key, std::string(63, 'k'));
-
-    uint8_t enable = 9, type = 9;
-    ASSERT_TRUE(cmd_get_io(kIp, m.Port(), 3, &enable, &type));
-    EXPECT_EQ(enable, 1);
-    EXPECT_EQ(type, 0);
-    // An element that names another line is not taken.
-    m.SetElement(DATABLOCK_IO, 3, {2, 0, 1});
-    EXPECT_FALSE(cmd_get_io(kIp, m.Port(), 3, &enable, &type));
-    EXPECT_EQ(enable, 1);
-
-    m.SetFault(Fault::MissingBlock, DATABLOCK_NETWORK_7);
-    EXPECT_FALSE(cmd_get_network(kIp, m.Port(), &n));
-    EXPECT_EQ(cmd_get_error(), CMD_ERR_DATABLOCK_NOT_FOUND);
-}
-
 // Refusals: by module type after one identity read (-14), or by argument with
 // nothing sent at all (their code, or the previous one kept).
 TEST_F(Accessors, Refusals)
@@ -269,21 +220,6 @@ TEST(CanText, Parse)
         memcpy(data.data(), &out.data, 4);
         EXPECT_EQ(data, c.data);
     }
-}
-
-TEST(CanText, SendOnSocket)
-{
-    int fds[2];
-    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
-    const uint8_t bytes[8] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0xFF};
-    ASSERT_TRUE(can_text_send_on_socket(fds[0], 0x1ABCDEF0, 1, 8, bytes));
-    EXPECT_FALSE(can_text_send_on_socket(fds[0], 0x10, 0, 0, bytes));
-    EXPECT_FALSE(can_text_send_on_socket(fds[0], 0x10, 2, 1, bytes));
-    char got[128] = {};
-    ssize_t n = recv(fds[1], got, sizeof got, MSG_DONTWAIT);
-    close(fds[0]);
-    close(fds[1]);
-    EXPECT_EQ(std::string(got, size_t(std::max<ssize_t>(n, 0))), "*,1abcdef0,01,08,00,11,22,33,44,55,66,ff,#");
 }
 
 }  // namespace

@@ -120,29 +120,4 @@ TEST(CommandThread, CancelledWaitLeavesNothingBehind)
     }
 }
 
-TEST(CommandThread, ReportAfterTheWaitEndedIsDropped)
-{
-    // The page stops waiting just as the reply arrives: whichever comes
-    // first, the page sees either one event or none, never a write after
-    // it cancelled.
-    ExchangeSettings settings(1, 1, 0);
-    TestModule module;
-    module.SetIdentity("1.0.0", 'S', "race");
-    ASSERT_TRUE(module.Start());
-    for (int round = 0; round < 20; ++round) {
-        std::unique_ptr<Receiver> frame(new Receiver());
-        Receiver& page = *frame;
-        auto m = ReadIdentity();
-        auto job = SendCommandThread::Start(&page, m.get(), "127.0.0.1", module.Port());
-        ASSERT_TRUE(job);
-        std::this_thread::sleep_for(std::chrono::microseconds(200 * round));
-        job->Cancel();
-        const Bytes after_cancel = Serialize(m.get());
-        ASSERT_TRUE(job->WaitFinished(2000));
-        guitest::PumpFor(5);
-        EXPECT_LE(page.events.size(), 1u);
-        EXPECT_EQ(Serialize(m.get()), after_cancel);
-    }
-}
-
 }  // namespace
