@@ -140,20 +140,29 @@ void MainWindow::ShowPage(PanelIndex index, const PageArgs& args, Fallback fallb
         return;
     ShowScope scope(*this);
     ClearPanels();
+    // The terminal's threads and Back look at the index while it is built,
+    // and its start page goes before the build; every other page changes
+    // neither until it is built.
+    const bool beforeBuild = index == PANEL_TERMINAL;
+    if (beforeBuild)
+        currentPanel = index;
     wxString error;
     bool built = false;
     const bool ok = RunGuarded(
         [&] {
+            if (beforeBuild && hideStartPage && startPanel)
+                startPanel->Show(false);
             wxWindow* page = factory(args);
             if (!page)
                 return;
             slots[index] = page;
-            if (hideStartPage && startPanel)
+            if (!beforeBuild && hideStartPage && startPanel)
                 startPanel->Show(false);
             sizer->Add(page, 1, wxEXPAND, 0);
             page->Show(true);
             sizer->Layout();
-            currentPanel = index;
+            if (!beforeBuild)
+                currentPanel = index;
             if (index == PANEL_MODULE) {
                 hubIp = args.ip;
                 hubPort = args.port;
@@ -237,19 +246,9 @@ PageArgs ModuleArgs(const wxString& ip, const wxString& port, char type, int fir
 
 }  // namespace
 
-void MainWindow::ShowNetPanel(const wxString& ip, const wxString& port, char type, int firmware)
-{
-    ShowPage(PANEL_NET, ModuleArgs(ip, port, type, firmware), Fallback::Hub, false);
-}
-
 void MainWindow::ShowSocketPanel(const wxString& ip, const wxString& port, char type)
 {
     ShowPage(PANEL_SOCKET, ModuleArgs(ip, port, type, 0), Fallback::Hub, false);
-}
-
-void MainWindow::ShowSocketNewPanel(const wxString& ip, const wxString& port, char type, int firmware)
-{
-    ShowPage(PANEL_SOCKET_NEW, ModuleArgs(ip, port, type, firmware), Fallback::Hub, false);
 }
 
 void MainWindow::ShowUartPanel(const wxString& ip, const wxString& port, const wxString& mac, char type,
@@ -260,83 +259,37 @@ void MainWindow::ShowUartPanel(const wxString& ip, const wxString& port, const w
     ShowPage(PANEL_UART, args, Fallback::Hub, false);
 }
 
-void MainWindow::ShowAdvancedPanel(const wxString& ip, const wxString& port, char type, int firmware)
-{
-    ShowPage(PANEL_ADVANCED, ModuleArgs(ip, port, type, firmware), Fallback::Hub, false);
-}
-
-void MainWindow::ShowIOPanel(const wxString& ip, const wxString& port, char type, int firmware)
-{
-    ShowPage(PANEL_IO, ModuleArgs(ip, port, type, firmware), Fallback::Hub, false);
-}
-
-void MainWindow::ShowADCPanel(const wxString& ip, const wxString& port, char type, int firmware)
-{
-    ShowPage(PANEL_ADC, ModuleArgs(ip, port, type, firmware), Fallback::Hub, false);
-}
-
-void MainWindow::ShowI2CPanel(const wxString& ip, const wxString& port, char type, int firmware)
-{
-    ShowPage(PANEL_I2C, ModuleArgs(ip, port, type, firmware), Fallback::Hub, false);
-}
-
-void MainWindow::ShowPowersavePanel(const wxString& ip, const wxString& port, char type, int firmware)
-{
-    ShowPage(PANEL_POWERSAVE, ModuleArgs(ip, port, type, firmware), Fallback::Hub, false);
-}
-
-void MainWindow::ShowBatchConf(const wxString& ip, const wxString& port, char type, int firmware)
-{
-    ShowPage(PANEL_BATCH_CONF, ModuleArgs(ip, port, type, firmware), Fallback::Hub, false);
-}
-
-void MainWindow::ShowCanbusPanel(const wxString& ip, const wxString& port, char type, int firmware)
-{
-    ShowPage(PANEL_CANBUS, ModuleArgs(ip, port, type, firmware), Fallback::Hub, false);
-}
-
-void MainWindow::ShowCanbusActuactionPanel(const wxString& ip, const wxString& port, char type, int firmware)
-{
-    ShowPage(PANEL_CANBUS_ACTUATION, ModuleArgs(ip, port, type, firmware), Fallback::Hub, false);
-}
+// The configuration pages that take the module's address, port, type and
+// firmware, and fall back to the hub of the same module.
+#define VANTREL_CONFIG_PAGE(name, index)                                                     \
+    void MainWindow::name(const wxString& ip, const wxString& port, char type, int firmware) \
+    {                                                                                        \
+        ShowPage(index, ModuleArgs(ip, port, type, firmware), Fallback::Hub, false);         \
+    }
+VANTREL_CONFIG_PAGE(ShowNetPanel, PANEL_NET)
+VANTREL_CONFIG_PAGE(ShowSocketNewPanel, PANEL_SOCKET_NEW)
+VANTREL_CONFIG_PAGE(ShowAdvancedPanel, PANEL_ADVANCED)
+VANTREL_CONFIG_PAGE(ShowIOPanel, PANEL_IO)
+VANTREL_CONFIG_PAGE(ShowADCPanel, PANEL_ADC)
+VANTREL_CONFIG_PAGE(ShowI2CPanel, PANEL_I2C)
+VANTREL_CONFIG_PAGE(ShowPowersavePanel, PANEL_POWERSAVE)
+VANTREL_CONFIG_PAGE(ShowBatchConf, PANEL_BATCH_CONF)
+VANTREL_CONFIG_PAGE(ShowCanbusPanel, PANEL_CANBUS)
+VANTREL_CONFIG_PAGE(ShowCanbusActuactionPanel, PANEL_CANBUS_ACTUATION)
+#undef VANTREL_CONFIG_PAGE
 
 void MainWindow::ShowTerminalPanel(const wxString& returnIp, const wxString& ip, const wxString& modulePort,
                                    const wxString& dataPort, char type)
 {
-    const PageFactory factory = Factories()[PANEL_TERMINAL];
-    if (!factory)
+    if (!Factories()[PANEL_TERMINAL])
         return;
-    PageArgs args;
-    args.ip = ip;
-    args.port = modulePort;
+    PageArgs args = ModuleArgs(ip, modulePort, type, 0);
     args.dataPort = dataPort;
-    args.type = type;
     const wxString backIp = returnIp;
-
     ShowScope scope(*this);
-    ClearPanels();
-    // Recorded before the page is built: its threads and Back look at it.
-    currentPanel = PANEL_TERMINAL;
-    wxString error;
-    bool built = false;
-    const bool ok = RunGuarded(
-        [&] {
-            if (startPanel)
-                startPanel->Show(false);
-            wxWindow* page = factory(args);
-            if (!page)
-                return;
-            slots[PANEL_TERMINAL] = page;
-            sizer->Add(page, 1, wxEXPAND, 0);
-            page->Show(true);
-            sizer->Layout();
-            built = true;
-        },
-        &error);
-    if (built)
+    ShowPage(PANEL_TERMINAL, args, Fallback::ReportOnly, true);
+    if (slots[PANEL_TERMINAL])
         return;
-    if (!ok)
-        ReportError(error, false);
     // Opened from the menu there is no hub to go back to.
     if (args.port.empty())
         ShowStartPanel();

@@ -7,16 +7,13 @@
 #include <wx/string.h>
 #include <wx/wxsqlite3.h>
 
-class Db : public wxSQLite3Database {
-public:
-    // The one registry. The first call creates it and opens the file; when
-    // that open throws, later calls return the same object without trying
-    // again (its statements then throw).
-    static Db* GetInstance();
-    // Tests only: closes and deletes the object so that the next
-    // GetInstance starts afresh (for example in another working folder).
-    static void ResetForTests();
+#include "LocalDatabase.h"
 
+// Db::GetInstance gives the one registry: the first call creates it and opens
+// the file; when that open throws, later calls return the same object without
+// trying again (its statements then throw).
+class Db : public SingleDatabase<Db> {
+public:
     // Creates the connection object, then Open.
     void Init();
     // Opens the registry (creating the file and its tables when missing) and
@@ -24,22 +21,9 @@ public:
     // not a database, or is locked or unreadable, leaves the connection closed
     // and throws; a failed backup leaves the registry open and throws.
     void Open();
-    // Whether the backup copy of this run was taken by the last Open; when
-    // not, "last_backup.db" is older than this run (or missing) and
-    // BackupError says why.
-    bool BackupTaken() const { return m_backupTaken; }
-    const wxString& BackupError() const { return m_backupError; }
-
-    // Replaces the whole registry with the content of a database file. A file
-    // that is missing or not a valid database is refused before anything is
-    // changed.
-    void RestoreFrom(const wxString& fileName);
-    // Copies the whole registry into a file, replacing its content.
-    void BackupTo(const wxString& fileName);
 
     wxSQLite3ResultSet GetAll();
     int DeleteAll();
-    wxSQLite3ResultSet ExecuteQuery(wxSQLite3Statement& statement);
     wxSQLite3ResultSet GetByMac(const wxString& mac);
     void DeleteByMac(const wxString& mac);
     void InsertModule(const wxString& ip, const wxString& ssid, const wxString& netmask, const wxString& gw,
@@ -58,24 +42,13 @@ public:
     void SaveDescription(const wxString& ip, const wxString& mac, const wxString& descri);
     wxString GetDescription(const wxString& mac);
 
-    // The registry connection, not this object's own (never opened) base.
-    bool IsOpen() const;
-    void Close();
-
     static const wxString FileName;    // "vantrel-conf.db"
     static const wxString BackupName;  // "last_backup.db"
 
 private:
-    Db() = default;
-    ~Db() override;
-    Db(const Db&) = delete;
-    Db& operator=(const Db&) = delete;
+    friend class SingleDatabase<Db>;
+    Db();
+    ~Db() override = default;
 
-    // Creates the tables that the file lacks; leaves existing ones alone.
-    void CreateMissingTables();
-
-    static Db* s_instance;
-    wxSQLite3Database* m_db = nullptr;
-    bool m_backupTaken = false;
-    wxString m_backupError;
+    void CreateMissingTables() override;
 };

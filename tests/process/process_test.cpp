@@ -1,287 +1,204 @@
-// The real program as a user meets it: started in a working folder of its
-// own on this test's X server, looked at and driven through X only.
+// The real program as a user meets it: started as a child process in a
+// working folder of its own on this test's X server, driven with the
+// keyboard, its update check answered by a loopback HTTP server.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
-#include <wx/image.h>
-#include <wx/wxsqlite3.h>
+#include <unistd.h>
+#include <wx/uiaction.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
-#include <set>
-#include <string>
-#include <vector>
+#include <fstream>
+#include <thread>
 
-#include "process_support.h"
-#include "x_windows.h"
+#include "gui_test.h"
 
-namespace proctest {
+// After the other headers: Xlib's macros (None, Status, ...) would break them.
+#include <X11/Xlib.h>
+
+extern char** environ;
+
 namespace {
 
-const std::string kMainTitle = "Vantrel Glimra";
-// Generous bounds: a sanitizer build starts slowly; the waits end as soon as
-// the awaited thing happens.
-constexpr int kStartMs = 30000;
-constexpr int kEndMs = 10000;
-
-class ProgramTest : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(screen_.Ok()) << "no X display"; }
-
-    // Starts the program with the update check pointed at a server that
-    // reports the current version (no message).
-    void StartQuiet(Program& program, const std::string& log)
+// Answers every request on 127.0.0.1 with one body, and counts the requests.
+class UpdateServer {
+public:
+    explicit UpdateServer(const std::string& body)
     {
-        ASSERT_TRUE(program.Start(folder_, {{"VANTREL_UPDATE_URL", quiet_server_.Url()}}, log));
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        bind(fd_, reinterpret_cast<sockaddr*>(&a), len);
+        listen(fd_, 8);
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+        setenv("VANTREL_UPDATE_URL",
+               ("http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/x.ini").c_str(), 1);
+        const std::string reply =
+            "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+        thread_ = std::thread([this, reply] {
+            for (int c; (c = accept(fd_, nullptr, nullptr)) >= 0; close(c)) {
+                char request[4096];
+                requests += recv(c, request, sizeof request, 0) > 0;
+                send(c, reply.data(), reply.size(), MSG_NOSIGNAL);
+            }
+        });
     }
-
-    // The main window once it is viewable; fails the test when the program
-    // ends first or the bound passes.
-    TopWindow AwaitMainWindow(Program& program)
+    ~UpdateServer()
     {
-        std::vector<TopWindow> found;
-        Until(
-            [&] {
-                found = screen_.Find(kMainTitle);
-                return !found.empty() || !program.Running();
-            },
-            kStartMs);
-        EXPECT_EQ(found.size(), 1u) << "windows titled \"" << kMainTitle << "\"; output:\n"
-                                    << program.Output();
-        return found.empty() ? TopWindow{} : found.front();
+        shutdown(fd_, SHUT_RDWR);  // ends the accept
+        thread_.join();
+        close(fd_);
     }
+    std::atomic<int> requests{0};
 
-    // Titles of every viewable titled window.
-    std::multiset<std::string> Titles()
-    {
-        std::multiset<std::string> titles;
-        for (const TopWindow& w : screen_.Titled())
-            titles.insert(w.title);
-        return titles;
-    }
-
-    XScreen screen_;
-    WorkFolder folder_;
-    UpdateServer quiet_server_{"1.4.3;0"};
+private:
+    const int fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    std::thread thread_;
 };
 
-// Puts two modules in the registry so that the start page has rows to show.
-void SeedRegistry(const std::string& file)
-{
-    wxSQLite3Database db;
-    db.Open(wxString::FromUTF8(file));
-    db.ExecuteUpdate(
-        "CREATE TABLE vemtor_vantrel (ip TEXT, ssid TEXT, netmask TEXT, gw TEXT, nwtype INTEGER, "
-        "macaddress TEXT, idtype INTEGER, security INTEGER, pwd TEXT, descri TEXT)");
-    db.ExecuteUpdate(
-        "CREATE TABLE vemtor_vantrel_uart (macaddress TEXT, parity TEXT, stopbits TEXT, baudrate TEXT)");
-    db.ExecuteUpdate(
-        "INSERT INTO vemtor_vantrel (ip, macaddress, nwtype, security, descri) VALUES "
-        "('192.168.100.21', '00:1e:c0:4a:10:01', 1, 2, 'Boiler room'), "
-        "('192.168.100.22', '00:1e:c0:4a:10:02', 0, 0, 'Conveyor line 3')");
-    db.Close();
-}
-
-bool SavePng(const std::vector<unsigned char>& rgb, int width, int height, const std::string& path)
-{
-    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
-        wxImage::AddHandler(new wxPNGHandler);
-    wxImage image(width, height, false);
-    std::copy(rgb.begin(), rgb.end(), image.GetData());
-    return image.SaveFile(wxString::FromUTF8(path), wxBITMAP_TYPE_PNG);
-}
-
-size_t DistinctColours(const std::vector<unsigned char>& rgb)
-{
-    std::set<unsigned> colours;
-    for (size_t i = 0; i + 2 < rgb.size() && colours.size() < 1000; i += 3)
-        colours.insert(rgb[i] << 16 | rgb[i + 1] << 8 | rgb[i + 2]);
-    return colours.size();
-}
-
-TEST_F(ProgramTest, StartsWithItsFixedSizeWindowAndLeavesAScreenshot)
-{
-    SeedRegistry(folder_.File("vantrel-conf.db"));
-    Program program;
-    StartQuiet(program, "main");
-    TopWindow frame = AwaitMainWindow(program);
-    ASSERT_NE(frame.id, 0u);
-    EXPECT_EQ(frame.width, 800);
-    EXPECT_EQ(frame.height, 600);
-    EXPECT_GE(quiet_server_.Requests(), 1) << "the update check did not reach the loopback server";
-
-    // Once painted (the pictures and the list add many colours), keep a picture
-    // of the window for people to look at.
-    std::vector<unsigned char> rgb;
-    EXPECT_TRUE(Until(
-        [&] { return screen_.Grab(frame.id, frame.width, frame.height, &rgb) && DistinctColours(rgb) > 50; },
-        kEndMs));
-    std::filesystem::create_directories(VANTREL_ARTIFACTS_DIR);
-    EXPECT_TRUE(
-        SavePng(rgb, frame.width, frame.height, std::string(VANTREL_ARTIFACTS_DIR) + "/main-window.png"));
-
-    // Nothing else came up: no error or log dialog beside the window.
-    EXPECT_EQ(Titles(), std::multiset<std::string>{kMainTitle}) << program.Output();
-    EXPECT_TRUE(program.Running());
-}
-
-TEST_F(ProgramTest, ASecondInstanceEndsWithoutAWindow)
-{
-    Program first;
-    StartQuiet(first, "first");
-    ASSERT_NE(AwaitMainWindow(first).id, 0u);
-
-    // The second copy says why it stops, in the library's error box, and
-    // ends once that is closed; it never opens a main window of its own.
-    Program second;
-    StartQuiet(second, "second");
-    const std::string kErrorBox = "Vantrel Glimra Error";
-    size_t most_windows = 0;
-    std::multiset<std::string> extra;
-    std::vector<TopWindow> box;
-    auto look = [&] {
-        std::multiset<std::string> titles = Titles();
-        most_windows = std::max(most_windows, titles.count(kMainTitle));
-        for (const std::string& t : titles)
-            if (t != kMainTitle && t != kErrorBox)
-                extra.insert(t);
-    };
-    Until(
-        [&] {
-            look();
-            box = screen_.Find(kErrorBox);
-            return !box.empty() || !second.Running();
-        },
-        kStartMs);
-    ASSERT_EQ(box.size(), 1u) << "no \"" << kErrorBox << "\"; output:\n" << second.Output();
-    bool ended = false;
-    for (int attempt = 0; attempt < 4 && !ended; ++attempt) {
-        screen_.Focus(box.front().id);
-        screen_.Key("Return");
-        ended = Until(
-            [&] {
-                look();
-                return !second.Running();
-            },
-            2000);
+// The program in the working folder, its output into the test's; killed at
+// the end if it still runs.
+class Program {
+public:
+    Program()
+    {
+        std::string path = VANTREL_PROGRAM;
+        char* argv[] = {path.data(), nullptr};
+        if (posix_spawn(&pid_, path.c_str(), nullptr, nullptr, argv, environ) != 0)
+            ended_ = true;
     }
-    EXPECT_TRUE(ended) << "the second instance is still running; output:\n" << second.Output();
-    EXPECT_EQ(most_windows, 1u);
-    EXPECT_TRUE(extra.empty()) << "the second instance showed \"" << *extra.begin() << "\"";
-    EXPECT_TRUE(first.Running());
-    EXPECT_EQ(screen_.Find(kMainTitle).size(), 1u);
-}
-
-TEST_F(ProgramTest, QuitFromTheFileMenuEndsWithExitCodeZero)
-{
-    Program program;
-    StartQuiet(program, "quit");
-    TopWindow frame = AwaitMainWindow(program);
-    ASSERT_NE(frame.id, 0u);
-
-    // Alt+F opens the File menu, Q chooses Quit. A key can be lost while the
-    // window takes the focus, so the gesture is repeated a few times.
-    bool ended = false;
-    for (int attempt = 0; attempt < 4 && !ended; ++attempt) {
-        screen_.Focus(frame.id);
-        screen_.Chord("Alt_L", "f");
-        // Wait for the menu to open: a new viewable window without a title.
-        Until([] { return false; }, 300);
-        screen_.Key("q");
-        ended = program.WaitEnd(3000);
-        if (!ended)
-            screen_.Key("Escape");
+    ~Program()
+    {
+        if (Running() && kill(pid_, SIGKILL) == 0)
+            waitpid(pid_, &status, 0);
     }
-    ASSERT_TRUE(ended) << "Quit did not end the program; output:\n" << program.Output();
-    const int status = program.WaitStatus();
-    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-    EXPECT_EQ(WEXITSTATUS(status), 0) << program.Output();
-}
+    bool Running()
+    {
+        ended_ = ended_ || waitpid(pid_, &status, WNOHANG) == pid_;
+        return !ended_;
+    }
+    int status = 0;
 
-struct UpdateCase {
-    const char* name;
-    const char* body;    // what the update server answers
-    const char* dialog;  // title of the message shown first, or null for none
-    bool window_after;   // whether the main window follows
+private:
+    pid_t pid_ = 0;
+    bool ended_ = false;
 };
 
-const UpdateCase kUpdateCases[] = {
-    {"SameVersion", "1.4.3;0", nullptr, true},
-    {"OlderRequired", "1.4.2;1", nullptr, true},
-    {"NewerOptional", "1.5.0;0", "New update available!", true},
-    {"NewerRequired", "1.5.0;1", "New update required!", false},
-    // Only the first 7 bytes count: the flag survives, the rest is cut off.
-    {"NewerRequiredLongFile", "1.5.0;1 and more text", "New update required!", false},
-    // Leading separators are skipped: the version is 15.0.
-    {"LeadingSeparator", ";15.0;0", "New update available!", true},
-    {"UnknownFlag", "1.5.0;7", nullptr, true},
-    {"Empty", "", nullptr, true},
-    {"OnlySeparator", ";", nullptr, true},
-    {"NoFlag", "1.5.0", nullptr, true},
-    {"LongVersion", "123456789;0", nullptr, true},
-    {"Garbage", "\x01\xff garbage", nullptr, true},
-};
-
-void PrintTo(const UpdateCase& c, std::ostream* os)
+// The viewable top-level windows (no window manager here: the root's children)
+// with this title, or with any when it is empty.
+std::vector<Window> Find(Display* x, const std::string& title)
 {
-    *os << c.name;
-}
-
-class UpdateCheckTest : public ProgramTest, public ::testing::WithParamInterface<UpdateCase> {};
-
-TEST_P(UpdateCheckTest, ShowsTheRightMessageAndGoesOnOrEnds)
-{
-    const UpdateCase& c = GetParam();
-    UpdateServer server(c.body);
-    Program program;
-    ASSERT_TRUE(program.Start(folder_, {{"VANTREL_UPDATE_URL", server.Url()}}, "update"));
-
-    if (c.dialog) {
-        std::vector<TopWindow> dialog;
-        bool main_seen = false;
-        Until(
-            [&] {
-                dialog = screen_.Find(c.dialog);
-                main_seen = main_seen || !screen_.Find(kMainTitle).empty();
-                return !dialog.empty() || !program.Running();
-            },
-            kStartMs);
-        ASSERT_EQ(dialog.size(), 1u) << "no \"" << c.dialog << "\"; shown: " << screen_.Titled().size()
-                                     << " windows; output:\n"
-                                     << program.Output();
-        EXPECT_FALSE(main_seen) << "the main window came before the update message";
-
-        // Return closes the message (OK is its only button).
-        bool closed = false;
-        for (int attempt = 0; attempt < 4 && !closed; ++attempt) {
-            screen_.Focus(dialog.front().id);
-            screen_.Key("Return");
-            closed = Until([&] { return screen_.Find(c.dialog).empty(); }, 2000);
+    std::vector<Window> found;
+    Window root, parent, *children = nullptr;
+    unsigned n = 0;
+    XSync(x, False);
+    XQueryTree(x, DefaultRootWindow(x), &root, &parent, &children, &n);
+    for (unsigned i = 0; i < n; ++i) {
+        XWindowAttributes attr;
+        char* name = nullptr;
+        if (XGetWindowAttributes(x, children[i], &attr) && attr.map_state == IsViewable &&
+            XFetchName(x, children[i], &name)) {
+            if (title.empty() || title == name)
+                found.push_back(children[i]);
+            XFree(name);
         }
-        ASSERT_TRUE(closed) << "the update message did not close on Return";
     }
-
-    if (c.window_after) {
-        ASSERT_NE(AwaitMainWindow(program).id, 0u);
-        EXPECT_EQ(Titles(), std::multiset<std::string>{kMainTitle}) << program.Output();
-        EXPECT_TRUE(program.Running());
-    } else {
-        bool main_seen = false;
-        const bool ended = Until(
-            [&] {
-                main_seen = main_seen || !screen_.Find(kMainTitle).empty();
-                return !program.Running();
-            },
-            kEndMs);
-        ASSERT_TRUE(ended) << "the program did not end after the required update; output:\n"
-                           << program.Output();
-        EXPECT_FALSE(main_seen);
-        const int status = program.WaitStatus();
-        EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
-    }
-    EXPECT_GE(server.Requests(), 1) << "the update check never asked the loopback server";
+    XFree(children);
+    return found;
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, UpdateCheckTest, ::testing::ValuesIn(kUpdateCases),
-                         [](const ::testing::TestParamInfo<UpdateCase>& info) { return info.param.name; });
+// The one window titled so, once it shows (a sanitizer build starts slowly).
+Window Await(Display* x, Program& program, const std::string& title)
+{
+    std::vector<Window> found;
+    guitest::WaitFor([&] { return !(found = Find(x, title)).empty() || !program.Running(); }, 30000);
+    EXPECT_EQ(found.size(), 1u) << "windows titled \"" << title << "\"";
+    return found.empty() ? 0 : found[0];
+}
+
+// Closes a message box with Return, or the main window with Quit from the File
+// menu, until it is gone or the program ended (a key can be lost while the
+// window takes the focus).
+bool Close(Display* x, Program& program, Window w, bool quit)
+{
+    const auto gone = [&] {
+        const std::vector<Window> all = Find(x, "");
+        return !program.Running() || std::find(all.begin(), all.end(), w) == all.end();
+    };
+    wxUIActionSimulator keys;
+    for (int attempt = 0; attempt < 4 && !gone(); ++attempt) {
+        XRaiseWindow(x, w);
+        XSetInputFocus(x, w, RevertToParent, CurrentTime);
+        XSync(x, False);
+        keys.Char(quit ? int('f') : int(WXK_RETURN), quit ? wxMOD_ALT : wxMOD_NONE);
+        if (quit) {
+            guitest::PumpFor(300);  // the menu opens
+            keys.Char('q');
+        }
+        if (!guitest::WaitFor(gone, 2000) && quit)
+            keys.Char(WXK_ESCAPE);
+    }
+    return gone();
+}
+
+TEST(Program, ShowsItsUpdateNewsStartsOnceAndQuitsWithExitCodeZero)
+{
+    const std::unique_ptr<Display, int (*)(Display*)> x(XOpenDisplay(nullptr), XCloseDisplay);
+    ASSERT_NE(x, nullptr);
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });  // windows vanish as we look
+    guitest::TempWorkDir dir;
+    std::filesystem::create_directory_symlink(VANTREL_ICONS_DIR, "icons");
+    std::ofstream("config.ini") << "startup_tip=false\n";
+    struct Case {
+        const char* body;     // of the update server
+        const char* message;  // the title of the message shown first, if any
+        bool window;          // whether the main window follows
+    } cases[] = {{"1.4.3;0", nullptr, true},
+                 {"1.5.0;0", "New update available!", true},
+                 {"1.5.0;1", "New update required!", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body);
+        UpdateServer server(c.body);
+        Program first;
+        if (c.message) {
+            const Window message = Await(x.get(), first, c.message);
+            EXPECT_TRUE(Find(x.get(), "Vantrel Glimra").empty()) << "the message comes first";
+            EXPECT_TRUE(Close(x.get(), first, message, false));  // OK is its only button
+        }
+        bool mainSeen = false;
+        guitest::WaitFor(
+            [&] {
+                return (mainSeen = mainSeen || !Find(x.get(), "Vantrel Glimra").empty()) || !first.Running();
+            },
+            30000);
+        EXPECT_GE(server.requests, 1) << "the update check did not reach the loopback server";
+        ASSERT_EQ(mainSeen, c.window);
+        if (!c.window) {
+            EXPECT_TRUE(guitest::WaitFor([&] { return !first.Running(); }, 10000));
+            continue;
+        }
+        const std::vector<Window> shown = Find(x.get(), "");
+        ASSERT_EQ(shown.size(), 1u) << "nothing beside the main window";
+
+        // A second copy says why it stops in the library's error box and ends
+        // once that is closed, without a main window of its own.
+        Program second;
+        const Window box = Await(x.get(), second, "Vantrel Glimra Error");
+        EXPECT_EQ(Find(x.get(), "Vantrel Glimra").size(), 1u);
+        EXPECT_TRUE(Close(x.get(), second, box, false) &&
+                    guitest::WaitFor([&] { return !second.Running(); }, 2000));
+
+        ASSERT_TRUE(Close(x.get(), first, shown[0], true) &&
+                    guitest::WaitFor([&] { return !first.Running(); }, 10000));
+        ASSERT_TRUE(WIFEXITED(first.status)) << "ended by signal " << WTERMSIG(first.status);
+        EXPECT_EQ(WEXITSTATUS(first.status), 0);
+    }
+}
 
 }  // namespace
-}  // namespace proctest

@@ -2,13 +2,13 @@
 
 #include <unistd.h>
 #include <wx/app.h>
+#include <wx/checkbox.h>
 #include <wx/dialog.h>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -25,15 +25,13 @@ void Pump()
 
 bool WaitFor(const std::function<bool()>& pred, int timeout_ms)
 {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    for (;;) {
-        Pump();
-        if (pred())
-            return true;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    for (Pump(); !pred(); Pump()) {
         if (std::chrono::steady_clock::now() > end)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    return true;
 }
 
 void PumpFor(int ms)
@@ -41,12 +39,10 @@ void PumpFor(int ms)
     WaitFor([] { return false; }, ms);
 }
 
-TempWorkDir::TempWorkDir()
+TempWorkDir::TempWorkDir() : old_(std::filesystem::current_path().string())
 {
-    old_ = std::filesystem::current_path().string();
     std::string tmpl = (std::filesystem::temp_directory_path() / "vantrel-test-XXXXXX").string();
-    char* made = mkdtemp(tmpl.data());
-    path_ = made ? made : tmpl;
+    path_ = mkdtemp(tmpl.data()) ? tmpl : std::string();
     std::filesystem::current_path(path_);
 }
 
@@ -57,49 +53,39 @@ TempWorkDir::~TempWorkDir()
     std::filesystem::remove_all(path_, ec);
 }
 
-DialogScript::DialogScript(int fallback) : fallback_(fallback)
+std::vector<wxString> DialogScript::Messages() const
 {
-    Register();
-}
-
-DialogScript::~DialogScript()
-{
-    Unregister();
-}
-
-bool DialogScript::Saw(const wxString& message) const
-{
+    std::vector<wxString> out;
     for (const ShownDialog& d : shown_)
-        if (d.message == message)
-            return true;
-    return false;
+        out.push_back(d.title + ": " + d.message);
+    return out;
 }
 
 int DialogScript::Enter(wxDialog* dialog)
 {
-    ShownDialog d;
-    d.kind = dialog->GetClassInfo()->GetClassName();
-    d.title = dialog->GetTitle();
+    ShownDialog d{dialog->GetTitle(), "", 0, -1};
     if (auto* m = dynamic_cast<wxMessageDialogBase*>(dialog)) {
+        d.title = m->GetTitle();
         d.message = m->GetMessage();
         d.style = m->GetMessageDialogStyle();
-        d.title = m->GetTitle();
     }
     if (auto* f = dynamic_cast<wxFileDialogBase*>(dialog)) {
+        d.title = f->GetMessage();
         if (!file_paths_.empty()) {
             f->SetPath(file_paths_.front());
             file_paths_.pop_front();
         }
     }
+    for (wxWindow* child : dialog->GetChildren())
+        if (auto* box = dynamic_cast<wxCheckBox*>(child)) {
+            d.ticked = box->GetValue();
+            box->SetValue(tick_ < 0 ? box->GetValue() : tick_ == 1);
+        }
     shown_.push_back(d);
-    int answer = fallback_;
-    if (!answers_.empty()) {
-        answer = answers_.front();
+    const int answer = answers_.empty() ? fallback_ : answers_.front();
+    if (!answers_.empty())
         answers_.pop_front();
-    }
     return answer;
 }
-
-void DialogScript::Exit(wxDialog*) {}
 
 }  // namespace guitest

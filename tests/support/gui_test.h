@@ -26,42 +26,44 @@ public:
     TempWorkDir();
     ~TempWorkDir();
     const std::string& Path() const { return path_; }
-    // Absolute path of a file inside the folder.
     std::string File(const std::string& name) const { return path_ + "/" + name; }
 
 private:
-    std::string old_;
-    std::string path_;
+    std::string old_, path_;
 };
 
 // One modal dialog that was shown (or would have been).
 struct ShownDialog {
-    wxString kind;     // class name: wxMessageDialog, wxFileDialog, ...
-    wxString title;
+    wxString title;    // a file dialog's message
     wxString message;  // message dialogs only
     long style = 0;    // message dialogs only
+    int ticked = -1;   // its check box as shown: 1 ticked, 0 not, -1 none
 };
 
-// Answers every modal dialog without showing it. Answers are taken in order;
-// when none is queued, a dialog is answered with `fallback`.
+// Answers every modal dialog without showing it, with the answers queued in
+// order, then with `fallback`.
 class DialogScript : public wxModalDialogHook {
 public:
-    explicit DialogScript(int fallback = wxID_OK);
-    ~DialogScript() override;
+    explicit DialogScript(int fallback = wxID_OK) : fallback_(fallback) { Register(); }
+    ~DialogScript() override { Unregister(); }
 
     void Answer(int id) { answers_.push_back(id); }
-    // Before a file dialog returns, its path is set to this.
+    // The path the next file dialog returns.
     void FilePath(const wxString& path) { file_paths_.push_back(path); }
+    // Whether a dialog's check box is left ticked when answered (as shown: -1).
+    void Tick(int ticked) { tick_ = ticked; }
     const std::vector<ShownDialog>& Shown() const { return shown_; }
-    bool Saw(const wxString& message) const;
+    // "title: message" of each dialog shown, in order.
+    std::vector<wxString> Messages() const;
     void Clear() { shown_.clear(); }
 
 protected:
     int Enter(wxDialog* dialog) override;
-    void Exit(wxDialog* dialog) override;
+    void Exit(wxDialog*) override {}
 
 private:
     int fallback_;
+    int tick_ = -1;
     std::deque<int> answers_;
     std::deque<wxString> file_paths_;
     std::vector<ShownDialog> shown_;

@@ -5,22 +5,18 @@
 #include <wx/log.h>
 #include <wx/uilocale.h>
 
-#include <cstdio>
-
 namespace {
-
-void FailOnAssert(const wxString& file, int line, const wxString& func, const wxString& cond, const wxString& msg)
-{
-    ADD_FAILURE() << "wx assertion " << cond.utf8_string() << " " << msg.utf8_string() << " in "
-                  << func.utf8_string() << " at " << file.utf8_string() << ":" << line;
-}
 
 class TestApp : public wxApp {
 public:
+    // Not wxApp::OnInit: it would parse the test's arguments.
     bool OnInit() override
     {
         wxUILocale::UseDefault();
-        wxSetAssertHandler(FailOnAssert);
+        wxSetAssertHandler(
+            [](const wxString& file, int line, const wxString&, const wxString& cond, const wxString& msg) {
+                ADD_FAILURE() << "wx assertion " << cond << " " << msg << " at " << file << ":" << line;
+            });
         delete wxLog::SetActiveTarget(new wxLogStderr);
         return true;
     }
@@ -33,12 +29,10 @@ wxIMPLEMENT_APP_NO_MAIN(TestApp);
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    if (testing::GTEST_FLAG(list_tests))
+    if (testing::GTEST_FLAG(list_tests))  // discovery needs no display
         return RUN_ALL_TESTS();
-    if (!wxEntryStart(argc, argv)) {
-        fprintf(stderr, "cannot start the GUI library (no display?)\n");
-        return 1;
-    }
+    if (!wxEntryStart(argc, argv))
+        return 1;  // the library has said why
     int rc = 1;
     if (wxTheApp->CallOnInit()) {
         rc = RUN_ALL_TESTS();

@@ -1,0 +1,96 @@
+// What the registry and the command list share: a connection of their own
+// (their wxSQLite3Database base part is never opened), opened with the missing
+// tables created and a checked backup copy taken, whole-file restore and
+// backup, statements whose parameters are bound by position, never pasted
+// into SQL, and one object per process. GUI thread only; failures throw
+// wxSQLite3Exception.
+#pragma once
+
+#include <wx/string.h>
+#include <wx/wxsqlite3.h>
+
+#include <initializer_list>
+#include <variant>
+
+class LocalDatabase : public wxSQLite3Database {
+public:
+    // Whether the open that connected took its backup copy; when not, the
+    // copy is older than this run (or missing) and BackupError says why.
+    bool BackupTaken() const { return m_backupTaken; }
+    const wxString& BackupError() const { return m_backupError; }
+
+    // Replaces the whole database with the content of a database file. A file
+    // that is missing or not a valid database is refused before anything is
+    // changed.
+    void RestoreFrom(const wxString& fileName);
+    // Copies the whole database into a file, replacing its content.
+    void BackupTo(const wxString& fileName);
+
+    wxSQLite3ResultSet ExecuteQuery(wxSQLite3Statement& statement);
+
+    // The connection, not this object's own (never opened) base.
+    bool IsOpen() const;
+    void Close();
+
+protected:
+    // what names the database in messages; backupName is the file of its copy.
+    LocalDatabase(const wxString& what, const wxString& backupName);
+    ~LocalDatabase() override;
+    LocalDatabase(const LocalDatabase&) = delete;
+    LocalDatabase& operator=(const LocalDatabase&) = delete;
+
+    // Creates the connection object when there is none; opens nothing.
+    void CreateConnection();
+    // Does nothing when connected. Otherwise opens the file (creating it when
+    // missing), creates the missing tables and takes the backup copy. A file
+    // that is not a database, or is locked or unreadable, leaves the
+    // connection closed and throws; a failed backup leaves it open and throws.
+    void Connect(const wxString& fileName);
+    // Creates the tables that the file lacks; leaves existing ones alone.
+    virtual void CreateMissingTables() = 0;
+
+    using Param = std::variant<int, wxString>;
+    void Update(const char* sql, std::initializer_list<Param> params);
+    wxSQLite3ResultSet Query(const char* sql, std::initializer_list<Param> params);
+    // The first column of the first row as text; empty when there is no row.
+    wxString FirstText(const char* sql, const wxString& param);
+
+    wxSQLite3Database* m_db = nullptr;
+
+private:
+    wxSQLite3Statement Statement(const char* sql, std::initializer_list<Param> params);
+
+    const wxString m_what;
+    const wxString m_backupName;
+    bool m_backupTaken = false;
+    wxString m_backupError;
+};
+
+// The one object of a database class T per process. GetInstance creates it
+// and registers it before its Init, so that an Init that throws is not tried
+// again: later calls return the same object.
+template <class T>
+class SingleDatabase : public LocalDatabase {
+public:
+    static T* GetInstance()
+    {
+        if (!s_instance) {
+            s_instance = new T();
+            s_instance->Init();
+        }
+        return s_instance;
+    }
+    // Tests only: closes and deletes the object, so that the next GetInstance
+    // starts afresh (for example in another working folder).
+    static void ResetForTests()
+    {
+        delete s_instance;
+        s_instance = nullptr;
+    }
+
+protected:
+    using LocalDatabase::LocalDatabase;
+
+private:
+    static inline T* s_instance = nullptr;
+};

@@ -1,0 +1,397 @@
+// The application shell in the real main window, in a fresh working folder:
+// the started window, the tip of the day, the "DB Function" menu on a real
+// registry, the update check's parser, and one page at a time (every show
+// operation with test pages, their fallbacks, the configuration-file tools,
+// Back and the deferred destruction of the page it replaces, login).
+#include <wx/button.h>
+#include <wx/frame.h>
+#include <wx/listbox.h>
+#include <wx/menu.h>
+#include <wx/panel.h>
+#include <wx/statusbr.h>
+#include <wx/textctrl.h>
+#include <wx/toolbar.h>
+#include <wx/wxsqlite3.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <stdexcept>
+
+#include "LoginDialog.h"
+#include "StartPanel.h"
+#include "UpdateCheck.h"
+#include "VantrelToolBar.h"
+#include "app_fixture.h"
+
+using namespace apptest;
+
+namespace {
+
+using Shell = AppTest;
+
+TEST_F(Shell, StartsWithTitleStatusMenusAndToolsAndLeavesAScreenshot)
+{
+    MainWindow* main = Main();
+    EXPECT_EQ(main->frame->GetTitle(), "Vantrel Glimra");
+    EXPECT_EQ(main->statusBar->GetStatusText(0), "Vantrel Glimra - ver. 1.4.3");
+    EXPECT_TRUE(main->startPanel->IsShown());
+    std::vector<wxString> menus;
+    for (size_t m = 0; m < main->frame->GetMenuBar()->GetMenuCount(); ++m) {
+        menus.push_back(main->frame->GetMenuBar()->GetMenuLabel(m) + ":");
+        for (const wxMenuItem* item : main->frame->GetMenuBar()->GetMenu(m)->GetMenuItems())
+            menus.back() += " " + item->GetItemLabel();
+    }
+    EXPECT_EQ(menus, (std::vector<wxString>{"&File: &Home &Back &Quit",
+                                            "&DB Function: &Import DB &Export DB &Revert DB Changes",
+                                            "&Extra: &JIX-Terminal &LOGIN", "&Help: &Info &About VEMTOR"}));
+    // Each tool as "id label", "(off)" when disabled; "|" a separator.
+    std::vector<wxString> tools;
+    wxToolBar* bar = main->toolBar->frameToolBar;
+    for (size_t i = 0; i < bar->GetToolsCount(); ++i) {
+        const wxToolBarToolBase* t = bar->GetToolByPos(int(i));
+        tools.push_back(t->IsSeparator() ? wxString("|")
+                                         : wxString::Format("%d %s%s", t->GetId(), t->GetLabel(),
+                                                            t->IsEnabled() ? "" : " (off)"));
+    }
+    EXPECT_EQ(tools, (std::vector<wxString>{
+                         "5107 Back", "5002 Home", "|", "5006 Exit", "|", "56 Import configuration (off)",
+                         "57 Export current configuration (off)", "58 Load Last configuration (off)"}));
+    EXPECT_TRUE(dialogs->Shown().empty()) << "nothing to report on a clean start";
+
+    EXPECT_TRUE(SaveScreenshot("main-window.png"));
+}
+
+TEST_F(Shell, TipOfTheDayFollowsConfigIni)
+{
+    struct Case {
+        const char* config;  // null: no config.ini
+        bool keepTicked;
+        int tips;
+        const char* after;  // null: as it was
+    } cases[] = {
+        {"startup_tip=true\n", true, 1, nullptr},
+        {"startup_tip=true\nlang=en\n", false, 1, "startup_tip=false\nlang=en\n"},
+        {"startup_tip=false\n", false, 0, nullptr},
+        {"startup_tip=True\n", false, 0, nullptr},
+        {nullptr, false, 0, nullptr},
+    };
+    std::ofstream("tips.txt") << "Connect first, then configure.\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.config ? c.config : "no config.ini");
+        std::remove("config.ini");
+        if (c.config)
+            std::ofstream("config.ini") << c.config;
+        dialogs->Clear();
+        dialogs->Tick(c.keepTicked);
+        Main();
+        EXPECT_EQ(dialogs->Shown().size(), size_t(c.tips)) << "the tip and nothing else";
+        EXPECT_TRUE(dialogs->Shown().empty() || dialogs->Shown()[0].ticked == 1) << "its box comes ticked";
+        MainWindow::DestroyForTests();
+        std::stringstream after;
+        after << std::ifstream("config.ini").rdbuf();
+        EXPECT_EQ(after.str(), c.after ? c.after : c.config ? c.config : "");
+    }
+}
+
+TEST_F(Shell, DbMenuKeepsEveryRowAndReportsFailures)
+{
+    const auto rows = [] { return Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid"); };
+    for (const char* n : {"1", "2", "3"})
+        AddModule(wxString("127.0.0.") + n, wxString("00:00:00:00:00:0") + n, "unit");
+    const std::vector<wxString> seeded = rows();
+    Main();
+    dialogs->FilePath(dir->File("backup"));
+    Command(ID_EXPORT_DB);
+    EXPECT_EQ(dialogs->Messages(),
+              (std::vector<wxString>{"Export to file: ", "Export completed: DB Export completed"}));
+    EXPECT_EQ(Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid", dir->File("backup.db")), seeded);
+    std::ofstream(dir->File("notes.db")) << "not a database\n";
+
+    const wxString revert = "Revert DB?: Are you sure to revert database to last access?", error = "Error: ";
+    const wxString restored = "Restore completed: DB Restore completed";
+    struct Case {
+        int command;
+        std::string path;  // the file chosen
+        int answer;        // to the revert question
+        std::vector<wxString> messages;
+        bool restored;  // to the rows the registry held when the run began
+    } cases[] = {
+        {ID_IMPORT_DB, dir->File("backup.db"), 0, {"Import file: ", restored}, true},
+        {ID_REVERT_DB, "", wxID_NO, {revert}, false},
+        {ID_REVERT_DB, "", wxID_YES, {revert, "Revert completed: DB Revert completed"}, true},
+        {ID_IMPORT_DB, dir->File("notes.db"), 0, {"Import file: ", error}, false},
+        {ID_IMPORT_DB, dir->File("gone.db"), 0, {"Import file: ", error}, false},
+        {ID_EXPORT_DB, dir->File("no/such/folder/x.db"), 0, {"Export to file: ", error}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.messages.back());
+        Sql("DELETE FROM vemtor_vantrel WHERE rowid = 1");
+        AddModule("127.0.0.9", "00:00:00:00:00:09", "added");
+        Main()->startPanel->RefreshModuleList();
+        const std::vector<wxString> changed = rows();
+        dialogs->Clear();
+        if (!c.path.empty())
+            dialogs->FilePath(c.path);
+        if (c.answer)
+            dialogs->Answer(c.answer);
+        Command(c.command);
+        std::vector<wxString> shown = dialogs->Messages();
+        for (wxString& m : shown)
+            if (m.StartsWith(error) && m.length() > error.length())
+                m = error;  // the database's own words follow
+        EXPECT_EQ(shown, c.messages);
+        EXPECT_EQ(rows(), c.restored ? seeded : changed);
+        EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), rows().size());
+    }
+}
+
+// The update check's text without network: the process tests show its three
+// outcomes in the real program.
+TEST(UpdateParse, EveryTextGivesTheRightNoticeOrNone)
+{
+    using namespace std::string_literals;
+    struct Case {
+        std::string bytes;  // may hold zero bytes
+        UpdateKind kind;
+        const char* version;
+    };
+    std::vector<Case> cases = {
+        {"1.5.0;0", UpdateKind::Available, "1.5.0"},      {"1.5.0;1", UpdateKind::Required, "1.5.0"},
+        {"1410;1", UpdateKind::Required, "1410"},    // the digits joined: 1.4.10 is 1410, but ...
+        {";;150;1\n", UpdateKind::Required, "150"},  // separators skipped as strtok does
+        {"1.5.0;1234567", UpdateKind::Required, "1.5.0"},
+    };
+    // Not newer (15 < 143), the flag cut off by the 7 bytes read, and malformed: nothing, no flag,
+    // long versions, garbage, zero bytes.
+    for (const std::string& none : {"1.4.3;0"s, "1.5;0"s, "1.4.10;1"s, ""s, ";"s, "1.5.0;"s, "1.5.0;2"s,
+                                    "123456789;1"s, "\xff\xfe\x01;1"s, "150\0;1"s})
+        cases.push_back({none, UpdateKind::None, ""});
+    for (const Case& c : cases) {
+        SCOPED_TRACE("\"" + c.bytes + "\"");
+        // A copy without a terminator: the parse must stay inside the bytes given.
+        const std::vector<char> bytes(c.bytes.begin(), c.bytes.end());
+        const UpdateNotice n = ParseUpdateText(bytes.data(), bytes.size(), "1.4.3");
+        ASSERT_EQ(n.kind, c.kind);
+        if (n.kind == UpdateKind::None)
+            continue;
+        EXPECT_EQ(n.version, c.version);
+        EXPECT_EQ(UpdateCaption(n),
+                  n.kind == UpdateKind::Required ? "New update required!" : "New update available!");
+        EXPECT_TRUE(UpdateMessage(n).EndsWith(".\nCurrent version: 1.4.3 - New version: " + n.version));
+    }
+}
+
+enum class Fail { No, Text, StdException, DbException, Null };
+
+// Notes the commands handed to it. It may fail while being built, after
+// making a child, as a real page whose first read fails does.
+class Page : public wxPanel {
+public:
+    explicit Page(Fail fail = Fail::No) : wxPanel(MainWindow::GetInstance()->frame)
+    {
+        new wxButton(this, wxID_ANY, "child");
+        if (fail == Fail::Text)
+            throw wxString("no page");
+        if (fail == Fail::StdException)
+            throw std::runtime_error("no page");
+        if (fail == Fail::DbException)
+            throw wxSQLite3Exception(WXSQLITE_ERROR, "no page");
+        Bind(wxEVT_MENU, &Page::OnCommand, this, ID_IMPORT_CONF, ID_BACK);
+    }
+    void OnCommand(wxCommandEvent& e)
+    {
+        got.push_back(e.GetId());
+        if (e.GetId() == ID_BACK && onBack)
+            onBack();
+    }
+    std::vector<int> got;
+    std::function<void()> onBack;  // runs inside the page's own handler
+};
+
+std::vector<std::pair<int, PageArgs>> builds;
+
+// A Page in a slot; the network page switches the configuration tools on
+// while it is built, as the real one does.
+void Register(PanelIndex index, Fail fail = Fail::No)
+{
+    MainWindow::RegisterPage(index, [=](const PageArgs& args) -> wxWindow* {
+        builds.emplace_back(index, args);
+        if (index == PANEL_NET)
+            MainWindow::GetInstance()->toolBar->EnableConfigTools(true);
+        return fail == Fail::Null ? nullptr : new Page(fail);
+    });
+}
+
+class Navigation : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        for (int i = PANEL_START + 1; i < PANEL_SLOT_COUNT; ++i)
+            Register(static_cast<PanelIndex>(i));
+        Main();
+        builds.clear();
+    }
+    Page* Shown() { return dynamic_cast<Page*>(Main()->GetPanel(Main()->currentPanel)); }
+    bool ToolsOn() { return Main()->toolBar->frameToolBar->GetToolEnabled(ID_IMPORT_CONF); }
+    // The start page has no slot; any other page shown is the one page held.
+    void ExpectOnePage()
+    {
+        int filled = 0;
+        for (wxWindow* slot : Main()->slots)
+            filled += slot != nullptr;
+        EXPECT_EQ(filled, Main()->currentPanel == PANEL_START ? 0 : 1);
+        EXPECT_TRUE(Main()->currentPanel == PANEL_START || Main()->GetPanel(Main()->currentPanel));
+    }
+};
+
+TEST_F(Navigation, EveryShowBuildsItsPageOrFallsBack)
+{
+    const wxString ip = "127.0.0.7", port = "65011", mac = "00:11:22:33:44:55";
+    const wxString cfg = "127.0.0.7|65011||", hub = "127.0.0.7:65011";
+    struct Case {
+        PanelIndex index;
+        std::function<void(MainWindow*)> show;
+        wxString args;  // what the page gets: ip|port|mac|dataPort
+        char type;
+        int firmware;
+        bool hidesStart;
+        Fail fail;          // how the page fails the second time
+        wxString fallback;  // "ip:port" of the hub built after the failure; "": the start page
+    };
+    std::vector<Case> cases = {
+        {PANEL_MODULE, [&](auto m) { m->ShowModulePanel(ip, port); }, cfg, 0, 0, true, Fail::Text, ""},
+        {PANEL_DETAILS, [&](auto m) { m->ShowDetailsPanel(mac); }, "||" + mac + "|", 0, 0, true, Fail::Text,
+         ""},
+        {PANEL_SCAN, [&](auto m) { m->ShowScanPanel(); }, "|||", 0, 0, true, Fail::DbException, ""},
+        {PANEL_SOCKET, [&](auto m) { m->ShowSocketPanel(ip, port, 'C'); }, cfg, 'C', 0, false, Fail::Null,
+         hub},
+        {PANEL_UART, [&](auto m) { m->ShowUartPanel(ip, port, mac, 'S', 143); },
+         "127.0.0.7|65011|" + mac + "|", 'S', 143, false, Fail::StdException, hub},
+        {PANEL_TERMINAL, [&](auto m) { m->ShowTerminalPanel("127.0.0.5", ip, port, "65300", 'A'); },
+         cfg + "65300", 'A', 0, true, Fail::Text, "127.0.0.5:65011"},
+        {PANEL_TERMINAL, [&](auto m) { m->ShowTerminalPanel("127.0.0.5", ip, "", "65100", -1); },
+         "127.0.0.7|||65100", -1, 0, true, Fail::Text, ""},
+    };
+    // The configuration pages with the same arguments.
+    using Show = void (MainWindow::*)(const wxString&, const wxString&, char, int);
+    // clang-format off
+    const std::pair<PanelIndex, Show> configPages[] = {
+        {PANEL_NET, &MainWindow::ShowNetPanel}, {PANEL_SOCKET_NEW, &MainWindow::ShowSocketNewPanel},
+        {PANEL_ADVANCED, &MainWindow::ShowAdvancedPanel}, {PANEL_IO, &MainWindow::ShowIOPanel},
+        {PANEL_ADC, &MainWindow::ShowADCPanel}, {PANEL_I2C, &MainWindow::ShowI2CPanel},
+        {PANEL_POWERSAVE, &MainWindow::ShowPowersavePanel}, {PANEL_BATCH_CONF, &MainWindow::ShowBatchConf},
+        {PANEL_CANBUS, &MainWindow::ShowCanbusPanel},
+        {PANEL_CANBUS_ACTUATION, &MainWindow::ShowCanbusActuactionPanel}};
+    // clang-format on
+    for (const auto& p : configPages)
+        cases.push_back({p.first, [&, p](auto m) { (m->*p.second)(ip, port, 'S', 140 + p.first); }, cfg, 'S',
+                         140 + p.first, false, Fail::Text, hub});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.index);
+        Register(c.index);
+        Main()->ShowStartPanel();
+        builds.clear();
+        c.show(Main());
+        ASSERT_EQ(builds.size(), 1u);
+        const PageArgs& got = builds[0].second;
+        EXPECT_EQ(got.ip + "|" + got.port + "|" + got.mac + "|" + got.dataPort, c.args);
+        EXPECT_EQ(got.type, c.type);
+        EXPECT_EQ(got.firmware, c.firmware);
+        EXPECT_EQ(Main()->currentPanel, c.index);
+        EXPECT_EQ(Main()->startPanel->IsShown(), !c.hidesStart);
+        ExpectOnePage();
+        // The configuration-file tools: on, and handed over, only on the network page.
+        EXPECT_EQ(ToolsOn(), c.index == PANEL_NET);
+        Command(ID_IMPORT_CONF);
+        EXPECT_EQ(Shown()->got, c.index == PANEL_NET ? std::vector<int>{ID_IMPORT_CONF} : std::vector<int>{});
+
+        // The same page failing: reported (never fatal), then its fallback.
+        Register(c.index, c.fail);
+        Main()->ShowStartPanel();
+        builds.clear();
+        dialogs->Clear();
+        c.show(Main());
+        std::vector<wxString> shown = dialogs->Messages();
+        if (c.fail == Fail::DbException && shown.size() == 1 && shown[0].Contains("no page"))
+            shown[0] = "Error: no page";  // in the database library's own words
+        EXPECT_EQ(shown,
+                  c.fail == Fail::Null ? std::vector<wxString>{} : std::vector<wxString>{"Error: no page"});
+        EXPECT_EQ(Main()->currentPanel, c.fallback.empty() ? PANEL_START : PANEL_MODULE);
+        EXPECT_EQ(Main()->startPanel->IsShown(), c.fallback.empty());
+        EXPECT_FALSE(ToolsOn());
+        ExpectOnePage();
+        ASSERT_EQ(builds.size(), c.fallback.empty() ? 1u : 2u);
+        if (!c.fallback.empty()) {
+            EXPECT_EQ(builds[1].second.ip + ":" + builds[1].second.port, c.fallback);
+        }
+        Register(c.index);
+    }
+}
+
+TEST_F(Navigation, BackReachesThePageShownWhichOutlivesItsHandler)
+{
+    Command(ID_BACK);  // nothing to hand it to on the start page
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
+    Main()->ShowModulePanel("127.0.0.7", "65000");
+    Page* hub = Shown();
+    wxWeakRef<wxWindow> hubRef = hub;
+    // The next page's construction runs the event loop, as a progress wait does.
+    MainWindow::RegisterPage(PANEL_NET, [](const PageArgs&) -> wxWindow* {
+        guitest::PumpFor(20);
+        return new Page();
+    });
+    bool aliveInHandler = false;
+    hub->onBack = [&] {
+        Main()->ShowNetPanel("127.0.0.7", "65000", 'S', 150);
+        aliveInHandler = hubRef && hub->GetChildren().size() == 1;  // not freed under its own handler
+    };
+    Command(ID_BACK);
+    EXPECT_EQ(hub->got, std::vector<int>{ID_BACK}) << "menu item and tool share one route";
+    EXPECT_TRUE(aliveInHandler);
+    EXPECT_EQ(Main()->currentPanel, PANEL_NET);
+    EXPECT_TRUE(guitest::WaitFor([&] { return !hubRef; }, 2000)) << "destroyed once the event loop ran";
+
+    // A page that does not handle Back: its parent, the frame, must not hand
+    // the command round again.
+    MainWindow::RegisterPage(PANEL_SCAN, [](const PageArgs&) -> wxWindow* {
+        return new wxPanel(MainWindow::GetInstance()->frame);
+    });
+    Main()->ShowScanPanel();
+    Command(ID_BACK);
+    EXPECT_EQ(Main()->currentPanel, PANEL_SCAN);
+}
+
+TEST_F(Navigation, LoginWithTheRightPairRebuildsTheHub)
+{
+    struct Case {
+        const char* user;
+        const char* password;
+        bool logsIn;
+    } cases[] = {{"Kestru", "plovik#7", false},
+                 {"kestru ", "plovik#7", false},
+                 {"kestru", "plovik#8", false},
+                 {"kestru", "plovik#7", true}};
+    Main()->ShowModulePanel("127.0.0.7", "65012");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.user) + "/" + c.password);
+        builds.clear();
+        Command(ID_LOGIN);
+        auto* login = dynamic_cast<LoginDialog*>(Main()->frame->GetChildren().back());
+        ASSERT_NE(login, nullptr);
+        login->UserNameCtrl()->ChangeValue(c.user);
+        login->PasswordCtrl()->ChangeValue(c.password);
+        Click(login, wxID_OK);
+        EXPECT_EQ(login->IsShown(), !c.logsIn);
+        EXPECT_EQ(Main()->loggedIn, c.logsIn);
+        ASSERT_EQ(builds.size(), c.logsIn ? 1u : 0u);
+        if (c.logsIn) {
+            EXPECT_EQ(builds[0].second.ip + ":" + builds[0].second.port, "127.0.0.7:65012");
+        }
+        ExpectOnePage();
+    }
+    EXPECT_TRUE(dialogs->Shown().empty()) << "a wrong pair is not reported";
+}
+
+}  // namespace

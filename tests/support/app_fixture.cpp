@@ -1,0 +1,137 @@
+#include "app_fixture.h"
+
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
+#include <wx/frame.h>
+#include <wx/textctrl.h>
+#include <wx/wxsqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "Db.h"
+#include "Pages.h"
+#include "cmd_test_hooks.h"
+#include "sock.h"
+
+namespace apptest {
+
+void AppTest::SetUp()
+{
+    dir = std::make_unique<guitest::TempWorkDir>();
+    std::error_code ec;
+    std::filesystem::create_directory_symlink(VANTREL_ICONS_DIR, "icons", ec);
+    // Nothing listens there: the check finds no server and never leaves the machine.
+    setenv("VANTREL_UPDATE_URL", "http://127.0.0.1:9/checkglimra3.ini", 1);
+    Sql("CREATE TABLE vemtor_vantrel (ip TEXT, ssid TEXT, netmask TEXT, gw TEXT, nwtype INTEGER, "
+        "macaddress TEXT, idtype INTEGER, security INTEGER, pwd TEXT, descri TEXT)");
+    dialogs = std::make_unique<guitest::DialogScript>();
+    Db::ResetForTests();
+    for (int i = PANEL_START + 1; i < PANEL_SLOT_COUNT; ++i)
+        MainWindow::RegisterPage(static_cast<PanelIndex>(i), nullptr);
+    RegisterPages();
+    connect_ = sock_get_connect_timeout();
+    receive_ = sock_get_receive_timeout();
+    pause_ = cmd_test_get_exchange_pause_ms();
+    sock_set_connect_timeout(1);
+    sock_set_receive_timeout(2);
+    cmd_test_set_exchange_pause_ms(0);
+}
+
+void AppTest::TearDown()
+{
+    MainWindow::DestroyForTests();
+    guitest::Pump();
+    Db::ResetForTests();
+    sock_set_connect_timeout(connect_);
+    sock_set_receive_timeout(receive_);
+    cmd_test_set_exchange_pause_ms(pause_);
+    dialogs.reset();
+    dir.reset();
+}
+
+void AppTest::Command(int id)
+{
+    wxCommandEvent event(wxEVT_MENU, id);
+    event.SetEventObject(Main()->frame);
+    Main()->frame->ProcessWindowEvent(event);
+}
+
+bool AppTest::Click(wxWindow* parent, int id)
+{
+    wxWindow* child = parent->FindWindow(id);
+    wxCommandEvent event(wxEVT_BUTTON, id);
+    event.SetEventObject(child);
+    return child && child->ProcessWindowEvent(event);
+}
+
+bool AppTest::SaveScreenshot(const char* name)
+{
+    Main()->frame->Raise();
+    guitest::PumpFor(300);
+    const wxRect rect = Main()->frame->GetScreenRect();
+    wxBitmap shot(rect.width, rect.height);
+    {
+        wxScreenDC screen;
+        wxMemoryDC memory(shot);
+        memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
+    }
+    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
+        wxImage::AddHandler(new wxPNGHandler);
+    std::filesystem::create_directories(VANTREL_ARTIFACTS_DIR);
+    return shot.SaveFile(std::string(VANTREL_ARTIFACTS_DIR "/") + name, wxBITMAP_TYPE_PNG);
+}
+
+bool ShowsText(wxWindow* page, const wxString& text)
+{
+    for (wxWindow* child : page->GetChildren()) {
+        auto* field = dynamic_cast<wxTextCtrl*>(child);
+        if (!child->IsBeingDeleted() && (field ? field->GetValue() : child->GetLabel()) == text)
+            return true;
+    }
+    return false;
+}
+
+int OpenConnections(uint16_t port)
+{
+    // Lines of "slot local remote state ...", addresses as hex-address:hex-port;
+    // states 01 established, 04 and 05 closed by the local end only, 08 by the
+    // remote end only.
+    std::ifstream table("/proc/net/tcp");
+    std::string slot, local, remote, state, rest;
+    const std::string p = wxString::Format(":%04X", port).ToStdString();
+    const auto at = [&p](const std::string& a) {
+        return a.size() > p.size() && a.substr(a.size() - p.size()) == p;
+    };
+    int open = 0;
+    for (std::getline(table, rest); table >> slot >> local >> remote >> state && std::getline(table, rest);)
+        open +=
+            (at(local) || at(remote)) && (state == "01" || state == "04" || state == "05" || state == "08");
+    return open;
+}
+
+std::vector<wxString> Sql(const wxString& sql, const wxString& file)
+{
+    std::vector<wxString> rows;
+    wxSQLite3Database db;
+    db.Open(file);
+    wxSQLite3ResultSet r = db.ExecuteQuery(sql);
+    while (r.NextRow()) {
+        wxString row;
+        for (int i = 0; i < r.GetColumnCount(); ++i)
+            row += (i ? "|" : "") + r.GetAsString(i);
+        rows.push_back(row);
+    }
+    r.Finalize();
+    db.Close();
+    return rows;
+}
+
+void AddModule(const wxString& ip, const wxString& mac, const wxString& descri)
+{
+    Sql(wxString::Format("INSERT INTO vemtor_vantrel (ip, macaddress, descri) VALUES ('%s', '%s', '%s')", ip,
+                         mac, descri));
+}
+
+}  // namespace apptest

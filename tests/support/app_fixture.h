@@ -1,0 +1,57 @@
+// The real main window in a fresh working folder with the project's pictures
+// and an empty registry: every modal dialog answered by `dialogs`, fast
+// exchanges with short time-outs, the update check on a closed loopback
+// port, and everything torn down after each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "MainWindow.h"
+#include "gui_test.h"
+
+// Texts in test messages as text.
+inline void PrintTo(const wxString& s, std::ostream* os)
+{
+    *os << '"' << s.utf8_string() << '"';
+}
+
+namespace apptest {
+
+class AppTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    // Builds the main window on first use.
+    MainWindow* Main() { return MainWindow::GetInstance(); }
+    // A menu or tool command, as a click would send it.
+    void Command(int id);
+    // The button event of the child `id` of `parent`; true when handled.
+    bool Click(wxWindow* parent, int id);
+    // Saves a picture of the main window as a build artifact.
+    bool SaveScreenshot(const char* name);
+
+    std::unique_ptr<guitest::TempWorkDir> dir;
+    std::unique_ptr<guitest::DialogScript> dialogs;
+
+private:
+    uint8_t connect_ = 0, receive_ = 0;
+    unsigned pause_ = 0;
+};
+
+// Whether a child of `page` shows `text` (a label, or a text field's value).
+bool ShowsText(wxWindow* page, const wxString& text);
+// TCP connections on the loopback with `port` at either end that either side
+// still holds open.
+int OpenConnections(uint16_t port);
+// Runs one SQL statement on a database file through a connection of its own;
+// the rows it gives, each row's columns joined by '|'.
+std::vector<wxString> Sql(const wxString& sql, const wxString& file = "vantrel-conf.db");
+// Adds a registry row with these columns.
+void AddModule(const wxString& ip, const wxString& mac, const wxString& descri);
+
+}  // namespace apptest
