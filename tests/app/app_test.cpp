@@ -13,6 +13,7 @@
 #include <wx/toolbar.h>
 #include <wx/wxsqlite3.h>
 
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -144,6 +145,23 @@ TEST_F(Shell, DbMenuKeepsEveryRowAndReportsFailures)
         EXPECT_EQ(rows(), c.restored ? seeded : changed);
         EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), rows().size());
     }
+}
+
+// Without this run's copy (here the copy's name is taken by a folder), a
+// revert must say so instead of restoring whatever older file is there.
+TEST_F(Shell, RevertWithoutThisRunsCopyIsRefused)
+{
+    AddModule("127.0.0.1", "00:00:00:00:00:01", "unit");
+    std::filesystem::create_directory(dir->File("last_backup.db"));
+    Main();
+    AddModule("127.0.0.2", "00:00:00:00:00:02", "added later");
+    const std::vector<wxString> before = Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid");
+    dialogs->Answer(wxID_YES);
+    Command(ID_REVERT_DB);
+    const std::vector<wxString> shown = dialogs->Messages();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_TRUE(shown.back().StartsWith("Error: DB Revert failed")) << shown.back();
+    EXPECT_EQ(Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid"), before);
 }
 
 // The update check's text without network: the process tests show its three
