@@ -6,7 +6,7 @@ packages=(
   libwxgtk3.2-dev libwxsqlite3-3.2-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth libx11-dev libxtst-dev
+  xvfb xauth libx11-dev
   fonts-dejavu-core
 )
 missing=()
