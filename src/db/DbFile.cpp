@@ -3,6 +3,8 @@
 #include <wx/filefn.h>
 #include <wx/wxsqlite3.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -57,6 +59,14 @@ void CheckDatabaseFile(const wxString& fileName)
     if (verdict != "ok")
         throw wxSQLite3Exception(kSqliteCorrupt,
                                  Quoted(fileName) + " is damaged: " + verdict.BeforeFirst('\n'));
+}
+
+bool SameFile(const wxString& a, const wxString& b)
+{
+    struct stat sa, sb;
+    if (a.empty() || b.empty() || stat(a.fn_str(), &sa) != 0 || stat(b.fn_str(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 void BackupChecked(wxSQLite3Database& db, const wxString& target)

@@ -22,6 +22,10 @@ wxSQLite3Exception Wrapped(const wxSQLite3Exception& e, const wxString& what);
 // damaged; changes nothing on disk.
 void CheckDatabaseFile(const wxString& fileName);
 
+// Whether both names lead to one existing file (links and relative names
+// included).
+bool SameFile(const wxString& a, const wxString& b);
+
 // Copies the whole open database ("main") into a temporary file beside
 // target, checks the copy, and only then renames it over target. On failure
 // the temporary file is removed, target is left as it was and

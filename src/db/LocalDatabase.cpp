@@ -60,6 +60,13 @@ void LocalDatabase::RestoreFrom(const wxString& fileName)
 
 void LocalDatabase::BackupTo(const wxString& fileName)
 {
+    if (!IsOpen())
+        throw wxSQLite3Exception(WXSQLITE_ERROR, "the " + m_what + " database is not open");
+    // A copy onto the open file itself would wait for ever for the lock that
+    // its own reading holds.
+    if (dbfile::SameFile(fileName, m_db->GetDatabaseFilename("main")))
+        throw wxSQLite3Exception(WXSQLITE_ERROR,
+                                 "\"" + fileName + "\" is the " + m_what + " database itself");
     m_db->Backup(fileName);
 }
 

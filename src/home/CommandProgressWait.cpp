@@ -74,6 +74,12 @@ int CommandProgressWait(wxWindow* page, VEMTOR_COMMAND_MSG* request, const char*
     std::shared_ptr<CommandJob> job = SendCommandThread::Start(&relay, request, ip, port);
     if (!job)
         return 0;  // no worker: nothing can report
+    // However this call ends, even by an exception, the worker lets go of
+    // the relay and the request before they go.
+    struct CancelOnExit {
+        CommandJob& job;
+        ~CancelOnExit() { job.Cancel(); }
+    } cancelOnExit{*job};
 
     auto dialog = std::make_unique<wxProgressDialog>(
         "Connection to Vantrel", "Connection in progress. Please Wait...", 100, page,
@@ -92,11 +98,11 @@ int CommandProgressWait(wxWindow* page, VEMTOR_COMMAND_MSG* request, const char*
     }
     dialog.reset();
 
-    // A report that came during the last update or the question still
-    // counts. Then the job is cancelled in every case: when no report came
-    // the worker stops, and either way it posts nothing more to the relay,
-    // which goes with this call.
-    relay.Deliver(page);
+    // The job is cancelled in every case: when no report came the worker
+    // stops, and either way it posts nothing more to the relay, which goes
+    // with this call. A report that came before the cancel (during the last
+    // update, the question, or just now) still counts.
     job->Cancel();
+    relay.Deliver(page);
     return waitFlag;
 }

@@ -124,6 +124,8 @@ TEST_F(Shell, DbMenuKeepsEveryRowAndReportsFailures)
         {ID_IMPORT_DB, dir->File("notes.db"), 0, {"Import file: ", error}, false},
         {ID_IMPORT_DB, dir->File("gone.db"), 0, {"Import file: ", error}, false},
         {ID_EXPORT_DB, dir->File("no/such/folder/x.db"), 0, {"Export to file: ", error}, false},
+        // The registry's own file: refused, not a backup that waits for ever.
+        {ID_EXPORT_DB, dir->File("vantrel-conf.db"), 0, {"Export to file: ", error}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.messages.back());
