@@ -108,36 +108,38 @@ Painter Tool(const wxColour& colour, const std::function<void(wxGraphicsContext&
     };
 }
 
-void ArrowLeft(wxGraphicsContext& gc, double s)
+// A path through points given as fractions of the side s.
+wxGraphicsPath PathOf(wxGraphicsContext& gc, double s, std::initializer_list<wxPoint2DDouble> points,
+                      bool closed)
 {
     wxGraphicsPath p = gc.CreatePath();
-    p.MoveToPoint(s * 0.22, s * 0.5);
-    p.AddLineToPoint(s * 0.48, s * 0.26);
-    p.AddLineToPoint(s * 0.48, s * 0.40);
-    p.AddLineToPoint(s * 0.78, s * 0.40);
-    p.AddLineToPoint(s * 0.78, s * 0.60);
-    p.AddLineToPoint(s * 0.48, s * 0.60);
-    p.AddLineToPoint(s * 0.48, s * 0.74);
-    p.CloseSubpath();
-    gc.FillPath(p);
+    bool first = true;
+    for (const wxPoint2DDouble& pt : points) {
+        if (first)
+            p.MoveToPoint(s * pt.m_x, s * pt.m_y);
+        else
+            p.AddLineToPoint(s * pt.m_x, s * pt.m_y);
+        first = false;
+    }
+    if (closed)
+        p.CloseSubpath();
+    return p;
+}
+
+void ArrowLeft(wxGraphicsContext& gc, double s)
+{
+    gc.FillPath(PathOf(gc, s,
+                       {{0.22, 0.5}, {0.48, 0.26}, {0.48, 0.40}, {0.78, 0.40}, {0.78, 0.60}, {0.48, 0.60},
+                        {0.48, 0.74}},
+                       true));
 }
 
 void House(wxGraphicsContext& gc, double s)
 {
-    wxGraphicsPath p = gc.CreatePath();
-    p.MoveToPoint(s * 0.5, s * 0.18);
-    p.AddLineToPoint(s * 0.82, s * 0.48);
-    p.AddLineToPoint(s * 0.72, s * 0.48);
-    p.AddLineToPoint(s * 0.72, s * 0.80);
-    p.AddLineToPoint(s * 0.57, s * 0.80);
-    p.AddLineToPoint(s * 0.57, s * 0.60);
-    p.AddLineToPoint(s * 0.43, s * 0.60);
-    p.AddLineToPoint(s * 0.43, s * 0.80);
-    p.AddLineToPoint(s * 0.28, s * 0.80);
-    p.AddLineToPoint(s * 0.28, s * 0.48);
-    p.AddLineToPoint(s * 0.18, s * 0.48);
-    p.CloseSubpath();
-    gc.FillPath(p);
+    gc.FillPath(PathOf(gc, s,
+                       {{0.5, 0.18}, {0.82, 0.48}, {0.72, 0.48}, {0.72, 0.80}, {0.57, 0.80}, {0.57, 0.60},
+                        {0.43, 0.60}, {0.43, 0.80}, {0.28, 0.80}, {0.28, 0.48}, {0.18, 0.48}},
+                       true));
 }
 
 void Cross(wxGraphicsContext& gc, double s)
@@ -149,22 +151,12 @@ void Cross(wxGraphicsContext& gc, double s)
 // A tray with an arrow going into it (down) or out of it (up).
 void Tray(wxGraphicsContext& gc, double s, bool out)
 {
-    wxGraphicsPath tray = gc.CreatePath();
-    tray.MoveToPoint(s * 0.22, s * 0.58);
-    tray.AddLineToPoint(s * 0.22, s * 0.78);
-    tray.AddLineToPoint(s * 0.78, s * 0.78);
-    tray.AddLineToPoint(s * 0.78, s * 0.58);
-    gc.StrokePath(tray);
+    gc.StrokePath(PathOf(gc, s, {{0.22, 0.58}, {0.22, 0.78}, {0.78, 0.78}, {0.78, 0.58}}, false));
     const double tip = out ? s * 0.16 : s * 0.62;
     const double tail = out ? s * 0.60 : s * 0.18;
     gc.StrokeLine(s * 0.5, tail, s * 0.5, tip + (out ? s * 0.08 : -s * 0.08));
-    wxGraphicsPath head = gc.CreatePath();
-    const double dir = out ? 1 : -1;
-    head.MoveToPoint(s * 0.5, tip);
-    head.AddLineToPoint(s * 0.36, tip + dir * s * 0.16);
-    head.AddLineToPoint(s * 0.64, tip + dir * s * 0.16);
-    head.CloseSubpath();
-    gc.FillPath(head);
+    const double base = (tip + (out ? 1 : -1) * s * 0.16) / s;
+    gc.FillPath(PathOf(gc, s, {{0.5, tip / s}, {0.36, base}, {0.64, base}}, true));
 }
 
 // A clock face: the last configuration.
@@ -235,11 +227,7 @@ Painter Tick()
         gc.SetBrush(wxBrush(kCalm));
         gc.DrawEllipse(0.5, 0.5, w - 1, w - 1);
         gc.SetPen(wxPen(*wxWHITE, w / 8.0));
-        wxGraphicsPath p = gc.CreatePath();
-        p.MoveToPoint(w * 0.25, w * 0.52);
-        p.AddLineToPoint(w * 0.43, w * 0.70);
-        p.AddLineToPoint(w * 0.76, w * 0.32);
-        gc.StrokePath(p);
+        gc.StrokePath(PathOf(gc, w, {{0.25, 0.52}, {0.43, 0.70}, {0.76, 0.32}}, false));
     };
 }
 

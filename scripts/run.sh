@@ -27,30 +27,19 @@ for f in tips.txt config.ini; do
   [ -e "run/$f" ] || cp "$f" "run/$f"
 done
 
-xvfb_pid=
-stop_xvfb() {
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
-  [ -n "${xvfb_dir:-}" ] && rm -rf "$xvfb_dir"
+# shellcheck source=xvfb.sh
+. scripts/xvfb.sh
+xvfb_dir=
+cleanup() {
+  stop_xvfb
+  [ -n "$xvfb_dir" ] && rm -rf "$xvfb_dir"
+  return 0
 }
-trap stop_xvfb EXIT
+trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ]; then
   xvfb_dir=$(mktemp -d)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$xvfb_dir/display" 2>"$xvfb_dir/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 200); do
-    [ -s "$xvfb_dir/display" ] && break
-    sleep 0.05
-  done
-  if [ ! -s "$xvfb_dir/display" ]; then
-    echo "run.sh: no display, and Xvfb did not start:" >&2
-    cat "$xvfb_dir/xvfb.log" >&2
-    exit 1
-  fi
-  export DISPLAY=":$(head -n 1 "$xvfb_dir/display")"
+  start_xvfb "$xvfb_dir" || exit 1
   echo "No display found: started a private Xvfb server on $DISPLAY for the program."
   echo "It runs until you end it (Ctrl+C here). To look at it, take a screenshot of that display, e.g. with ImageMagick: import -display $DISPLAY -window root shot.png"
 fi

@@ -1,7 +1,6 @@
 #include "ScanDevicesThread.h"
 
 #include <atomic>
-#include <chrono>
 #include <functional>
 
 #include "Common.h"
@@ -39,29 +38,6 @@ ScanDeviceFoundEvent::ScanDeviceFoundEvent(int scanId, const ScanResultRecord& r
     SetInt(1);
 }
 
-ScanJob::ScanJob(wxEvtHandler* page, int id) : page_(page), id_(id) {}
-
-void ScanJob::Stop()
-{
-    {
-        std::lock_guard<std::mutex> g(lock_);
-        page_ = nullptr;
-    }
-    cancel_.Cancel();
-}
-
-bool ScanJob::IsFinished() const
-{
-    std::lock_guard<std::mutex> g(lock_);
-    return finished_;
-}
-
-bool ScanJob::WaitFinished(int timeout_ms)
-{
-    std::unique_lock<std::mutex> g(lock_);
-    return finished_cv_.wait_for(g, std::chrono::milliseconds(timeout_ms), [this] { return finished_; });
-}
-
 int ScanJob::Running()
 {
     return running_scans.load();
@@ -69,19 +45,8 @@ int ScanJob::Running()
 
 void ScanJob::Post(wxEvent* event)
 {
-    std::lock_guard<std::mutex> g(lock_);
-    // Stop() cannot return while this lock is held, so the page is alive.
-    if (page_)
-        wxQueueEvent(page_, event);
-    else
+    if (!WhileListening([event](wxEvtHandler* page) { wxQueueEvent(page, event); }))
         delete event;
-}
-
-void ScanJob::MarkFinished()
-{
-    std::lock_guard<std::mutex> g(lock_);
-    finished_ = true;
-    finished_cv_.notify_all();
 }
 
 ScanDevicesThread::ScanDevicesThread(std::shared_ptr<ScanJob> job, const ScanRange& range)
@@ -115,7 +80,7 @@ wxThread::ExitCode ScanDevicesThread::Entry()
     // Keep the job alive for the whole body, whatever the page does.
     std::shared_ptr<ScanJob> job = job_;
     Poster poster([&job](wxEvent* e) { job->Post(e); }, job->Id());
-    const ScanEnd end = ScanAddresses(range_, static_cast<uint16_t>(ConfigPort), poster, &job->cancel_);
+    const ScanEnd end = ScanAddresses(range_, static_cast<uint16_t>(ConfigPort), poster, job->Canceller());
     // The time-out is restored by now. A scan that ended early still tells
     // the page, so that it leaves its scanning state.
     if (end != ScanEnd::Stopped) {

@@ -1,7 +1,7 @@
 // The worker behind the scan page: runs the probe loop of one range and
 // reports to the page by posted command events.
 //
-// The page and the worker share a ScanJob. Stopping it returns at once: the
+// The page and the worker share a ScanJob. Cancelling it returns at once: the
 // exchange in progress is cut short, and from then on the worker posts
 // nothing to the page, closes its socket and ends by itself. The page never
 // touches the thread object, which deletes itself.
@@ -11,12 +11,10 @@
 #include <wx/string.h>
 #include <wx/thread.h>
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 
 #include "ScanProbe.h"
-#include "sock.h"
+#include "WorkerLink.h"
 
 // Event types the worker posts to the page, bound for any id. Each event's
 // id is the serial number of its scan; its integer is 1, except a
@@ -37,19 +35,12 @@ private:
     ScanResultRecord m_record;
 };
 
-class ScanJob {
+// One scan as the page and its worker share it; Cancel() stops the scan.
+class ScanJob : public WorkerLink {
 public:
-    ScanJob(wxEvtHandler* page, int id);
-    ScanJob(const ScanJob&) = delete;
-    ScanJob& operator=(const ScanJob&) = delete;
+    ScanJob(wxEvtHandler* page, int id) : WorkerLink(page), id_(id) {}
 
-    // GUI thread. When it returns the worker posts nothing more to the page.
-    void Stop();
     int Id() const { return id_; }
-    // The worker's body has returned.
-    bool IsFinished() const;
-    // Test helper: waits until the worker's body has returned.
-    bool WaitFinished(int timeout_ms);
     // Scan bodies not yet returned, process-wide.
     static int Running();
 
@@ -57,14 +48,8 @@ private:
     friend class ScanDevicesThread;
     // Worker side: queues the event unless the page has stopped the job.
     void Post(wxEvent* event);
-    void MarkFinished();
 
-    mutable std::mutex lock_;
-    std::condition_variable finished_cv_;
-    wxEvtHandler* page_;
     const int id_;
-    CmdCancel cancel_;
-    bool finished_ = false;
 };
 
 class ScanDevicesThread : public wxThread {

@@ -79,7 +79,7 @@ bool VantrelScanPanel::Show(bool show)
 void VantrelScanPanel::DropJob()
 {
     if (m_job) {
-        m_job->Stop();
+        m_job->Cancel();
         m_job.reset();
     }
 }

@@ -1,7 +1,6 @@
 #include "SendCommandThread.h"
 
 #include <atomic>
-#include <chrono>
 #include <cstring>
 
 namespace {
@@ -9,31 +8,9 @@ std::atomic<int> running_jobs{0};
 }
 
 CommandJob::CommandJob(wxEvtHandler* handler, VEMTOR_COMMAND_MSG* message, const char* ip, uint16_t port)
-    : handler_(handler), target_(message), work_(new VEMTOR_COMMAND_MSG), ip_(ip ? ip : ""), port_(port)
+    : WorkerLink(handler), target_(message), work_(new VEMTOR_COMMAND_MSG), ip_(ip ? ip : ""), port_(port)
 {
     memcpy(work_.get(), message, sizeof *message);
-}
-
-void CommandJob::Cancel()
-{
-    {
-        std::lock_guard<std::mutex> g(lock_);
-        handler_ = nullptr;
-        target_ = nullptr;
-    }
-    cancel_.Cancel();
-}
-
-bool CommandJob::IsFinished() const
-{
-    std::lock_guard<std::mutex> g(lock_);
-    return finished_;
-}
-
-bool CommandJob::WaitFinished(int timeout_ms)
-{
-    std::unique_lock<std::mutex> g(lock_);
-    return finished_cv_.wait_for(g, std::chrono::milliseconds(timeout_ms), [this] { return finished_; });
 }
 
 int CommandJob::Running()
@@ -43,22 +20,21 @@ int CommandJob::Running()
 
 bool CommandJob::Exchange()
 {
-    return cmd_msg_transact_cancellable(work_.get(), ip_.c_str(), port_, &cancel_);
+    return cmd_msg_transact_cancellable(work_.get(), ip_.c_str(), port_, Canceller());
 }
 
 void CommandJob::Report(bool ok, int thread_id, bool stop_requested)
 {
-    std::lock_guard<std::mutex> g(lock_);
-    if (handler_ && target_ && !stop_requested) {
-        // The page is still waiting, so its message and handler are alive:
-        // Cancel() cannot run until this lock is released.
-        memcpy(target_, work_.get(), sizeof *target_);
-        wxCommandEvent event(ok ? EVT_COMMAND_SUCCEEDED : EVT_COMMAND_FAILED, thread_id);
-        event.SetInt(1);
-        wxQueueEvent(handler_, event.Clone());
+    if (!stop_requested) {
+        // The page still waits, so its message and handler are alive.
+        WhileListening([&](wxEvtHandler* page) {
+            memcpy(target_, work_.get(), sizeof *target_);
+            wxCommandEvent event(ok ? EVT_COMMAND_SUCCEEDED : EVT_COMMAND_FAILED, thread_id);
+            event.SetInt(1);
+            wxQueueEvent(page, event.Clone());
+        });
     }
-    finished_ = true;
-    finished_cv_.notify_all();
+    MarkFinished();
 }
 
 SendCommandThread::SendCommandThread(wxEvtHandler* handler, VEMTOR_COMMAND_MSG* message, const char* ip,

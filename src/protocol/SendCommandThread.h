@@ -11,30 +11,20 @@
 #include <wx/event.h>
 #include <wx/thread.h>
 
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "cmd_msg.h"
-#include "sock.h"
+#include "WorkerLink.h"
 
 constexpr int EVT_COMMAND_FAILED = 64;
 constexpr int EVT_COMMAND_SUCCEEDED = 65;
 
-// The part of a running exchange that the page and the worker share; it
-// lives as long as either of them holds it.
-class CommandJob {
+// The exchange a page waits for: the worker's own copy of the request, and
+// the page's message, written only while the page still listens.
+class CommandJob : public WorkerLink {
 public:
     CommandJob(wxEvtHandler* handler, VEMTOR_COMMAND_MSG* message, const char* ip, uint16_t port);
-
-    // GUI thread: stop waiting. When it returns, the worker will neither write
-    // into the page's message nor post to the page.
-    void Cancel();
-    // The worker's body has returned (the thread is about to be gone).
-    bool IsFinished() const;
-    // Test helper: waits until the worker's body has returned.
-    bool WaitFinished(int timeout_ms);
 
     // Number of worker bodies not yet returned, process-wide.
     static int Running();
@@ -45,15 +35,10 @@ private:
     bool Exchange();
     void Report(bool ok, int thread_id, bool stop_requested);
 
-    mutable std::mutex lock_;
-    std::condition_variable finished_cv_;
-    wxEvtHandler* handler_;
-    VEMTOR_COMMAND_MSG* target_;
+    VEMTOR_COMMAND_MSG* target_;  // valid while the page listens
     std::unique_ptr<VEMTOR_COMMAND_MSG> work_;
     std::string ip_;
     uint16_t port_;
-    CmdCancel cancel_;
-    bool finished_ = false;
 };
 
 class SendCommandThread : public wxThread {
