@@ -1,4 +1,5 @@
-// Model names by type character, and the byte order of multi-byte settings.
+// Model names by type character, the byte order of multi-byte settings, and
+// numbers read from text without wrapping.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -7,6 +8,7 @@
 
 #include "ByteOrder.h"
 #include "ModelNames.h"
+#include "NumberText.h"
 
 // Case matters (S and s are different models); any other character is "Unknown".
 TEST(Common, ModelNameOfEveryCharacter)
@@ -40,5 +42,57 @@ TEST(Common, ByteOrderBothWays)
         EXPECT_EQ(BytesToU16(b[0], b[1]), int(value >> 16));
         EXPECT_EQ(std::memcmp(U32ToBytes(value), b.data(), 4), 0) << value;
         EXPECT_EQ(std::memcmp(U16ToBytes(uint16_t(value >> 16)), b.data(), 2), 0) << value;
+    }
+}
+
+// Each limit at, one below and one above; atoi's leniency kept only where asked.
+TEST(Common, NumbersFromTextNeverWrap)
+{
+    struct Case {
+        const char* text;
+        int64_t min, max;
+        bool strict;  // ParseDecimal, else ReadDecimal with max
+        bool ok;
+        int64_t value;
+    } cases[] = {
+        {"115200", 0, 4294967295, false, true, 115200},
+        {"  +42abc", 0, 100, false, true, 42},
+        {"abc", 0, 100, false, true, 0},
+        {"", 0, 100, false, true, 0},
+        {"-0", 0, 100, false, true, 0},
+        {"-5", 0, 100, false, false, 0},
+        {"4294967295", 0, 4294967295, false, true, 4294967295},
+        {"4294967296", 0, 4294967295, false, false, 0},
+        {"99999999999999999999999", 0, 4294967295, false, false, 0},
+        {"65535", 1, 65535, true, true, 65535},
+        {"65536", 1, 65535, true, false, 0},
+        {"1", 1, 65535, true, true, 1},
+        {"0", 1, 65535, true, false, 0},
+        {" 80 ", 1, 65535, true, true, 80},
+        {"80x", 1, 65535, true, false, 0},
+        {"", 1, 65535, true, false, 0},
+        {"-", -10, 10, true, false, 0},
+        {"-10", -10, 10, true, true, -10},
+        {"-11", -10, 10, true, false, 0},
+        {"9223372036854775808", INT64_MIN, INT64_MAX, true, false, 0},
+        {"-9223372036854775808", INT64_MIN, INT64_MAX, true, true, INT64_MIN},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        if (c.strict) {
+            int64_t v = -7;
+            EXPECT_EQ(ParseDecimal(c.text, c.min, c.max, &v), c.ok);
+            EXPECT_EQ(v, c.ok ? c.value : -7);
+        } else {
+            uint64_t v = 7;
+            EXPECT_EQ(ReadDecimal(c.text, uint64_t(c.max), &v), c.ok);
+            EXPECT_EQ(v, c.ok ? uint64_t(c.value) : 7u);
+        }
+    }
+    const std::pair<const char*, int> ports[] = {{"65000", 65000}, {"70000", -1}, {"0", -1}, {"-1", -1}};
+    for (const auto& [text, port] : ports) {
+        uint16_t p = 0;
+        EXPECT_EQ(ParsePortText(text, &p), port > 0) << text;
+        EXPECT_EQ(p, port > 0 ? port : 0) << text;
     }
 }
