@@ -1,8 +1,11 @@
 // Constants and fonts that every page shares.
 #pragma once
 
+#include <wx/bitmap.h>
 #include <wx/font.h>
 #include <wx/string.h>
+
+class wxWindow;
 
 extern const wxString AppVersion;  // "1.4.3"
 extern const wxString IconsDir;    // prefix of every bitmap file name
@@ -18,6 +21,14 @@ extern wxFont FontItalic8;
 // Builds the five fonts; call once the GUI library has started. Calling it
 // again changes nothing.
 void InitSharedFonts();
+
+// A picture of the icons folder (JPEG).
+wxBitmap IconBitmap(const wxString& fileName);
+
+// Hides a child window now and destroys it once the handler running has
+// returned; a window replaced from inside its own click handler must outlive
+// that handler. Nothing happens later when its parent has gone first.
+void DestroyLater(wxWindow* child);
 
 // TCP ports of a module.
 constexpr int ConfigPort = 65000;    // command protocol

@@ -7,7 +7,6 @@
 #include <wx/statline.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/weakref.h>
 #include <wx/wxsqlite3.h>
 
 #include <cstdlib>
@@ -22,11 +21,6 @@
 #include "sock.h"
 
 namespace {
-
-wxBitmap LoadIcon(const wxString& name)
-{
-    return wxBitmap(IconsDir + name, wxBITMAP_TYPE_JPEG);
-}
 
 // Right-aligned label of the identity area.
 void Label(wxWindow* parent, const wxString& text, int x, int y)
@@ -152,7 +146,7 @@ void VantrelPanel::BuildIdentityArea(const wxString& model)
     m_posY += 20;
     Separator(this, m_posX, m_posY);
 
-    new wxStaticBitmap(this, wxID_ANY, LoadIcon("vantrel_panel_bg.jpg"), wxPoint(480, 251), wxSize(320, 251));
+    new wxStaticBitmap(this, wxID_ANY, IconBitmap("vantrel_panel_bg.jpg"), wxPoint(480, 251), wxSize(320, 251));
 
     m_posY += 10;
     Label(this, "Type:", m_posX, m_posY);
@@ -174,7 +168,7 @@ void VantrelPanel::BuildFeatureButtons()
 {
     const bool loggedIn = MainWindow::GetInstance()->loggedIn;
     for (const HubButton& b : HubButtons(m_moduleType, m_firmwareVersion, loggedIn, m_posX, m_posY)) {
-        auto* button = new wxBitmapButton(this, b.id, LoadIcon(b.image), wxPoint(b.x, b.y), wxSize(154, 38),
+        auto* button = new wxBitmapButton(this, b.id, IconBitmap(b.image), wxPoint(b.x, b.y), wxSize(154, 38),
                                           wxBU_AUTODRAW);
         if (b.toolTip)
             button->SetToolTip(b.toolTip);
@@ -264,16 +258,8 @@ void VantrelPanel::OnEditAlias(wxCommandEvent& event)
 
 void VantrelPanel::DropAliasButton()
 {
-    if (!m_aliasButton)
-        return;
-    wxWeakRef<wxButton> button(m_aliasButton);
-    m_aliasButton->Hide();
+    DestroyLater(m_aliasButton);
     m_aliasButton = nullptr;
-    // Queued on the page: dropped with it if the page goes first.
-    CallAfter([button]() {
-        if (button)
-            button->Destroy();
-    });
 }
 
 void VantrelPanel::StartAliasEdit()
@@ -319,7 +305,7 @@ void VantrelPanel::SaveAlias()
     }
 
     DropAliasButton();
-    new wxStaticBitmap(this, wxID_ANY, LoadIcon("ok.jpg"), wxPoint(m_posX + 340, m_aliasRowY),
+    new wxStaticBitmap(this, wxID_ANY, IconBitmap("ok.jpg"), wxPoint(m_posX + 340, m_aliasRowY),
                        wxSize(20, 20));
     m_aliasCtrl->SetEditable(false);
     auto* note = new wxStaticText(this, wxID_ANY, "*Vantrel reboot required",

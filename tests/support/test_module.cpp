@@ -185,11 +185,12 @@ void TestModule::Stop()
     listen_fd_ = wake_fd_ = -1;
 }
 
-void TestModule::SetFault(Fault f, int param)
+void TestModule::SetFault(Fault f, int param, int only_with_block)
 {
     std::lock_guard<std::mutex> g(lock_);
     fault_ = f;
     param_ = param;
+    fault_block_ = only_with_block;
 }
 
 void TestModule::SetResponder(std::function<std::optional<Bytes>(const Frame&)> r)
@@ -280,7 +281,7 @@ bool TestModule::ReadRequest(int conn, Frame* f)
     }
 }
 
-Bytes TestModule::Reply(const Frame& request)
+Bytes TestModule::Reply(const Frame& request, Fault fault, int param)
 {
     Frame reply = request;
     std::vector<Block> blocks;
@@ -301,9 +302,9 @@ Bytes TestModule::Reply(const Frame& request)
                 store_[{b.id, uint8_t(b.index + i)}] =
                     Bytes(b.values.begin() + long(i * size), b.values.begin() + long((i + 1) * size));
         }
-        if (fault_ == Fault::MissingBlock && b.id == param_)
+        if (fault == Fault::MissingBlock && b.id == param)
             continue;
-        if (fault_ == Fault::AlterEcho && b.id == param_ && !b.values.empty())
+        if (fault == Fault::AlterEcho && b.id == param && !b.values.empty())
             b.values[0] ^= 0x5A;
         out.push_back(std::move(b));
     }
@@ -354,14 +355,18 @@ void TestModule::Handle(int conn)
         fault = fault_;
         param = param_;
         responder = responder_;
+        std::vector<Block> blocks;
+        if (fault_block_ >= 0 && DecodeBlocks(request.data, request.action != 0, &blocks) &&
+            std::none_of(blocks.begin(), blocks.end(), [&](const Block& b) { return b.id == fault_block_; }))
+            fault = Fault::None;
     }
     std::optional<Bytes> reply;
     if (responder)
         reply = responder(request);
     else if (request.action != 4 && fault != Fault::Silent)
-        reply = Reply(request);
+        reply = Reply(request, fault, param);
     else if (request.action == 4)
-        Reply(request);  // store the values, answer nothing
+        Reply(request, fault, param);  // store the values, answer nothing
     if (reply && !reply->empty())
         SendReply(conn, *reply, fault, param);
     if (fault == Fault::CloseEarly || close_after_reply_)

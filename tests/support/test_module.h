@@ -74,7 +74,9 @@ public:
     uint16_t Port() const { return port_; }
     std::string PortText() const { return std::to_string(port_); }
 
-    void SetFault(Fault f, int param = 0);
+    // With `only_with_block` the fault hits only requests that carry that
+    // datablock (24: every configuration write); the others are served.
+    void SetFault(Fault f, int param = 0, int only_with_block = -1);
     // Close the connection right after the reply instead of waiting for the
     // client to close it.
     void SetCloseAfterReply(bool close) { close_after_reply_ = close; }
@@ -96,7 +98,7 @@ private:
     void Serve();
     void Handle(int conn);
     bool ReadRequest(int conn, Frame* f);
-    Bytes Reply(const Frame& request);
+    Bytes Reply(const Frame& request, Fault fault, int param);
     void SendReply(int conn, const Bytes& reply, Fault fault, int param);
     bool WaitReadable(int fd, int timeout_ms) const;
 
@@ -114,6 +116,7 @@ private:
     mutable std::condition_variable requests_cv_;
     Fault fault_ = Fault::None;
     int param_ = 0;
+    int fault_block_ = -1;
     std::function<std::optional<Bytes>(const Frame&)> responder_;
     std::map<std::pair<uint16_t, uint8_t>, Bytes> store_;
     std::vector<Frame> requests_;

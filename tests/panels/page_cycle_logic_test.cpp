@@ -1,0 +1,127 @@
+// The page cycle on message records: read requests, values out of replies,
+// write requests ending with the section save, and the echo check.
+#include <gtest/gtest.h>
+
+#include "PageCycle.h"
+#include "cmd_error.h"
+#include "panel_test_util.h"
+
+using paneltest::Reply;
+using testmod::Block;
+using testmod::Bytes;
+
+namespace {
+
+// The blocks a built request carries, decoded by the test module's framing.
+std::vector<Block> Sent(const VEMTOR_COMMAND_MSG* msg)
+{
+    Bytes wire(CMD_MSG_FRAME_OVERHEAD + cmd_msg_data_length(msg));
+    uint16_t len = 0;
+    cmd_msg_serialize(msg, wire.data(), &len);
+    wire.resize(len);
+    testmod::Frame f;
+    size_t used = 0;
+    EXPECT_TRUE(testmod::DecodeFrame(wire, &f, &used));
+    return paneltest::BlocksOf(f);
+}
+
+}  // namespace
+
+TEST(PageCycle, RequestsCarryTheirBlocksOrAreRefused)
+{
+    auto msg = paneltest::NewMsg();
+    ASSERT_TRUE(BuildReadRequest(msg.get(), {{33}, {37, 4, 0}, {41, 7, 7}}));
+    EXPECT_EQ(cmd_msg_action(msg.get()), CMD_ACTION_GET);
+    const std::vector<Block> read = Sent(msg.get());
+    ASSERT_EQ(read.size(), 3u);
+    EXPECT_EQ((std::vector<int>{read[1].id, read[1].count, read[1].index, read[2].count, read[2].index}),
+              (std::vector<int>{37, 4, 0, 7, 7}));
+
+    // The largest socket run that fits (8), and one past it; a bad id; count 0.
+    const std::vector<std::vector<BlockRef>> refused = {{{37, 8, 1}}, {{57}}, {{33, 0, 0}}};
+    EXPECT_TRUE(BuildReadRequest(msg.get(), {{37, 8, 0}}));
+    for (const auto& blocks : refused) {
+        cmd_set_error(0);
+        EXPECT_FALSE(BuildReadRequest(msg.get(), blocks));
+        EXPECT_EQ(cmd_get_error(), CMD_ERR_DATABLOCK_NOT_ADDED);
+    }
+
+    struct WriteCase {
+        std::vector<BlockValue> blocks;
+        uint8_t section;
+        bool ok;
+    } writes[] = {
+        {{MakeBlock(35, {0, 1, 0xC2, 0})}, CONF_SECTION_UART, true},
+        {{MakeBlock(35, {0, 1, 0xC2})}, CONF_SECTION_UART, false},        // one byte short
+        {{MakeBlock(35, {0, 1, 0xC2, 0, 9})}, CONF_SECTION_UART, false},  // one byte long
+        {{MakeBlock(37, Bytes(3 * 18, 7), 3, 1)}, CONF_SECTION_SOCKETS, true},
+        {{MakeBlock(37, Bytes(3 * 18, 7), 3, 6)}, CONF_SECTION_SOCKETS, false},  // past the table's 8
+        {{}, CONF_SECTION_CAN_MESSAGES, true},                                     // the save alone
+        {{MakeBlock(52, Bytes(5, 1))}, NoSection, true},                           // no save at all
+    };
+    for (const WriteCase& w : writes) {
+        SCOPED_TRACE(::testing::Message() << "blocks " << w.blocks.size() << " section " << int(w.section));
+        cmd_set_error(0);
+        ASSERT_EQ(BuildWriteRequest(msg.get(), w.blocks, w.section), w.ok);
+        if (!w.ok) {
+            EXPECT_EQ(cmd_get_error(), CMD_ERR_DATABLOCK_NOT_ADDED);
+            continue;
+        }
+        EXPECT_EQ(cmd_msg_action(msg.get()), CMD_ACTION_SET);
+        const std::vector<Block> sent = Sent(msg.get());
+        std::vector<Block> expected = paneltest::Echo(w.blocks, w.section == NoSection ? -1 : w.section);
+        ASSERT_EQ(sent.size(), expected.size());
+        for (size_t i = 0; i < sent.size(); ++i)
+            EXPECT_EQ((std::tuple(sent[i].id, sent[i].count, sent[i].index, sent[i].values)),
+                      (std::tuple(expected[i].id, expected[i].count, expected[i].index, expected[i].values)));
+    }
+}
+
+// A block missing or one element short says "datablock not found", never an
+// error an earlier exchange left behind.
+TEST(PageCycle, ValuesComeOutOfTheReplyInOrder)
+{
+    const auto reply = Reply({{1, 34, 0, {2}}, {2, 45, 0, {0, 1, 0, 1, 0, 1}}, {1, 33, 0, {2}}});
+    std::vector<BlockBytes> values;
+    ASSERT_TRUE(TakeBlocks(reply.get(), {{33}, {34}, {45, 2, 0}}, &values));
+    EXPECT_EQ(values, (std::vector<BlockBytes>{{2}, {2}, {0, 1, 0, 1, 0, 1}}));
+    // The reply's block is taken from its own first element, whatever index was asked.
+    ASSERT_TRUE(TakeBlocks(reply.get(), {{45, 2, 5}}, &values));
+    EXPECT_EQ(values[0], (BlockBytes{0, 1, 0, 1, 0, 1}));
+
+    const std::vector<std::vector<BlockRef>> failing = {{{35}}, {{33}, {45, 3, 0}}, {{57}}};
+    for (const auto& blocks : failing) {
+        cmd_set_error(CMD_ERR_CONNECT_TIMEOUT);
+        values = {{9}};
+        EXPECT_FALSE(TakeBlocks(reply.get(), blocks, &values));
+        EXPECT_EQ(cmd_get_error(), CMD_ERR_DATABLOCK_NOT_FOUND);
+        EXPECT_EQ(values, (std::vector<BlockBytes>{{9}})) << "nothing is taken from a failed reply";
+    }
+}
+
+TEST(PageCycle, EchoCheckFindsTheFirstDifference)
+{
+    const std::vector<BlockValue> sent = {MakeBlock(33, {2}), MakeBlock(45, {0, 1, 0, 1, 1, 1}, 2),
+                                          MakeBlock(35, {0, 1, 0xC2, 0})};
+    struct Case {
+        const char* what;
+        std::vector<Block> echo;
+        uint8_t section;
+        int mismatch;
+    } cases[] = {
+        {"faithful", paneltest::Echo(sent, 2), 2, -1},
+        {"faithful, no save expected", paneltest::Echo(sent, -1), NoSection, -1},
+        {"first block differs", {{1, 33, 0, {1}}, {2, 45, 0, {0, 1, 0, 1, 1, 1}}, {1, 35, 0, {0, 1, 0xC2, 0}}}, 2, 0},
+        {"an index byte differs",
+         {{1, 33, 0, {2}}, {2, 45, 0, {0, 1, 0, 9, 1, 1}}, {1, 35, 0, {0, 1, 0xC2, 0}}, {1, 24, 0, {2}}}, 2, 1},
+        {"last value byte differs",
+         {{1, 33, 0, {2}}, {2, 45, 0, {0, 1, 0, 1, 1, 1}}, {1, 35, 0, {0, 1, 0xC2, 1}}, {1, 24, 0, {2}}}, 2, 2},
+        {"block echoed short", {{1, 33, 0, {2}}, {1, 45, 0, {0, 1, 0}}, {1, 35, 0, {0, 1, 0xC2, 0}}}, 2, 1},
+        {"section byte differs", paneltest::Echo(sent, 3), 2, 3},
+        {"section missing", paneltest::Echo(sent, -1), 2, 3},
+    };
+    for (const Case& c : cases) {
+        const auto reply = Reply(c.echo, 1);
+        EXPECT_EQ(FirstEchoMismatch(reply.get(), sent, c.section), c.mismatch) << c.what;
+    }
+}

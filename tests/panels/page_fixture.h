@@ -1,0 +1,67 @@
+// A configuration page in the real main window, opened from the hub of a
+// test module on loopback, with every modal dialog scripted.
+#pragma once
+
+#include <wx/frame.h>
+
+#include "VantrelPanel.h"
+#include "app_fixture.h"
+#include "panel_test_util.h"
+#include "test_module.h"
+
+namespace paneltest {
+
+class PageTest : public apptest::AppTest {
+protected:
+    void SetUp() override { AppTest::SetUp(); }
+
+    // Starts the module with the identity given (call from the test).
+    void StartModule(const std::string& firmware, char type)
+    {
+        module.SetIdentity(firmware, type, "porch");
+        ASSERT_TRUE(module.Start());
+    }
+
+    // The hub of the module, or null.
+    VantrelPanel* ShowHub()
+    {
+        Main()->ShowModulePanel(module.Address(), module.PortText());
+        guitest::Pump();
+        return dynamic_cast<VantrelPanel*>(Main()->GetPanel(PANEL_MODULE));
+    }
+
+    // Presses a feature button of the hub; the page built, or null. The
+    // module's requests are counted from before the press.
+    template <class Page>
+    Page* OpenFromHub(int hubButton, PanelIndex index)
+    {
+        VantrelPanel* hub = ShowHub();
+        if (!hub)
+            return nullptr;
+        before = module.Requests().size();
+        Click(hub, hubButton);
+        guitest::Pump();
+        return dynamic_cast<Page*>(Main()->GetPanel(index));
+    }
+
+    // The requests the module got since the page was asked for.
+    std::vector<testmod::Frame> PageRequests() const
+    {
+        std::vector<testmod::Frame> all = module.Requests();
+        return std::vector<testmod::Frame>(all.begin() + long(std::min(before, all.size())), all.end());
+    }
+
+    // id, count, index and values of every block of a request.
+    static std::vector<std::tuple<int, int, int, testmod::Bytes>> Blocks(const testmod::Frame& f)
+    {
+        std::vector<std::tuple<int, int, int, testmod::Bytes>> out;
+        for (const testmod::Block& b : BlocksOf(f))
+            out.emplace_back(b.id, b.count, b.index, b.values);
+        return out;
+    }
+
+    testmod::TestModule module;
+    size_t before = 0;
+};
+
+}  // namespace paneltest
