@@ -4,6 +4,7 @@
 
 #include "MainWindow.h"
 #include "VantrelDetailsPanel.h"
+#include "VantrelNetPanel.h"
 #include "VantrelPanel.h"
 #include "VantrelScanPanel.h"
 #include "VantrelUartPanel.h"
@@ -13,6 +14,8 @@ void RegisterPages()
     MainWindow::RegisterPage(PANEL_MODULE, [](const PageArgs& a) { return new VantrelPanel(a.ip, a.port); });
     MainWindow::RegisterPage(PANEL_DETAILS, [](const PageArgs& a) { return new VantrelDetailsPanel(a.mac); });
     MainWindow::RegisterPage(PANEL_SCAN, [](const PageArgs&) { return new VantrelScanPanel(); });
+    MainWindow::RegisterPage(
+        PANEL_NET, [](const PageArgs& a) { return new VantrelNetPanel(a.ip, a.port, a.type, a.firmware); });
     MainWindow::RegisterPage(PANEL_UART, [](const PageArgs& a) {
         return new VantrelUartPanel(a.ip, a.port, a.mac, a.type, a.firmware);
     });

@@ -62,11 +62,14 @@ ConfigPage::ConfigPage(const wxString& windowName, const wxString& ip, const wxS
 
 ConfigPage::~ConfigPage() = default;
 
-std::vector<BlockBytes> ConfigPage::ReadBlocks(const std::vector<BlockRef>& blocks)
+std::vector<BlockBytes> ConfigPage::ReadBlocks(const std::vector<BlockRef>& blocks,
+                                               const std::vector<BlockRef>& alsoAsked)
 {
     MainWindow* main = MainWindow::GetInstance();
     auto msg = NewMessage();
-    if (!BuildReadRequest(msg.get(), blocks))
+    std::vector<BlockRef> request = blocks;
+    request.insert(request.end(), alsoAsked.begin(), alsoAsked.end());
+    if (!BuildReadRequest(msg.get(), request))
         main->ReportError(wxEmptyString, true);
 
     Bind(wxEventTypeTag<wxCommandEvent>(EVT_COMMAND_SUCCEEDED), &ConfigPage::OnCommandDone, this);
@@ -218,6 +221,12 @@ int ConfigPage::EchoMismatch(const VEMTOR_COMMAND_MSG* reply, const std::vector<
     return FirstEchoMismatch(reply, blocks, section);
 }
 
+wxString ConfigPage::EchoErrorText(const VEMTOR_COMMAND_MSG* reply, const std::vector<BlockValue>& blocks,
+                                   uint8_t section)
+{
+    return EchoMismatch(reply, blocks, section) >= 0 ? m_texts.savedWithErrors : wxString();
+}
+
 ConfigPage::WriteOutcome ConfigPage::WriteBlocks(const std::vector<BlockValue>& blocks, uint8_t section)
 {
     MainWindow* main = MainWindow::GetInstance();
@@ -230,8 +239,9 @@ ConfigPage::WriteOutcome ConfigPage::WriteBlocks(const std::vector<BlockValue>& 
         main->ReportError(m_texts.networkDown, false);
         return WriteOutcome::NotSaved;
     }
-    if (EchoMismatch(msg.get(), blocks, section) >= 0) {
-        main->ReportError(m_texts.savedWithErrors, false);
+    const wxString echoError = EchoErrorText(msg.get(), blocks, section);
+    if (!echoError.empty()) {
+        main->ReportError(echoError, false);
         return WriteOutcome::SavedWithErrors;
     }
     return WriteOutcome::Saved;

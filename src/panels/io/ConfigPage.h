@@ -74,8 +74,10 @@ protected:
 
     // The values of `blocks` read under the progress wait. Throws the error
     // text: a refused request, a failed, abandoned or cancelled exchange, a
-    // datablock missing from the reply.
-    std::vector<BlockBytes> ReadBlocks(const std::vector<BlockRef>& blocks);
+    // datablock missing from the reply. `alsoAsked` join the request after
+    // `blocks` but are never taken out, so the reply may lack them.
+    std::vector<BlockBytes> ReadBlocks(const std::vector<BlockRef>& blocks,
+                                       const std::vector<BlockRef>& alsoAsked = {});
 
     // Title (model name and `title`), separator and red hint, at the top.
     void BuildHeader(const wxString& title, const wxString& hint);
@@ -104,6 +106,10 @@ protected:
     // Where the echo of a write first differs (see FirstEchoMismatch).
     virtual int EchoMismatch(const VEMTOR_COMMAND_MSG* reply, const std::vector<BlockValue>& blocks,
                              uint8_t section);
+    // What the echo of a write makes the page say; empty when it matches.
+    // By default the saved-with-errors text at EchoMismatch's first mismatch.
+    virtual wxString EchoErrorText(const VEMTOR_COMMAND_MSG* reply, const std::vector<BlockValue>& blocks,
+                                   uint8_t section);
     // After a write that went through, before the reboot prompt.
     virtual void AfterWrite() {}
     // Whether the reboot prompt offers further settings.

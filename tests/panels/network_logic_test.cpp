@@ -1,0 +1,319 @@
+// The network page's values: what the module reported, the checks of the
+// form, what is written and how the echo is compared, and the configuration
+// file written and read.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "NetLogic.h"
+#include "NetXml.h"
+#include "panel_test_util.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+BlockBytes Text(const std::string& text, size_t size)
+{
+    BlockBytes bytes(text.begin(), text.end());
+    bytes.resize(size, 0);
+    return bytes;
+}
+
+std::string ReadFile(const fs::path& path)
+{
+    std::stringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
+}
+
+const fs::path Golden = fs::path(__FILE__).parent_path() / "data" / "network_last_config.xml";
+
+// The form of the golden file: Ad-Hoc with WEP, an empty SSID and a key
+// that needs escaping; with `nwtype` 1 Infrastructure with WPA2.
+NetForm Form(int nwtype = NET_ADHOC, int security = 1)
+{
+    NetForm f{0, "192.168.1.50", 2, "", "255.255.255.0", "192.168.1.1", nwtype, 5, security, "a&b<c>d&ef"};
+    if (nwtype == NET_INFRASTRUCTURE)
+        f.ssid = "home", f.psk = "secret-key";
+    return f;
+}
+
+struct TempDir {
+    TempDir()
+    {
+        std::string tmpl = (fs::temp_directory_path() / "vantrel-net-XXXXXX").string();
+        path = mkdtemp(tmpl.data());
+    }
+    ~TempDir() { fs::remove_all(path); }
+    fs::path path;
+};
+
+}  // namespace
+
+// Codes outside their lists select nothing; the network type 2 is Ad-Hoc,
+// whose list has WEP second and no WPA; the key is 32 bytes up to firmware
+// 130, 63 above.
+TEST(NetLogic, ReplyToFormValues)
+{
+    struct Case {
+        int firmware;
+        uint8_t dhcp, rfpower, nwtype, channel, security;
+        NetForm form;  // the choices only
+        size_t keyLength;
+    } cases[] = {
+        {130, 0, 0, 1, 1, 0, {0, "", 0, "", "", "", 1, 0, 0, ""}, 32},
+        {131, 1, 2, 1, 13, 3, {1, "", 2, "", "", "", 1, 12, 3, ""}, 63},
+        {140, 0, 1, 2, 6, 3, {0, "", 1, "", "", "", 0, 5, 1, ""}, 63},
+        {140, 0, 1, 0, 6, 2, {0, "", 1, "", "", "", 0, 5, -1, ""}, 63},
+        {140, 2, 3, 3, 0, 4, {-1, "", -1, "", "", "", -1, -1, -1, ""}, 63},
+        {140, 255, 255, 255, 14, 255, {-1, "", -1, "", "", "", -1, -1, -1, ""}, 63},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.firmware << " " << int(c.nwtype) << "/" << int(c.security));
+        const NetFormValues v = DecodeNet({{c.dhcp},
+                                           {192, 168, 0, 10},
+                                           {0x00, 0x1E, 0xC0, 0x0A, 0xB0, 0xFF},
+                                           Text("caf\xE9", 32),
+                                           {c.rfpower},
+                                           {255, 255, 0, 0},
+                                           {10, 0, 0, 254},
+                                           {c.nwtype},
+                                           {c.channel},
+                                           {c.security},
+                                           Text(std::string(63, 'k'), 63)},
+                                          c.firmware);
+        const NetForm f = FormFromValues(v);
+        EXPECT_EQ(
+            (std::vector<int>{f.dhcp, f.rfpower, f.nwtype, f.channel, f.security}),
+            (std::vector<int>{c.form.dhcp, c.form.rfpower, c.form.nwtype, c.form.channel, c.form.security}));
+        EXPECT_EQ(v.psk, wxString(c.keyLength, 'k'));
+        EXPECT_EQ(v.macaddress, "00:1e:c0:0a:b0:ff");
+        EXPECT_EQ(v.ssid, wxString(L"caf\u00e9"));
+        EXPECT_EQ(v.ip + " " + v.netmask + " " + v.gateway, "192.168.0.10 255.255.0.0 10.0.0.254");
+    }
+}
+
+TEST(NetLogic, ChecksInTheirOrder)
+{
+    const wxString wep = "WEP Password must have 10 or 26 hex values";
+    const wxString wpa = "WPA Password must be defined with at least 8 characters";
+    struct Case {
+        bool ip, gateway, netmask;
+        int nwtype, security;
+        wxString key, message;
+    } cases[] = {
+        {false, false, false, 1, 2, "", "Ip Format Error"},
+        {true, false, false, 1, 2, "", "Gateway Format Error"},
+        {true, true, false, 1, 2, "", "Netmask Format Error"},
+        {true, true, true, 0, 1, "", "Password must be defined"},
+        {true, true, true, 0, 1, wxString(9, 'a'), wep},
+        {true, true, true, 1, 3, wxString(11, 'a'), wep},
+        {true, true, true, 1, 3, wxString(27, 'a'), wep},
+        {true, true, true, 0, 1, "ZZZZZZZZZZ", ""},
+        {true, true, true, 1, 3, wxString(26, 'a'), ""},
+        {true, true, true, 1, 1, "", wpa},
+        {true, true, true, 1, 2, "1234567", wpa},
+        {true, true, true, 1, 2, "12345678", ""},
+        {true, true, true, 1, 0, "", ""},
+        {true, true, true, 0, 0, "x", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        EXPECT_EQ(NetCheckText(CheckNet(c.ip, c.gateway, c.netmask, c.nwtype, c.security, c.key)), c.message);
+    }
+}
+
+// The write's datablocks in order with the conditional ones; a list with no
+// entry chosen writes what was read, never 0xFF.
+TEST(NetLogic, FormToOrderedWriteBlocks)
+{
+    NetFormValues read;
+    read.dhcp = 5, read.rfpower = 7, read.nwtype = 3, read.channel = 14, read.security = 4;
+    const std::vector<int> adHoc = {13, 14, 10, 8, 15, 5, 12, 6, 9, 11};
+    const std::vector<int> infrastructure = {13, 14, 10, 8, 15, 16, 5, 6, 9, 11};
+    struct Case {
+        int nwtype, security, unchosen;  // unchosen: address, RF power and channel with no entry
+        std::vector<int> ids;
+        std::map<int, int> bytes;  // id -> the byte of a one-byte block
+    } cases[] = {
+        {0, 1, 0, adHoc, {{13, 0}, {8, 2}, {5, 2}, {12, 6}, {6, 3}, {11, 1}}},
+        {0, 0, 0, {13, 14, 10, 8, 15, 5, 12, 6, 11}, {{5, 0}, {6, 0}}},
+        {1, 2, 0, infrastructure, {{5, 1}, {6, 2}, {11, 0}}},
+        {1, 3, 0, infrastructure, {{5, 1}, {6, 3}}},
+        {1, 0, 0, {13, 14, 10, 8, 15, 16, 5, 6, 11}, {{6, 0}}},
+        {1, -1, 1, infrastructure, {{13, 5}, {8, 7}, {6, 4}}},
+        {0, 1, 1, adHoc, {{12, 14}}},
+        {-1, 2, 0, {13, 14, 10, 8, 15, 5, 6, 9, 11}, {{5, 3}, {6, 2}, {11, 1}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.nwtype << "/" << c.security);
+        NetForm form = Form(c.nwtype == 0 ? 0 : 1, c.security);
+        form.nwtype = c.nwtype;
+        if (c.unchosen)
+            form.dhcp = form.rfpower = form.channel = -1;
+        std::vector<BlockValue> blocks;
+        ASSERT_EQ(NetWriteBlocks(form, read, &blocks), NetRefusal::None);
+        std::vector<int> ids;
+        for (const BlockValue& b : blocks) {
+            ids.push_back(b.id);
+            EXPECT_EQ(b.bytes.size(), BlockSize(b.id, 1)) << b.id;
+            EXPECT_TRUE(!c.bytes.count(b.id) || b.bytes.at(0) == c.bytes.at(b.id)) << b.id;
+        }
+        EXPECT_EQ(ids, c.ids);
+    }
+    std::vector<BlockValue> blocks;
+    ASSERT_EQ(NetWriteBlocks(Form(NET_INFRASTRUCTURE, 2), read, &blocks), NetRefusal::None);
+    EXPECT_EQ((std::vector<BlockBytes>{blocks[1].bytes, blocks[2].bytes, blocks[5].bytes, blocks[8].bytes}),
+              (std::vector<BlockBytes>{
+                  {192, 168, 1, 50}, Text("home", 32), {192, 168, 1, 1}, Text("secret-key", 63)}));
+}
+
+// What cannot fit its field is refused before anything is sent.
+TEST(NetLogic, FormsThatCannotBeWritten)
+{
+    struct Case {
+        int nwtype, security;
+        wxString ip, ssid, psk;
+        NetRefusal refusal;
+    } cases[] = {
+        {1, 2, "192.168..1", "s", "k", NetRefusal::Address},
+        {1, 2, "1.2.3.256", "s", "k", NetRefusal::Address},
+        {1, 2, "1.2.3.4.5", "s", "k", NetRefusal::Address},
+        {1, 2, "1.2.3.4", wxString(33, 's'), "k", NetRefusal::Ssid},
+        {1, 2, "1.2.3.4", wxString(L"caf\u20ac"), "k", NetRefusal::Ssid},
+        {1, 2, "1.2.3.4", wxString(32, 's'), wxString(64, 'k'), NetRefusal::Key},
+        {1, 2, "1.2.3.4", wxString(32, 's'), wxString(63, 'k'), NetRefusal::None},
+        {1, 0, "1.2.3.4", "s", wxString(64, 'k'), NetRefusal::None},  // no key is written
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ip + " " + c.ssid);
+        NetForm form = Form(c.nwtype, c.security);
+        form.ip = c.ip, form.ssid = c.ssid, form.psk = c.psk;
+        std::vector<BlockValue> blocks{MakeBlock(DATABLOCK_DHCP, {9})};
+        EXPECT_EQ(NetWriteBlocks(form, NetFormValues(), &blocks), c.refusal);
+        EXPECT_EQ(blocks.size() == 1, c.refusal != NetRefusal::None)
+            << "a refused form leaves the blocks alone";
+    }
+}
+
+TEST(NetLogic, EchoComparedInOrder)
+{
+    struct Case {
+        int nwtype;
+        int id;     // the echoed block changed, -1 for none
+        int value;  // its first byte; -1 leaves the block out
+        NetEcho echo;
+    } cases[] = {
+        {1, -1, 0, NetEcho::Matches},  {1, 15, 254, NetEcho::NetmaskDiffers}, {1, 15, -1, NetEcho::Differs},
+        {1, 14, 10, NetEcho::Differs}, {1, 10, 'H', NetEcho::Differs},        {1, 8, 1, NetEcho::Differs},
+        {1, 16, 10, NetEcho::Differs}, {1, 9, 'S', NetEcho::Differs},         {1, 11, 1, NetEcho::Differs},
+        {1, 24, 2, NetEcho::Differs},  {1, 24, -1, NetEcho::Differs},         {1, 13, 1, NetEcho::Matches},
+        {0, 12, 7, NetEcho::Differs},  {0, 5, 0, NetEcho::Differs},           {0, 6, 0, NetEcho::Differs},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.nwtype << ": " << c.id << " = " << c.value);
+        const NetForm form = Form(c.nwtype, c.nwtype == 1 ? 2 : 1);
+        std::vector<BlockValue> sent;
+        ASSERT_EQ(NetWriteBlocks(form, NetFormValues(), &sent), NetRefusal::None);
+        std::vector<testmod::Block> echo = paneltest::Echo(sent, CONF_SECTION_NETWORK);
+        for (auto it = echo.begin(); it != echo.end(); ++it)
+            if (it->id == c.id && c.value < 0) {
+                echo.erase(it);
+                break;
+            } else if (it->id == c.id) {
+                it->values.at(0) = uint8_t(c.value);
+            }
+        EXPECT_EQ(CheckNetEcho(paneltest::Reply(echo, 1).get(), form, sent), c.echo);
+    }
+    EXPECT_EQ(NetEchoText(NetEcho::NetmaskDiffers), "Configuration saved with errors");
+    EXPECT_EQ(NetEchoText(NetEcho::Differs), "Configuration saved with errors!");
+}
+
+// Byte for byte as the golden file; a save is written beside its file and
+// replaces it only once whole, so a failure keeps the earlier file.
+TEST(NetXml, WrittenWholeOrNotAtAll)
+{
+    TempDir dir;
+    const NetXmlValues values = NetXmlFromForm(Form());
+    const fs::path file = dir.path / "old.xml";
+    std::ofstream(file) << "old";
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_EQ(SaveNetXml(file.string(), values), XmlSave::Saved);
+    EXPECT_EQ(ReadFile(file), ReadFile(Golden));
+    EXPECT_EQ(fs::status(file).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    EXPECT_EQ(SaveNetXml((dir.path / "missing" / "x.xml").string(), values), XmlSave::CannotCreate);
+    fs::create_directory(dir.path / "taken.xml");  // nothing can be renamed over a folder
+    EXPECT_EQ(SaveNetXml((dir.path / "taken.xml").string(), values), XmlSave::Failed);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2) << "a stray copy";
+
+    NetForm none = Form();
+    none.dhcp = none.rfpower = none.nwtype = none.channel = none.security = -1;
+    const NetXmlValues v = NetXmlFromForm(none);
+    EXPECT_EQ(
+        (std::vector<wxString>{v[XML_DHCP], v[XML_RFPOWER], v[XML_NWTYPE], v[XML_CHANNEL], v[XML_SECURITY]}),
+        (std::vector<wxString>{"-1", "-1", "-1", "0", "-1"}));
+}
+
+TEST(NetXml, ReadAcceptanceRules)
+{
+    auto net = [](const std::string& inner) { return "<root><network>" + inner + "</network></root>"; };
+    struct Case {
+        std::string text;
+        int currentNwtype;
+        size_t keyMax;
+        XmlLoad load;
+        XmlAccept accept;
+        NetXmlElement element;
+        wxString value;
+    } cases[] = {
+        {ReadFile(Golden), 1, 32, XmlLoad::Loaded, XmlAccept::Accepted, XML_PSK, "a&b<c>d&ef"},
+        {"<root><network><ssid>a</ssid><ssid>b</ssid></network><network><ssid>c</ssid></network></root>", 1,
+         32, XmlLoad::Loaded, XmlAccept::Accepted, XML_SSID, "c"},
+        {"<root><!--x--><other><ssid>o</ssid></other><network><x>1</x><ssid><!--d-->y</ssid></network></"
+         "root>",
+         1, 32, XmlLoad::Loaded, XmlAccept::Accepted, XML_SSID, "y"},
+        {net("<psk><![CDATA[<k&>]]></psk>"), 1, 32, XmlLoad::Loaded, XmlAccept::Accepted, XML_PSK, "<k&>"},
+        {net("<ssid> a </ssid><channel/>"), 1, 32, XmlLoad::Loaded, XmlAccept::Accepted, XML_SSID, " a "},
+        {net("<channel>0</channel>"), 1, 32, XmlLoad::Loaded, XmlAccept::BadChoice, XML_CHANNEL, "0"},
+        {net("<channel>14</channel>"), 1, 32, XmlLoad::Loaded, XmlAccept::BadChoice, XML_CHANNEL, "14"},
+        {net("<dhcp>2</dhcp>"), 1, 32, XmlLoad::Loaded, XmlAccept::BadChoice, XML_DHCP, "2"},
+        {net("<nwtype> 1</nwtype>"), 1, 32, XmlLoad::Loaded, XmlAccept::BadChoice, XML_NWTYPE, " 1"},
+        {net("<rfpower>-1</rfpower>"), 1, 32, XmlLoad::Loaded, XmlAccept::BadChoice, XML_RFPOWER, "-1"},
+        {net("<security>4</security>"), 1, 32, XmlLoad::Loaded, XmlAccept::BadChoice, XML_SECURITY, "4"},
+        {net("<nwtype>0</nwtype><security>2</security>"), 1, 32, XmlLoad::Loaded, XmlAccept::BadChoice,
+         XML_SECURITY, "2"},
+        {net("<security>3</security>"), 0, 32, XmlLoad::Loaded, XmlAccept::BadChoice, XML_SECURITY, "3"},
+        {net("<dhcp>1</dhcp><security>3</security>"), 0, 32, XmlLoad::Loaded, XmlAccept::Accepted,
+         XML_SECURITY, "3"},  // DHCP chooses Infrastructure first
+        {net("<ssid>" + std::string(33, 's') + "</ssid>"), 1, 63, XmlLoad::Loaded, XmlAccept::SsidTooLong,
+         XML_SSID, wxString(33, 's')},
+        {net("<psk>" + std::string(33, 'k') + "</psk>"), 1, 32, XmlLoad::Loaded, XmlAccept::KeyTooLong,
+         XML_PSK, wxString(33, 'k')},
+        {net("<psk>" + std::string(63, 'k') + "</psk>"), 1, 63, XmlLoad::Loaded, XmlAccept::Accepted, XML_PSK,
+         wxString(63, 'k')},
+        {"<root><network>", 1, 32, XmlLoad::NotXml, XmlAccept::Accepted, XML_SSID, "untouched"},
+        {"<config><network><ssid>a</ssid></network></config>", 1, 32, XmlLoad::NoRoot, XmlAccept::Accepted,
+         XML_SSID, "untouched"},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const fs::path file = dir.path / "in.xml";
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << c.text;
+        NetXmlValues values;
+        values[c.element] = "untouched";
+        ASSERT_EQ(LoadNetXml(file.string(), &values), c.load);
+        EXPECT_EQ(values[c.element], c.value);
+        if (c.load == XmlLoad::Loaded) {
+            EXPECT_EQ(CheckNetXml(values, c.currentNwtype, c.keyMax), c.accept);
+        }
+    }
+    NetXmlValues values;
+    EXPECT_EQ(LoadNetXml((dir.path / "none.xml").string(), &values), XmlLoad::NotXml);
+}
