@@ -58,7 +58,7 @@ uint16_t OffsetWord(float offset)
     const double limited = std::fmin(std::fabs(double(offset)), kOffsetLimit);
     const float tenths = float((limited + 0.01) * 10);
     const uint16_t magnitude = uint16_t(tenths);
-    return std::signbit(offset) && offset != 0 ? uint16_t(magnitude | 0x8000) : magnitude;
+    return offset < 0 ? uint16_t(magnitude | 0x8000) : magnitude;
 }
 
 wxString OffsetText(float offset)
