@@ -3,9 +3,13 @@
 #include "Pages.h"
 
 #include "MainWindow.h"
+#include "VantrelADCPanel.h"
 #include "VantrelDetailsPanel.h"
+#include "VantrelI2CPanel.h"
+#include "VantrelIOPanel.h"
 #include "VantrelNetPanel.h"
 #include "VantrelPanel.h"
+#include "VantrelPowersavePanel.h"
 #include "VantrelScanPanel.h"
 #include "VantrelUartPanel.h"
 
@@ -18,5 +22,14 @@ void RegisterPages()
         PANEL_NET, [](const PageArgs& a) { return new VantrelNetPanel(a.ip, a.port, a.type, a.firmware); });
     MainWindow::RegisterPage(PANEL_UART, [](const PageArgs& a) {
         return new VantrelUartPanel(a.ip, a.port, a.mac, a.type, a.firmware);
+    });
+    MainWindow::RegisterPage(
+        PANEL_IO, [](const PageArgs& a) { return new VantrelIOPanel(a.ip, a.port, a.type, a.firmware); });
+    MainWindow::RegisterPage(
+        PANEL_ADC, [](const PageArgs& a) { return new VantrelADCPanel(a.ip, a.port, a.type, a.firmware); });
+    MainWindow::RegisterPage(
+        PANEL_I2C, [](const PageArgs& a) { return new VantrelI2CPanel(a.ip, a.port, a.type, a.firmware); });
+    MainWindow::RegisterPage(PANEL_POWERSAVE, [](const PageArgs& a) {
+        return new VantrelPowersavePanel(a.ip, a.port, a.type, a.firmware);
     });
 }
