@@ -3,6 +3,8 @@
 #include "Pages.h"
 
 #include "MainWindow.h"
+#include "VantrelCanbusActuactionPanel.h"
+#include "VantrelCanbusPanel.h"
 #include "VantrelDetailsPanel.h"
 #include "VantrelPanel.h"
 #include "VantrelScanPanel.h"
@@ -15,5 +17,11 @@ void RegisterPages()
     MainWindow::RegisterPage(PANEL_SCAN, [](const PageArgs&) { return new VantrelScanPanel(); });
     MainWindow::RegisterPage(PANEL_UART, [](const PageArgs& a) {
         return new VantrelUartPanel(a.ip, a.port, a.mac, a.type, a.firmware);
+    });
+    MainWindow::RegisterPage(PANEL_CANBUS, [](const PageArgs& a) {
+        return new VantrelCanbusPanel(a.ip, a.port, a.type, a.firmware);
+    });
+    MainWindow::RegisterPage(PANEL_CANBUS_ACTUATION, [](const PageArgs& a) {
+        return new VantrelCanbusActuactionPanel(a.ip, a.port, a.type, a.firmware);
     });
 }
