@@ -40,22 +40,6 @@ std::string Lines(int n)
 
 }  // namespace
 
-TEST(CanCsv, LinesAsWritten)
-{
-    struct Case {
-        SignalCells row;
-        bool hex;
-        const char* line;
-    } cases[] = {
-        {{"291", "Standard", "8", "16", "Motorola"}, false, "291,0,8,16,1\n"},
-        {{"7ff", "Extended", "0", "11", "Intel"}, true, "2047,1,0,11,0\n"},
-        {{"123", "Standard", "0", "0", "Intel"}, true, "291,0,0,0,0\n"},
-        {{"", "", "", "", ""}, false, "0,1,0,0,1\n"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(SignalCsvLine(c.row, c.hex), c.line);
-}
-
 TEST(CanCsv, OneLineIntoItsRow)
 {
     struct Case {

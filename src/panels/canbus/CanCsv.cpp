@@ -44,10 +44,10 @@ void SetFromList(const std::string& field, const wxString (&texts)[2], wxString*
 
 std::string SignalCsvLine(const SignalCells& row, bool hex)
 {
-    const wxString line = wxString::Format(
-        "%u,%d,%lld,%lld,%d\n", unsigned(CanIdValue(row.id, hex)), row.type == CanIdTypeTexts[0] ? 0 : 1,
-        (long long)AtoiValue(row.startBit), (long long)AtoiValue(row.length),
-        row.byteOrder == CanByteOrderTexts[0] ? 0 : 1);
+    const wxString line =
+        wxString::Format("%u,%d,%lld,%lld,%d\n", unsigned(CanIdValue(row.id, hex)),
+                         row.type == CanIdTypeTexts[0] ? 0 : 1, (long long)AtoiValue(row.startBit),
+                         (long long)AtoiValue(row.length), row.byteOrder == CanByteOrderTexts[0] ? 0 : 1);
     return std::string(line.mb_str(wxConvISO8859_1));
 }
 

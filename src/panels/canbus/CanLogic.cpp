@@ -8,13 +8,14 @@
 #include "cmd_error.h"
 #include "sock.h"
 
-const wxString CanbusBaudRates[CanBaudRateCount] = {"20000",  "25000",  "50000",  "80000",  "100000",  "125000",
-                                                    "200000", "250000", "500000", "650000", "1000000"};
+const wxString CanbusBaudRates[CanBaudRateCount] = {"20000",  "25000",  "50000",  "80000",
+                                                    "100000", "125000", "200000", "250000",
+                                                    "500000", "650000", "1000000"};
 const wxString CanbusSelectionType[4] = {"Selected signals (14 maximum)", "Selected messages (32 maximum)",
                                          "All messages", "NONE"};
 const wxString CanbusOutputType[3] = {"XML", "CSV", "Native"};
-const wxString CanbusExecSelectionType[5] = {"All messages - CSV", "Selected messages (50 maximum) - CSV", "NONE",
-                                             "All messages - Native",
+const wxString CanbusExecSelectionType[5] = {"All messages - CSV", "Selected messages (50 maximum) - CSV",
+                                             "NONE", "All messages - Native",
                                              "Selected messages (50 maximum) - Native"};
 const wxString CanIdTypeTexts[2] = {"Standard", "Extended"};
 const wxString CanByteOrderTexts[2] = {"Intel", "Motorola"};
@@ -151,10 +152,18 @@ int CanBaudRateIndex(uint32_t speed)
 int SelectionFromCode(uint8_t code)
 {
     switch (code) {
-        case 1: case 4: case 6: return CAN_SEL_MESSAGES;
-        case 2: case 5: case 7: return CAN_SEL_ALL;
-        case 8: return CAN_SEL_NONE;
-        default: return CAN_SEL_SIGNALS;
+        case 1:
+        case 4:
+        case 6:
+            return CAN_SEL_MESSAGES;
+        case 2:
+        case 5:
+        case 7:
+            return CAN_SEL_ALL;
+        case 8:
+            return CAN_SEL_NONE;
+        default:
+            return CAN_SEL_SIGNALS;
     }
 }
 
@@ -169,7 +178,8 @@ int OutputFromCode(uint8_t code, bool nativeOffered)
 
 bool AcquisitionCode(int selection, int output, uint8_t* code)
 {
-    if (selection < CAN_SEL_SIGNALS || selection > CAN_SEL_NONE || output < CAN_OUT_XML || output > CAN_OUT_NATIVE)
+    if (selection < CAN_SEL_SIGNALS || selection > CAN_SEL_NONE || output < CAN_OUT_XML ||
+        output > CAN_OUT_NATIVE)
         return false;
     if (selection == CAN_SEL_NONE) {
         *code = 8;
@@ -226,9 +236,12 @@ SpeedFault CheckSpeedText(const wxString& text, bool zeroAllowed)
 wxString SpeedFaultText(SpeedFault fault)
 {
     switch (fault) {
-        case SpeedFault::Range: return "Baudrate value maximum value: 1000000";
-        case SpeedFault::NotDigits: return "Only numbers allowed";
-        case SpeedFault::None: break;
+        case SpeedFault::Range:
+            return "Baudrate value maximum value: 1000000";
+        case SpeedFault::NotDigits:
+            return "Only numbers allowed";
+        case SpeedFault::None:
+            break;
     }
     return wxEmptyString;
 }
@@ -351,7 +364,8 @@ bool CheckMessageRow(const wxString& id, const wxString& type, bool enabled, boo
     return true;
 }
 
-bool ReadListChunks(const char* ip, uint16_t port, uint16_t id, uint8_t chunk, uint8_t bound, BlockBytes* bytes)
+bool ReadListChunks(const char* ip, uint16_t port, uint16_t id, uint8_t chunk, uint8_t bound,
+                    BlockBytes* bytes)
 {
     // About 131 KB: off the GUI thread's stack.
     auto msg = std::make_unique<VEMTOR_COMMAND_MSG>();
@@ -382,7 +396,8 @@ std::vector<BlockValue> ListChunkBlocks(uint16_t id, uint8_t chunk, const BlockB
         // that is not whole elements.
         const size_t n = std::min(chunkSize, bytes.size() - p);
         BlockBytes part(bytes.begin() + long(p), bytes.begin() + long(p + n));
-        blocks.push_back(MakeBlock(id, std::move(part), uint8_t((n + element - 1) / element), uint8_t(p / element)));
+        blocks.push_back(
+            MakeBlock(id, std::move(part), uint8_t((n + element - 1) / element), uint8_t(p / element)));
     }
     return blocks;
 }

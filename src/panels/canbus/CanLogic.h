@@ -139,6 +139,7 @@ bool CheckMessageRow(const wxString& id, const wxString& type, bool enabled, boo
 // elements, one synchronous exchange each. False at the first refused
 // request, failed exchange or missing datablock, with the last error set;
 // `bytes` is then untouched.
-bool ReadListChunks(const char* ip, uint16_t port, uint16_t id, uint8_t chunk, uint8_t bound, BlockBytes* bytes);
+bool ReadListChunks(const char* ip, uint16_t port, uint16_t id, uint8_t chunk, uint8_t bound,
+                    BlockBytes* bytes);
 // The write commands of a list: `bytes` of `bound` elements in chunks.
 std::vector<BlockValue> ListChunkBlocks(uint16_t id, uint8_t chunk, const BlockBytes& bytes);

@@ -37,11 +37,11 @@ const wxString CanbusUpdateError = "Error on CANBUS update. Configuration not sa
 constexpr int kLabelX = 30;
 constexpr int kFieldX = 200;
 constexpr int kFirstRowY = 95;
-const wxPoint kButtonsAt(500, 95);
+const wxPoint kButtonsAt(510, 95);
 const wxPoint kBackgroundAt(480, 200);
 const wxSize kBackgroundSize(320, 251);
-constexpr int kFormatRowY = 182;
-const wxPoint kGridAt(20, 215);
+constexpr int kFormatRowY = 184;
+const wxPoint kGridAt(20, 234);
 const wxSize kGridSize(760, 260);
 
 const wxColour kRed(255, 0, 0);
@@ -52,7 +52,8 @@ const wxColour kEditableBackground(255, 255, 255);
 
 }  // namespace
 
-CanPage::CanPage(const wxString& windowName, const wxString& ip, const wxString& port, char type, int firmware)
+CanPage::CanPage(const wxString& windowName, const wxString& ip, const wxString& port, char type,
+                 int firmware)
     : ConfigPage(windowName, ip, port, type, firmware, CanTexts(), CanRules())
 {
     const std::vector<BlockBytes> values = ReadBlocks({{DATABLOCK_CAN_SETTINGS, 1, 0}});
@@ -69,12 +70,16 @@ bool CanPage::HexShown() const
 void CanPage::BuildFirstView(const wxString& title)
 {
     BuildHeader(title, "Please fill CANBUS configuration.");
-    const wxArrayString rates(CanBaudRateCount, CanbusBaudRates);
-    const int rate = CanBaudRateIndex(m_read.speed);
-    m_speedCombo = AddComboRow("CAN-Bus Speed (bps)", "Select Baudrate value of your CANBUS interface", kFirstRowY,
-                               rates, rate);
-    if (rate < 0)
-        m_speedCombo->SetValue(wxString::Format("%u", unsigned(m_read.speed)));
+    // A read-only list shows only its own entries: a speed outside the list
+    // is offered after them, so that the box shows what the module holds.
+    wxArrayString rates(CanBaudRateCount, CanbusBaudRates);
+    int rate = CanBaudRateIndex(m_read.speed);
+    if (rate < 0) {
+        rates.Add(wxString::Format("%u", unsigned(m_read.speed)));
+        rate = CanBaudRateCount;
+    }
+    m_speedCombo = AddComboRow("CAN-Bus Speed (bps)", "Select Baudrate value of your CANBUS interface",
+                               kFirstRowY, rates, rate);
 }
 
 wxComboBox* CanPage::AddComboRow(const wxString& label, const wxString& toolTip, int y,
@@ -83,7 +88,7 @@ wxComboBox* CanPage::AddComboRow(const wxString& label, const wxString& toolTip,
     auto* text = new wxStaticText(this, wxID_ANY, label, wxPoint(kLabelX, y + 4), wxSize(160, -1));
     text->SetFont(FontBold8);
     text->SetToolTip(toolTip);
-    auto* combo = new wxComboBox(this, wxID_ANY, wxEmptyString, wxPoint(kFieldX, y), wxSize(260, -1), choices,
+    auto* combo = new wxComboBox(this, wxID_ANY, wxEmptyString, wxPoint(kFieldX, y), wxSize(300, -1), choices,
                                  wxCB_READONLY | wxCB_DROPDOWN);
     if (selection >= 0 && selection < int(choices.size()))
         combo->SetSelection(selection);
@@ -95,8 +100,9 @@ void CanPage::FinishFirstView()
     m_firstBack = new wxBitmapButton(this, ID_BACK, IconBitmap("backbtn.jpg"), kButtonsAt, wxSize(133, 38),
                                      wxBU_AUTODRAW);
     m_firstBack->SetToolTip(m_texts.backTip);
-    m_firstEdit = new wxBitmapButton(this, ID_CAN_EDIT_MESSAGES, IconBitmap("editbtn.jpg"),
-                                     wxPoint(kButtonsAt.x + 143, kButtonsAt.y), wxSize(133, 38), wxBU_AUTODRAW);
+    m_firstEdit =
+        new wxBitmapButton(this, ID_CAN_EDIT_MESSAGES, IconBitmap("editbtn.jpg"),
+                           wxPoint(kButtonsAt.x + 143, kButtonsAt.y), wxSize(133, 38), wxBU_AUTODRAW);
     m_background = new wxStaticBitmap(this, wxID_ANY, IconBitmap("vantrel_canbus_bg.jpg"), kBackgroundAt,
                                       kBackgroundSize);
 }
@@ -141,15 +147,16 @@ void CanPage::OnRebuild(wxCommandEvent& event)
 
 void CanPage::CreateIdFormatBox(const wxString& label, bool fileButtons)
 {
-    new wxStaticText(this, wxID_ANY, label, wxPoint(385, kFormatRowY + 8), wxSize(100, -1));
+    new wxStaticText(this, wxID_ANY, label, wxPoint(370, kFormatRowY + 12), wxSize(110, -1));
     const wxString choices[2] = {"Dec", "Hex"};
-    m_idFormat = new wxRadioBox(this, ID_CAN_ID_FORMAT, wxEmptyString, wxPoint(485, kFormatRowY), wxSize(120, -1),
-                                2, choices, 2, wxRA_SPECIFY_COLS);
+    m_idFormat = new wxRadioBox(this, ID_CAN_ID_FORMAT, wxEmptyString, wxPoint(480, kFormatRowY),
+                                wxSize(130, -1), 2, choices, 2, wxRA_SPECIFY_COLS);
     m_idFormat->SetSelection(0);
     Bind(wxEVT_RADIOBOX, &CanPage::OnIdFormatChanged, this, ID_CAN_ID_FORMAT);
     if (fileButtons) {
-        m_loadButton = new wxButton(this, ID_CAN_LOAD, "Load", wxPoint(615, kFormatRowY + 6), wxSize(80, 20));
-        new wxButton(this, ID_CAN_SAVE, "Save", wxPoint(700, kFormatRowY + 6), wxSize(80, 20));
+        m_loadButton =
+            new wxButton(this, ID_CAN_LOAD, "Load", wxPoint(615, kFormatRowY + 10), wxSize(80, 20));
+        new wxButton(this, ID_CAN_SAVE, "Save", wxPoint(700, kFormatRowY + 10), wxSize(80, 20));
     }
 }
 
@@ -169,17 +176,21 @@ void CanPage::CreateGrid(int rows, const std::vector<wxString>& labels, const st
     }
     m_lockedColumns = lockedColumns;
     for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < lockedColumns; ++c) {
-            m_grid->SetReadOnly(r, c, true);
-            m_grid->SetCellBackgroundColour(r, c, kLockedBackground);
+        for (int c = 0; c < int(labels.size()); ++c) {
+            // The number renderer aligns right unless the cell says otherwise.
+            m_grid->SetCellAlignment(r, c, wxALIGN_CENTRE, wxALIGN_CENTRE);
+            if (c < lockedColumns) {
+                m_grid->SetReadOnly(r, c, true);
+                m_grid->SetCellBackgroundColour(r, c, kLockedBackground);
+            }
         }
 }
 
 void CanPage::SetIdCells(int row, uint32_t id, uint8_t idType)
 {
     const bool standard = idType == 0;
-    m_grid->SetCellEditor(row, 1,
-                          new wxGridCellCustomEditor(GridCellInputMode(CanIdEditorMode(standard, HexShown()))));
+    m_grid->SetCellEditor(
+        row, 1, new wxGridCellCustomEditor(GridCellInputMode(CanIdEditorMode(standard, HexShown()))));
     m_grid->SetCellRenderer(row, 1, new wxGridCellNumberRenderer);
     m_grid->SetCellValue(row, 1, CanIdText(id, HexShown()));
     m_grid->SetCellEditor(row, 2, new wxGridCellChoiceEditor(wxArrayString(2, CanIdTypeTexts)));
@@ -196,7 +207,8 @@ void CanPage::OnIdFormatChanged(wxCommandEvent&)
     const bool hex = HexShown();
     for (int r = 0; r < m_grid->GetNumberRows(); ++r) {
         const bool standard = m_grid->GetCellValue(r, 2) == CanIdTypeTexts[0];
-        m_grid->SetCellEditor(r, 1, new wxGridCellCustomEditor(GridCellInputMode(CanIdEditorMode(standard, hex))));
+        m_grid->SetCellEditor(r, 1,
+                              new wxGridCellCustomEditor(GridCellInputMode(CanIdEditorMode(standard, hex))));
         m_grid->SetCellValue(r, 1, CanIdText(CanIdValue(m_grid->GetCellValue(r, 1), !hex), hex));
     }
     m_grid->ForceRefresh();
@@ -242,8 +254,10 @@ void CanPage::EnableForm(bool editable)
         for (int c = 0; c < m_grid->GetNumberCols(); ++c) {
             const bool locked = c < m_lockedColumns;
             m_grid->SetReadOnly(r, c, !editable || locked);
-            m_grid->SetCellBackgroundColour(
-                r, c, !editable ? kReadOnlyBackground : locked ? kLockedBackground : kEditableBackground);
+            m_grid->SetCellBackgroundColour(r, c,
+                                            !editable ? kReadOnlyBackground
+                                            : locked  ? kLockedBackground
+                                                      : kEditableBackground);
         }
     m_grid->SelectAll();
     m_grid->ClearSelection();

@@ -52,8 +52,8 @@ protected:
     // The first view: header, the speed row, then the page's own rows.
     void BuildFirstView(const wxString& title);
     // A read-only list with its label at row `y`, showing `selection`.
-    wxComboBox* AddComboRow(const wxString& label, const wxString& toolTip, int y, const wxArrayString& choices,
-                            int selection);
+    wxComboBox* AddComboRow(const wxString& label, const wxString& toolTip, int y,
+                            const wxArrayString& choices, int selection);
     // The first view's buttons and the background, after the page's rows.
     void FinishFirstView();
 

@@ -5,15 +5,15 @@
 
 #include "MainWindow.h"
 
-VantrelCanbusActuactionPanel::VantrelCanbusActuactionPanel(const wxString& ip, const wxString& port, char type,
-                                                           int firmware)
+VantrelCanbusActuactionPanel::VantrelCanbusActuactionPanel(const wxString& ip, const wxString& port,
+                                                           char type, int firmware)
     : CanPage("VantrelCanbusActuactionPanel", ip, port, type, firmware)
 {
     BuildFirstView(" CANBUS Execution Configuration");
     const int count = ExecSelectionTypeCount(firmware);
-    m_selectionCombo =
-        AddComboRow("Selection type", "Select selection type for CANBUS Configuration", 125,
-                    wxArrayString(count, CanbusExecSelectionType), ExecSelectionFromByte(m_read.actuation, count == 5));
+    m_selectionCombo = AddComboRow("Selection type", "Select selection type for CANBUS Configuration", 125,
+                                   wxArrayString(count, CanbusExecSelectionType),
+                                   ExecSelectionFromByte(m_read.actuation, count == 5));
     FinishFirstView();
 }
 
@@ -72,7 +72,8 @@ bool VantrelCanbusActuactionPanel::UpdateConfiguration()
     settings.actuation = uint8_t(selection < 0 ? 0 : selection);
     std::vector<BlockValue> list;
     if (m_grid && ExecSelectionHasList(selection))
-        list = ListChunkBlocks(DATABLOCK_CAN_EXEC_MESSAGES, CanMessageChunk, EncodeMessages(m_messagesValidated));
+        list = ListChunkBlocks(DATABLOCK_CAN_EXEC_MESSAGES, CanMessageChunk,
+                               EncodeMessages(m_messagesValidated));
     const WriteOutcome outcome = WriteCommands(list, settings);
     m_echoError = outcome == WriteOutcome::SavedWithErrors;
     return outcome != WriteOutcome::NotSaved;

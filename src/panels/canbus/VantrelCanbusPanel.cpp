@@ -34,11 +34,12 @@ VantrelCanbusPanel::VantrelCanbusPanel(const wxString& ip, const wxString& port,
 {
     BuildFirstView(" CANBUS Configuration");
     const bool native = OutputTypeCount(firmware) == 3;
-    m_selectionCombo = AddComboRow("Selection type", "Select selection type for CANBUS Configuration", 125,
-                                   wxArrayString(4, CanbusSelectionType), SelectionFromCode(m_read.acquisition));
-    m_outputCombo =
-        AddComboRow("Output type", "Select output type for CANBUS Configuration", 155,
-                    wxArrayString(OutputTypeCount(firmware), CanbusOutputType), OutputFromCode(m_read.acquisition, native));
+    m_selectionCombo =
+        AddComboRow("Selection type", "Select selection type for CANBUS Configuration", 125,
+                    wxArrayString(4, CanbusSelectionType), SelectionFromCode(m_read.acquisition));
+    m_outputCombo = AddComboRow("Output type", "Select output type for CANBUS Configuration", 155,
+                                wxArrayString(OutputTypeCount(firmware), CanbusOutputType),
+                                OutputFromCode(m_read.acquisition, native));
     FinishFirstView();
     Bind(wxEVT_BUTTON, &VantrelCanbusPanel::LoadSignalsCsv, this, ID_CAN_LOAD);
     Bind(wxEVT_BUTTON, &VantrelCanbusPanel::SaveSignalsCsv, this, ID_CAN_SAVE);
@@ -46,10 +47,11 @@ VantrelCanbusPanel::VantrelCanbusPanel(const wxString& ip, const wxString& port,
 
 bool VantrelCanbusPanel::CheckSelection()
 {
-    if (m_selectionCombo->GetSelection() != CAN_SEL_SIGNALS || m_outputCombo->GetSelection() != CAN_OUT_NATIVE)
+    if (m_selectionCombo->GetSelection() != CAN_SEL_SIGNALS ||
+        m_outputCombo->GetSelection() != CAN_OUT_NATIVE)
         return true;
-    wxMessageDialog(this, "Selection type \"Selected Signale\" not allowed for \"Native\" output type", "Error!",
-                    wxOK | wxICON_ERROR)
+    wxMessageDialog(this, "Selection type \"Selected Signale\" not allowed for \"Native\" output type",
+                    "Error!", wxOK | wxICON_ERROR)
         .ShowModal();
     m_speedCombo->SetFocus();
     return false;
@@ -78,8 +80,8 @@ bool VantrelCanbusPanel::OpenList()
     const bool signals = selection == CAN_SEL_SIGNALS;
     const bool read = signals ? ReadListChunks(m_ipText, m_portNumber, DATABLOCK_CAN_SIGNALS, CanSignalChunk,
                                                CanSignalRows, &bytes)
-                              : ReadListChunks(m_ipText, m_portNumber, DATABLOCK_CAN_MESSAGES, CanMessageChunk,
-                                               CanMessageRows, &bytes);
+                              : ReadListChunks(m_ipText, m_portNumber, DATABLOCK_CAN_MESSAGES,
+                                               CanMessageChunk, CanMessageRows, &bytes);
     if (!read) {
         MainWindow::GetInstance()->ReportError(wxEmptyString, false);
         return false;
@@ -186,7 +188,8 @@ bool VantrelCanbusPanel::UpdateConfiguration()
 {
     MainWindow* main = MainWindow::GetInstance();
     CanSettings settings = m_read;
-    if (!AcquisitionCode(m_selectionCombo->GetSelection(), m_outputCombo->GetSelection(), &settings.acquisition)) {
+    if (!AcquisitionCode(m_selectionCombo->GetSelection(), m_outputCombo->GetSelection(),
+                         &settings.acquisition)) {
         main->ReportError("Impossible to apply SIGNALS Selection + Canbus Native messages format!", false);
         return false;
     }
@@ -200,8 +203,9 @@ bool VantrelCanbusPanel::UpdateConfiguration()
     if (outcome == WriteOutcome::NotSaved)
         return false;
     if (outcome == WriteOutcome::Saved)
-        wxMessageDialog(this, "CANBUS configuration updated\n\nA module reboot is required to prevent the loss of "
-                              "configuration!",
+        wxMessageDialog(this,
+                        "CANBUS configuration updated\n\nA module reboot is required to prevent the loss of "
+                        "configuration!",
                         "Updated!", wxOK | wxICON_INFORMATION)
             .ShowModal();
     return true;

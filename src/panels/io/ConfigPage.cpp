@@ -115,8 +115,10 @@ void ConfigPage::ShowButtons(bool confirmView, int leftId)
         m_rightButton = new wxBitmapButton(this, ID_PAGE_CONFIRM, IconBitmap("confirmbtn.jpg"), right,
                                            kButtonSize, wxBU_AUTODRAW);
     } else {
-        m_leftButton = new wxBitmapButton(this, leftId, m_backBitmap, m_buttonsAt, kButtonSize, wxBU_AUTODRAW);
-        m_rightButton = new wxBitmapButton(this, ID_PAGE_EDIT, m_editBitmap, right, kButtonSize, wxBU_AUTODRAW);
+        m_leftButton =
+            new wxBitmapButton(this, leftId, m_backBitmap, m_buttonsAt, kButtonSize, wxBU_AUTODRAW);
+        m_rightButton =
+            new wxBitmapButton(this, ID_PAGE_EDIT, m_editBitmap, right, kButtonSize, wxBU_AUTODRAW);
         if (leftId == ID_BACK)
             m_leftButton->SetToolTip(m_texts.backTip);
     }
