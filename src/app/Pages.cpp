@@ -4,6 +4,8 @@
 
 #include "MainWindow.h"
 #include "VantrelADCPanel.h"
+#include "VantrelCanbusActuactionPanel.h"
+#include "VantrelCanbusPanel.h"
 #include "VantrelDetailsPanel.h"
 #include "VantrelI2CPanel.h"
 #include "VantrelIOPanel.h"
@@ -13,23 +15,31 @@
 #include "VantrelScanPanel.h"
 #include "VantrelUartPanel.h"
 
+namespace {
+
+// A configuration page built from the module's address, port, type and
+// firmware number.
+template <class Page>
+void RegisterModulePage(PanelIndex index)
+{
+    MainWindow::RegisterPage(index, [](const PageArgs& a) { return new Page(a.ip, a.port, a.type, a.firmware); });
+}
+
+}  // namespace
+
 void RegisterPages()
 {
     MainWindow::RegisterPage(PANEL_MODULE, [](const PageArgs& a) { return new VantrelPanel(a.ip, a.port); });
     MainWindow::RegisterPage(PANEL_DETAILS, [](const PageArgs& a) { return new VantrelDetailsPanel(a.mac); });
     MainWindow::RegisterPage(PANEL_SCAN, [](const PageArgs&) { return new VantrelScanPanel(); });
-    MainWindow::RegisterPage(
-        PANEL_NET, [](const PageArgs& a) { return new VantrelNetPanel(a.ip, a.port, a.type, a.firmware); });
     MainWindow::RegisterPage(PANEL_UART, [](const PageArgs& a) {
         return new VantrelUartPanel(a.ip, a.port, a.mac, a.type, a.firmware);
     });
-    MainWindow::RegisterPage(
-        PANEL_IO, [](const PageArgs& a) { return new VantrelIOPanel(a.ip, a.port, a.type, a.firmware); });
-    MainWindow::RegisterPage(
-        PANEL_ADC, [](const PageArgs& a) { return new VantrelADCPanel(a.ip, a.port, a.type, a.firmware); });
-    MainWindow::RegisterPage(
-        PANEL_I2C, [](const PageArgs& a) { return new VantrelI2CPanel(a.ip, a.port, a.type, a.firmware); });
-    MainWindow::RegisterPage(PANEL_POWERSAVE, [](const PageArgs& a) {
-        return new VantrelPowersavePanel(a.ip, a.port, a.type, a.firmware);
-    });
+    RegisterModulePage<VantrelNetPanel>(PANEL_NET);
+    RegisterModulePage<VantrelIOPanel>(PANEL_IO);
+    RegisterModulePage<VantrelADCPanel>(PANEL_ADC);
+    RegisterModulePage<VantrelI2CPanel>(PANEL_I2C);
+    RegisterModulePage<VantrelPowersavePanel>(PANEL_POWERSAVE);
+    RegisterModulePage<VantrelCanbusPanel>(PANEL_CANBUS);
+    RegisterModulePage<VantrelCanbusActuactionPanel>(PANEL_CANBUS_ACTUATION);
 }

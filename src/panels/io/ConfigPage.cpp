@@ -97,15 +97,15 @@ void ConfigPage::BuildHeader(const wxString& title, const wxString& hint)
     hintText->SetForegroundColour(wxColour(255, 0, 0));
 }
 
-void ConfigPage::PlaceButtons(const wxPoint& left)
+void ConfigPage::PlaceButtons(const wxPoint& left, int firstLeftId)
 {
     m_buttonsAt = left;
     m_backBitmap = IconBitmap("backbtn.jpg");
     m_editBitmap = IconBitmap("editbtn.jpg");
-    ShowButtons(false);
+    ShowButtons(false, firstLeftId);
 }
 
-void ConfigPage::ShowButtons(bool confirmView)
+void ConfigPage::ShowButtons(bool confirmView, int leftId)
 {
     // The old pair may be the one whose click is being handled.
     DestroyLater(m_leftButton);
@@ -118,11 +118,15 @@ void ConfigPage::ShowButtons(bool confirmView)
         m_rightButton = new wxBitmapButton(this, ID_PAGE_CONFIRM, IconBitmap("confirmbtn.jpg"), right,
                                            kButtonSize, wxBU_AUTODRAW);
     } else {
-        m_leftButton = new wxBitmapButton(this, ID_BACK, m_backBitmap, m_buttonsAt, kButtonSize, wxBU_AUTODRAW);
-        m_leftButton->SetToolTip(m_texts.backTip);
-        m_rightButton = new wxBitmapButton(this, ID_PAGE_EDIT, m_editBitmap, right, kButtonSize, wxBU_AUTODRAW);
+        m_leftButton =
+            new wxBitmapButton(this, leftId, m_backBitmap, m_buttonsAt, kButtonSize, wxBU_AUTODRAW);
+        m_rightButton =
+            new wxBitmapButton(this, ID_PAGE_EDIT, m_editBitmap, right, kButtonSize, wxBU_AUTODRAW);
+        if (leftId == ID_BACK)
+            m_leftButton->SetToolTip(m_texts.backTip);
     }
-    m_rightButton->SetToolTip(m_texts.warning);
+    if (confirmView || leftId == ID_BACK)
+        m_rightButton->SetToolTip(m_texts.warning);
     m_confirmView = confirmView;
 }
 
@@ -195,6 +199,11 @@ void ConfigPage::OnUpdate(wxCommandEvent&)
         return;
     }
     AfterWrite();
+    ShowAfterWrite();
+}
+
+void ConfigPage::ShowAfterWrite()
+{
     // Copies: the prompt replaces this page.
     const wxString model = MainWindow::GetModelName(m_type);
     const wxString ip = m_ip;

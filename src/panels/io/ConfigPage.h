@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "MainWindow.h"
 #include "PageCycle.h"
 
 class wxBitmapButton;
@@ -82,8 +83,11 @@ protected:
     // Title (model name and `title`), separator and red hint, at the top.
     void BuildHeader(const wxString& title, const wxString& hint);
     // The edit view's Back and edit buttons, the edit one 143 pixels right of
-    // `left`; the confirmation view's buttons take the same places.
-    void PlaceButtons(const wxPoint& left);
+    // `left`; the confirmation view's buttons take the same places. A page
+    // that reaches its edit view from a view of its own may give this first
+    // left button another id (the pair then has no tool tips); the edit view
+    // after a confirmation view always has Back.
+    void PlaceButtons(const wxPoint& left, int firstLeftId = ID_BACK);
 
     // One synchronous exchange of `blocks` and the section save, reported
     // with the page's texts in the "Error" dialog.
@@ -114,6 +118,8 @@ protected:
     virtual void AfterWrite() {}
     // Whether the reboot prompt offers further settings.
     virtual bool AskMore() const { return true; }
+    // What follows a write that went through: the reboot prompt.
+    virtual void ShowAfterWrite();
 
     wxString m_ip;
     wxString m_port;
@@ -127,7 +133,7 @@ protected:
 
 private:
     void OnBackCommand(wxCommandEvent& event);
-    void ShowButtons(bool confirmView);
+    void ShowButtons(bool confirmView, int leftId = ID_BACK);
 
     ConfigPageRules m_rules;
     int m_waitFlag = 0;

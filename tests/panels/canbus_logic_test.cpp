@@ -1,0 +1,182 @@
+// The CAN pages' values: the settings record, the selections, the speed
+// checks, the list rows' checks in both bases and the list chunks.
+#include <gtest/gtest.h>
+
+#include "CanLogic.h"
+#include "panel_test_util.h"
+
+TEST(CanLogic, AcquisitionCodeAndActuationSelection)
+{
+    // code -> selection, output with Native offered, output without.
+    const int reads[][4] = {{0, 0, 0, 0}, {1, 1, 0, 0}, {2, 2, 0, 0},  {3, 0, 1, 1},
+                            {4, 1, 1, 1}, {5, 2, 1, 1}, {6, 1, 2, 0},  {7, 2, 2, 0},
+                            {8, 3, 0, 0}, {9, 0, 0, 0}, {255, 0, 0, 0}};
+    for (const auto& r : reads) {
+        EXPECT_EQ(SelectionFromCode(uint8_t(r[0])), r[1]) << r[0];
+        EXPECT_EQ(OutputFromCode(uint8_t(r[0]), true), r[2]) << r[0];
+        EXPECT_EQ(OutputFromCode(uint8_t(r[0]), false), r[3]) << r[0];
+    }
+    // selection, output -> code; -1 refused (signals with Native, outside the lists).
+    const int writes[][3] = {{0, 0, 0}, {1, 0, 1}, {2, 0, 2}, {3, 0, 8}, {0, 1, 3},  {1, 1, 4},  {2, 1, 5},
+                             {3, 1, 8}, {1, 2, 6}, {2, 2, 7}, {3, 2, 8}, {0, 2, -1}, {4, 0, -1}, {0, 3, -1}};
+    for (const auto& w : writes) {
+        uint8_t code = 99;
+        ASSERT_EQ(AcquisitionCode(w[0], w[1], &code), w[2] >= 0) << w[0] << "," << w[1];
+        if (w[2] >= 0) {
+            EXPECT_EQ(code, w[2]) << w[0] << "," << w[1];
+        }
+    }
+    // Byte 10 -> actuation entry with and without the Native entries.
+    const int actuation[][3] = {{0, 0, 0}, {2, 2, 2}, {3, 3, 0}, {4, 4, 1}, {5, 0, 0}, {255, 0, 0}};
+    for (const auto& a : actuation) {
+        EXPECT_EQ(ExecSelectionFromByte(uint8_t(a[0]), true), a[1]) << a[0];
+        EXPECT_EQ(ExecSelectionFromByte(uint8_t(a[0]), false), a[2]) << a[0];
+    }
+    EXPECT_EQ(OutputTypeCount(142), 2);
+    EXPECT_EQ(OutputTypeCount(143), 3);
+    EXPECT_EQ(ExecSelectionTypeCount(142), 3);
+    EXPECT_EQ(ExecSelectionTypeCount(143), 5);
+}
+
+TEST(CanLogic, SettingsRecordAndBitTimingBySpeed)
+{
+    using Timing = std::array<uint8_t, 5>;
+    const Timing slow = {7, 7, 2, 2, 1}, mid = {6, 5, 1, 1, 1}, other = {3, 2, 1, 1, 1};
+    const std::tuple<uint32_t, Timing, int> cases[] = {
+        {20000, slow, 0},   {19999, other, -1}, {20001, other, -1}, {25000, mid, 1},      {50000, mid, 2},
+        {50001, other, -1}, {125000, other, 5}, {0, other, -1},     {1000000, other, 10},
+    };
+    for (const auto& [speed, timing, index] : cases) {
+        EXPECT_EQ(CanBitTiming(speed), timing) << speed;
+        EXPECT_EQ(CanBaudRateIndex(speed), index) << speed;
+    }
+    EXPECT_EQ(EncodeCanSettings({125000, 7, 4}), (BlockBytes{0x00, 0x01, 0xE8, 0x48, 3, 2, 1, 1, 1, 7, 4}));
+    const CanSettings back = DecodeCanSettings({0x00, 0x0F, 0x42, 0x41, 9, 9, 9, 9, 9, 200, 42});
+    EXPECT_EQ(std::make_tuple(back.speed, back.acquisition, back.actuation),
+              std::make_tuple(1000001u, 200, 42));
+}
+
+TEST(CanLogic, SpeedChecks)
+{
+    using F = SpeedFault;
+    // text, fault on the CAN bus page (0 refused), on the actuation page, value written.
+    const std::tuple<const char*, F, F, uint32_t> cases[] = {
+        {"1000000", F::None, F::None, 1000000},
+        {"1000001", F::Range, F::Range, 1000001},
+        {"1", F::None, F::None, 1},
+        {"0", F::Range, F::None, 0},
+        {"", F::Range, F::None, 0},
+        {"-5", F::Range, F::NotDigits, 0},
+        {" 125", F::NotDigits, F::NotDigits, 125},
+        {"99999999999999999999999999", F::Range, F::Range, UINT32_MAX},
+        // At most the first 19 characters are looked at, never past the end.
+        {"0000000000000000001x", F::None, F::None, 1},
+        {"000000000000000001x", F::NotDigits, F::NotDigits, 1},
+    };
+    for (const auto& [text, acquisition, actuation, value] : cases) {
+        EXPECT_EQ(CheckSpeedText(text, false), acquisition) << text;
+        EXPECT_EQ(CheckSpeedText(text, true), actuation) << text;
+        EXPECT_EQ(SpeedValue(text), value) << text;
+    }
+    EXPECT_EQ(SpeedFaultText(F::Range), "Baudrate value maximum value: 1000000");
+    EXPECT_EQ(SpeedFaultText(F::NotDigits), "Only numbers allowed");
+}
+
+TEST(CanLogic, RowChecksInDecAndHex)
+{
+    struct Case {
+        SignalCells cells;
+        bool hex;
+        int column;  // -1 passes
+        const char* message;
+        CanSignal out;
+    } signals[] = {
+        {{"2047", "Standard", "0", "8", "Intel"}, false, -1, "", {2047, 0, 0, 8, 0}},
+        {{"2048", "Standard", "0", "8", "Intel"}, false, 1, "Msg ID max 0x7FF", {}},
+        {{"7ff", "Standard", "3", "8", "Motorola"}, true, -1, "", {2047, 0, 3, 8, 1}},
+        {{"800", "Standard", "0", "8", "Intel"}, true, 1, "Msg ID max 0x7FF", {}},
+        {{"1fffffff", "Extended", "0", "1", "Intel"}, true, -1, "", {0x1FFFFFFF, 1, 0, 1, 0}},
+        {{"20000000", "Extended", "0", "1", "Intel"}, true, 1, "Msg ID max 0x1FFFFFFF", {}},
+        {{"536870912", "", "0", "1", "Intel"}, false, 1, "Msg ID max 0x1FFFFFFF", {}},
+        {{"-1", "Extended", "0", "1", "Intel"}, false, 1, "Msg ID max 0x1FFFFFFF", {}},
+        {{"4294967296", "Extended", "0", "1", "Intel"}, false, 1, "Msg ID max 0x1FFFFFFF", {}},
+        // A hex id above 0 without a leading decimal digit is a used row.
+        {{"a", "Standard", "256", "8", "Intel"}, true, 3, "Start Bit max 255", {}},
+        {{"a", "Standard", "255", "0", "Intel"}, true, 4, "Length max 255", {}},
+        {{"5", "Standard", "-1", "8", "Intel"}, false, 3, "Start Bit max 255", {}},
+        {{"5", "Standard", "0", "256", "Intel"}, false, 4, "Length max 255", {}},
+        {{"1", "Extended", "255", "255", "Motorola"}, false, -1, "", {1, 1, 255, 255, 1}},
+        // An unused row: any start bit, a length from 0 to 255.
+        {{"0", "Standard", "300", "0", "Intel"}, false, -1, "", {0, 0, 0, 0, 0}},
+        {{"", "Standard", "7", "255", "Intel"}, true, -1, "", {0, 0, 7, 255, 0}},
+        {{"0", "Standard", "0", "256", "Intel"}, false, 4, "Length max 255", {}},
+    };
+    for (const Case& c : signals) {
+        SCOPED_TRACE(c.cells.id + (c.hex ? " hex" : " dec"));
+        CanSignal out;
+        CellFault fault;
+        ASSERT_EQ(CheckSignalRow(c.cells, c.hex, &out, &fault), c.column < 0);
+        if (c.column < 0) {
+            EXPECT_EQ(out, c.out);
+            continue;
+        }
+        EXPECT_EQ(fault.column, c.column);
+        EXPECT_EQ(fault.message, c.message);
+        EXPECT_EQ(fault.caption, "Max " + wxString(c.message).AfterLast(' '));
+    }
+    // id, type, enabled, hex, passes, written.
+    const std::tuple<const char*, const char*, bool, bool, bool, CanMessage> messages[] = {
+        {"2047", "Standard", true, false, true, {2047, 0}},
+        {"2047", "Standard", false, false, true, {2047, 2}},
+        {"10", "Standard", true, true, true, {16, 0}},
+        {"0x1f", "Standard", true, true, true, {31, 0}},
+        {"800", "Standard", true, true, false, {}},
+        {"", "Extended", true, false, true, {0, 1}},
+        {"536870911", "", true, false, true, {0x1FFFFFFF, 1}},
+        {"100000000", "Extended", true, true, false, {}},
+    };
+    for (const auto& [id, type, enabled, hex, passes, written] : messages) {
+        CanMessage out{99, 99};
+        CellFault fault;
+        ASSERT_EQ(CheckMessageRow(id, type, enabled, hex, &out, &fault), passes) << id;
+        EXPECT_EQ(out, passes ? written : (CanMessage{99, 99})) << id;
+    }
+    EXPECT_EQ(CanIdText(2047, true), "7ff");
+    EXPECT_EQ(CanIdText(0xFFFFFFFF, false), "4294967295");
+    EXPECT_EQ(std::vector<int>({CanIdEditorMode(true, false), CanIdEditorMode(false, false),
+                                CanIdEditorMode(true, true), CanIdEditorMode(false, true)}),
+              std::vector<int>({4, 5, 6, 7}));
+}
+
+TEST(CanLogic, ListChunksOnTheWire)
+{
+    // A signal's type or byte order above 1 reads as 0.
+    EXPECT_EQ(DecodeSignals({0, 0, 1, 0x23, 5, 8, 16, 7, 0x1F, 0xFF, 0xFF, 0xFF, 1, 0, 1, 1}),
+              (std::vector<CanSignal>{{291, 0, 8, 16, 0}, {0x1FFFFFFF, 1, 0, 1, 1}}));
+    EXPECT_EQ(EncodeSignals({{291, 1, 8, 16, 1}}), (BlockBytes{0, 0, 1, 0x23, 1, 8, 16, 1}));
+    // Above 1 the message list keeps the type (not enabled); the actuation list reads 0.
+    const BlockBytes messageBytes = {0x12, 0x34, 0x56, 0x78, 255, 0, 0, 0, 1, 2};
+    EXPECT_EQ(DecodeMessages(messageBytes, false), (std::vector<CanMessage>{{0x12345678, 255}, {1, 2}}));
+    EXPECT_EQ(DecodeMessages(messageBytes, true), (std::vector<CanMessage>{{0x12345678, 0}, {1, 0}}));
+    EXPECT_EQ(EncodeMessages({{16, 2}}), (BlockBytes{0, 0, 0, 16, 2}));
+
+    const std::tuple<uint16_t, uint8_t, size_t, std::vector<int>> cases[] = {
+        {DATABLOCK_CAN_SIGNALS, 7, 14, {0, 7}},
+        {DATABLOCK_CAN_MESSAGES, 8, 32, {0, 8, 16, 24}},
+        {DATABLOCK_CAN_EXEC_MESSAGES, 8, 32, {0, 8, 16, 24}},
+    };
+    for (const auto& [id, chunk, elements, starts] : cases) {
+        const size_t size = BlockSize(id, 1);
+        BlockBytes all(elements * size);
+        for (size_t i = 0; i < all.size(); ++i)
+            all[i] = uint8_t(i);
+        const std::vector<BlockValue> blocks = ListChunkBlocks(id, chunk, all);
+        ASSERT_EQ(blocks.size(), starts.size()) << id;
+        for (size_t k = 0; k < blocks.size(); ++k) {
+            const auto from = all.begin() + long(starts[k] * size);
+            EXPECT_EQ(std::make_tuple(blocks[k].index, blocks[k].count), std::make_tuple(starts[k], chunk));
+            EXPECT_EQ(blocks[k].bytes, BlockBytes(from, from + long(chunk * size)));
+            EXPECT_TRUE(BuildWriteRequest(paneltest::NewMsg().get(), {blocks[k]}, NoSection)) << id;
+        }
+    }
+}
