@@ -3,9 +3,12 @@
 #include "Pages.h"
 
 #include "MainWindow.h"
+#include "VantrelAdvancedPanel.h"
 #include "VantrelDetailsPanel.h"
 #include "VantrelPanel.h"
 #include "VantrelScanPanel.h"
+#include "VantrelSocketNewPanel.h"
+#include "VantrelSocketPanel.h"
 #include "VantrelUartPanel.h"
 
 void RegisterPages()
@@ -15,5 +18,13 @@ void RegisterPages()
     MainWindow::RegisterPage(PANEL_SCAN, [](const PageArgs&) { return new VantrelScanPanel(); });
     MainWindow::RegisterPage(PANEL_UART, [](const PageArgs& a) {
         return new VantrelUartPanel(a.ip, a.port, a.mac, a.type, a.firmware);
+    });
+    MainWindow::RegisterPage(PANEL_SOCKET,
+                             [](const PageArgs& a) { return new VantrelSocketPanel(a.ip, a.port, a.type); });
+    MainWindow::RegisterPage(PANEL_SOCKET_NEW, [](const PageArgs& a) {
+        return new VantrelSocketNewPanel(a.ip, a.port, a.type, a.firmware);
+    });
+    MainWindow::RegisterPage(PANEL_ADVANCED, [](const PageArgs& a) {
+        return new VantrelAdvancedPanel(a.ip, a.port, a.type, a.firmware);
     });
 }
