@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "AdvancedLogic.h"
 #include "ByteOrder.h"
 #include "NumberText.h"
 
@@ -185,7 +186,7 @@ std::array<uint16_t, 4> ServicePorts(const BlockBytes& b, int firmware)
     for (size_t i = 0; i < 3; ++i)
         ports[i] = uint16_t(BytesToU16(b.at(2 * i), b.at(2 * i + 1)));
     // At 142 and below those bytes hold the minimum data count.
-    if (firmware > 142)
+    if (firmware > LongLayoutFirmware)
         ports[3] = uint16_t(BytesToU16(b.at(6), b.at(7)));
     return ports;
 }
