@@ -11,8 +11,6 @@ class wxGridEvent;
 class SocketPage : public ConfigPage {
 public:
     wxGrid* Grid() const { return m_grid; }
-    // The service channels of the newer page (empty on the older one).
-    const std::vector<ServiceChannel>& Channels() const { return m_channels; }
     // The records the next write sends, as the last pass built them.
     SocketRecords& EditedRecords() { return m_edited; }
 
