@@ -4,6 +4,7 @@
 
 #include "MainWindow.h"
 #include "VantrelADCPanel.h"
+#include "VantrelAdvancedPanel.h"
 #include "VantrelCanbusActuactionPanel.h"
 #include "VantrelCanbusPanel.h"
 #include "VantrelDetailsPanel.h"
@@ -13,6 +14,8 @@
 #include "VantrelPanel.h"
 #include "VantrelPowersavePanel.h"
 #include "VantrelScanPanel.h"
+#include "VantrelSocketNewPanel.h"
+#include "VantrelSocketPanel.h"
 #include "VantrelUartPanel.h"
 
 namespace {
@@ -35,7 +38,11 @@ void RegisterPages()
     MainWindow::RegisterPage(PANEL_UART, [](const PageArgs& a) {
         return new VantrelUartPanel(a.ip, a.port, a.mac, a.type, a.firmware);
     });
+    MainWindow::RegisterPage(PANEL_SOCKET,
+                             [](const PageArgs& a) { return new VantrelSocketPanel(a.ip, a.port, a.type); });
     RegisterModulePage<VantrelNetPanel>(PANEL_NET);
+    RegisterModulePage<VantrelSocketNewPanel>(PANEL_SOCKET_NEW);
+    RegisterModulePage<VantrelAdvancedPanel>(PANEL_ADVANCED);
     RegisterModulePage<VantrelIOPanel>(PANEL_IO);
     RegisterModulePage<VantrelADCPanel>(PANEL_ADC);
     RegisterModulePage<VantrelI2CPanel>(PANEL_I2C);

@@ -1,0 +1,214 @@
+// The advanced page's values: the record's two layouts, the rows each module
+// shows, the checks at their bounds, and what the form writes.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "AdvancedLogic.h"
+
+namespace {
+
+AdvancedConfig Sample()
+{
+    AdvancedConfig c;
+    c.uart_port = 0x0102;
+    c.can_port = 0x0304;
+    c.digital_io_port = 0x0506;
+    c.analogic_input_port = 0x0708;
+    c.min_data = 0x090A;
+    c.max_wait_time = 0x0B0C;
+    c.digital_io_polling = 0x0D0E;
+    c.analogic_input_polling = 0x0F10;
+    c.init_string = "AT+X";
+    c.filter_type = 1;
+    c.task_period = 4000;
+    c.auto_reboot = 1;
+    return c;
+}
+
+// Row codes: U uart, R rs485, C can, F filter, D/d digital I/O port/polling,
+// A/a analogic port/polling, m min data, w max wait, I init, T task, B reboot.
+std::string RowCodes(char type, int firmware)
+{
+    static const std::map<AdvancedField, char> codes = {
+        {ADV_CAN_PORT, 'C'},           {ADV_FILTER_TYPE, 'F'},
+        {ADV_DIGITAL_IO_PORT, 'D'},    {ADV_ANALOGIC_INPUT_PORT, 'A'},
+        {ADV_MIN_DATA, 'm'},           {ADV_MAX_WAIT_TIME, 'w'},
+        {ADV_DIGITAL_IO_POLLING, 'd'}, {ADV_ANALOGIC_INPUT_POLLING, 'a'},
+        {ADV_INIT_STRING, 'I'},        {ADV_TASK_PERIOD, 'T'},
+        {ADV_AUTO_REBOOT, 'B'}};
+    std::string out;
+    for (const AdvancedRow& row : AdvancedRows(type, firmware))
+        out += row.field == ADV_UART_PORT ? (row.label == "Uart Port" ? 'U' : 'R') : codes.at(row.field);
+    return out;
+}
+
+}  // namespace
+
+// Each layout puts the fields at its own offsets, carries the init string
+// only where it has room for it, and reads back what it wrote.
+TEST(AdvancedLogic, RecordLayoutsByFirmware)
+{
+    struct Case {
+        int firmware;
+        char type;
+        int minDataAt, initAt;  // -1: not carried
+        bool analogic;
+        std::vector<int> blocks;
+    } cases[] = {
+        {121, 'A', 6, -1, false, {46}},     {122, 'C', 6, 12, false, {46}},
+        {131, 'A', 6, 12, false, {46}},     {132, 'A', 6, 12, false, {46, 49, 50}},
+        {132, 'C', 6, 12, false, {46, 50}}, {142, '2', 6, 12, false, {46, 49, 50}},
+        {143, 'S', 8, 16, true, {46, 50}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.firmware << " " << c.type);
+        const AdvancedConfig sent = Sample();
+        std::vector<BlockValue> blocks;
+        ASSERT_TRUE(AdvancedWriteBlocks(sent, c.type, c.firmware, &blocks));
+        std::vector<int> ids, readIds;
+        std::vector<BlockBytes> values;
+        for (const BlockValue& b : blocks) {
+            ids.push_back(b.id);
+            values.push_back(b.bytes);
+        }
+        for (const BlockRef& b : AdvancedReadBlocks(c.type, c.firmware))
+            readIds.push_back(b.id);
+        EXPECT_EQ(ids, c.blocks);
+        EXPECT_EQ(readIds, c.blocks);
+
+        const BlockBytes& rec = blocks[0].bytes;
+        ASSERT_EQ(rec.size(), 44u);
+        EXPECT_EQ((BlockBytes{rec[0], rec[1], rec[2], rec[3], rec[4], rec[5]}),
+                  (BlockBytes{1, 2, 3, 4, 5, 6}));
+        EXPECT_EQ(rec[size_t(c.minDataAt)], 0x09);
+        EXPECT_EQ(rec[6], c.analogic ? 0x07 : 0x09);
+        const size_t init = c.initAt < 0 ? 12 : size_t(c.initAt);
+        EXPECT_EQ(BlockBytes(rec.begin() + long(init), rec.begin() + long(init) + 5),
+                  c.initAt < 0 ? BlockBytes(5, 0) : (BlockBytes{'A', 'T', '+', 'X', 0}));
+        if (c.blocks.back() == 50) {
+            EXPECT_EQ(values.back(), (BlockBytes{0x0F, 0xA0, 1}));
+        }
+
+        const AdvancedConfig back = DecodeAdvanced(values, c.type, c.firmware);
+        EXPECT_EQ(back.min_data, sent.min_data);
+        EXPECT_EQ(back.analogic_input_polling, c.analogic ? sent.analogic_input_polling : 0);
+        EXPECT_EQ(back.init_string, c.initAt < 0 ? "" : "AT+X");
+        EXPECT_EQ(back.filter_type, IsCanType(c.type) && c.firmware > 131 ? 1 : 0);
+        EXPECT_EQ(back.task_period, c.firmware > 131 ? 4000 : 0);
+    }
+
+    // A zero inside the init string's span adds nothing; a full span has no terminator.
+    BlockBytes rec(44, 0);
+    const uint8_t text[] = {0x41, 0x42, 0x00, 0x43, 0xE9};
+    std::copy(text, text + 5, rec.begin() + 16);
+    EXPECT_EQ(DecodeAdvanced({rec, {0, 0, 0}}, 'S', 143).init_string, wxString::FromUTF8("ABC\xC3\xA9"));
+    std::fill(rec.begin() + 12, rec.end(), 'z');
+    EXPECT_EQ(DecodeAdvanced({rec, {0, 0, 0}}, 'S', 142).init_string, wxString(32, 'z'));
+    EXPECT_EQ(DecodeAdvanced({rec, {0, 0, 0}}, 'S', 143).init_string, wxString(28, 'z'));
+
+    // No layout lets the string run past the record.
+    AdvancedConfig c = Sample();
+    BlockBytes out;
+    c.init_string = wxString(29, 'x');
+    EXPECT_FALSE(EncodeAdvanced(c, 143, &out));
+    EXPECT_TRUE(EncodeAdvanced(c, 142, &out));
+    c.init_string = wxString(33, 'x');
+    EXPECT_FALSE(EncodeAdvanced(c, 142, &out));
+    EXPECT_TRUE(EncodeAdvanced(c, 121, &out)) << "not carried at all";
+}
+
+TEST(AdvancedLogic, RowsByTypeAndFirmware)
+{
+    // clang-format off
+    const struct {
+        char type;
+        int firmware;
+        const char* rows;
+    } cases[] = {
+        {'C', 143, "UDmwdITB"}, {'S', 143, "UDmwdITB"}, {'c', 143, "UmwITB"}, {'s', 143, "UmwITB"},
+        {'A', 143, "CFDmwdTB"}, {'b', 143, "CFmwTB"}, {'D', 143, "DdTB"}, {'e', 143, "DdTB"},
+        {'F', 143, "RmwITB"}, {'g', 143, "RmwITB"}, {'0', 143, "UDAmwdaITB"}, {'3', 143, "CFDAmwdaTB"},
+        {'4', 143, "DAdaTB"}, {'7', 143, "RAmwaITB"}, {'8', 143, "DmwdTB"}, {'I', 143, "mwTB"}, {'?', 143, "mwTB"},
+        // Init string above 121, filter and tasks above 131, analogic input
+        // only where the record carries it (above 142).
+        {'C', 121, "UDmwd"}, {'C', 122, "UDmwdI"}, {'A', 131, "CDmwd"}, {'A', 132, "CFDmwdTB"},
+        {'0', 142, "UDmwdITB"}, {'4', 142, "DdTB"},
+    };
+    // clang-format on
+    for (const auto& c : cases)
+        EXPECT_EQ(RowCodes(c.type, c.firmware), c.rows) << c.type << " " << c.firmware;
+}
+
+TEST(AdvancedLogic, ChecksAtTheirBounds)
+{
+    const char* const messages[] = {
+        "",
+        "You must specify a valid UART Port between 1 and 65535",
+        "You must specify a valid CAN-bus Port between 1 and 65535",
+        "You must specify a valid Digital I/O Port between 1 and 65535",
+        "You must specify a valid Analogic Input Port between 1 and 65535",
+        "You must specify a valid Min DATA between 1 and 65535",
+        "You must specify a valid Max TIME between 1 and 65535",
+        "You must specify a valid Digital I/O Polling TIME between 1 and 65535",
+        "You must specify a valid Analogic Input Polling TIME between 1 and 65535",
+        "You must specify a valid Init String - max %d chars",
+        "You must specify a task periodo minor than 4000s",
+    };
+    // clang-format off
+    const char* const captions[] = {"", "Port Invalid", "Port Invalid", "Port Invalid", "Port Invalid",
+                                    "Min DATA error", "Max TIME error", "Polling TIME error", "Polling TIME error",
+                                    "Init String error", "Task period error"};
+    const struct {
+        AdvancedField field;
+        wxString text;
+        int firmware;
+        int check;  // 0: passes
+    } cases[] = {
+        {ADV_UART_PORT, "1", 143, 0}, {ADV_UART_PORT, "65535", 143, 0}, {ADV_UART_PORT, "64999", 143, 0},
+        {ADV_UART_PORT, "65000", 143, 1}, {ADV_UART_PORT, "0", 143, 1}, {ADV_UART_PORT, "", 143, 1},
+        {ADV_UART_PORT, "65536", 143, 1}, {ADV_UART_PORT, "99999999999999999999999", 143, 1},
+        {ADV_CAN_PORT, "65000", 143, 2}, {ADV_DIGITAL_IO_PORT, "0", 143, 3}, {ADV_ANALOGIC_INPUT_PORT, "65000", 143, 4},
+        {ADV_MIN_DATA, "65000", 143, 0}, {ADV_MIN_DATA, "0", 143, 5}, {ADV_MAX_WAIT_TIME, "65536", 143, 6},
+        {ADV_DIGITAL_IO_POLLING, "", 143, 7}, {ADV_ANALOGIC_INPUT_POLLING, "65535", 143, 0},
+        {ADV_ANALOGIC_INPUT_POLLING, "65536", 143, 8},
+        {ADV_INIT_STRING, wxString(32, 'x'), 142, 0}, {ADV_INIT_STRING, wxString(33, 'x'), 142, 9},
+        {ADV_INIT_STRING, wxString(28, 'x'), 143, 0}, {ADV_INIT_STRING, wxString(29, 'x'), 143, 9},
+        {ADV_INIT_STRING, wxString::FromUTF8("\xE2\x82\xAC"), 143, 9},  // no 8-bit form
+        {ADV_TASK_PERIOD, "4000", 143, 0}, {ADV_TASK_PERIOD, "", 143, 0}, {ADV_TASK_PERIOD, "abc", 143, 0},
+        {ADV_TASK_PERIOD, "4001", 143, 10}, {ADV_TASK_PERIOD, "-1", 143, 10},
+        {ADV_TASK_PERIOD, "18446744073709551616", 143, 10},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.field << " \"" << c.text << "\" " << c.firmware);
+        AdvancedForm form;
+        form.text[c.field] = c.text;
+        const auto refusal = CheckAdvancedForm(form, c.firmware);
+        ASSERT_EQ(refusal.has_value(), c.check != 0);
+        if (refusal) {
+            EXPECT_EQ((std::tuple(refusal->field, refusal->caption, refusal->message)),
+                      (std::tuple(c.field, wxString(captions[c.check]),
+                                  wxString::Format(messages[c.check], c.firmware > 142 ? 28 : 32))));
+        }
+    }
+
+    // Only the first failure in the page's order is told.
+    AdvancedForm form;
+    form.text[ADV_TASK_PERIOD] = "5000";
+    form.text[ADV_ANALOGIC_INPUT_PORT] = "0";
+    form.text[ADV_DIGITAL_IO_PORT] = "0";
+    EXPECT_EQ(CheckAdvancedForm(form, 143)->field, ADV_DIGITAL_IO_PORT);
+    form.text[ADV_CAN_PORT] = "65000";
+    EXPECT_EQ(CheckAdvancedForm(form, 143)->field, ADV_CAN_PORT);
+
+    // Fields not shown, and lists with nothing chosen, keep what was read.
+    form.text[ADV_CAN_PORT] = "502";
+    form.selection[ADV_FILTER_TYPE] = -1;
+    form.selection[ADV_AUTO_REBOOT] = 0;
+    const AdvancedConfig c = AdvancedFromForm(form, Sample());
+    EXPECT_EQ((std::vector<int>{c.can_port, c.uart_port, c.task_period, c.filter_type, c.auto_reboot}),
+              (std::vector<int>{502, Sample().uart_port, 5000, 1, 0}));
+    EXPECT_EQ((std::vector<int>{ChoiceIndex(0), ChoiceIndex(1), ChoiceIndex(2), ChoiceIndex(255)}),
+              (std::vector<int>{0, 1, -1, -1}));
+}
