@@ -5,6 +5,7 @@
 #include "MainWindow.h"
 #include "VantrelADCPanel.h"
 #include "VantrelAdvancedPanel.h"
+#include "VantrelBatchConf.h"
 #include "VantrelCanbusActuactionPanel.h"
 #include "VantrelCanbusPanel.h"
 #include "VantrelDetailsPanel.h"
@@ -49,4 +50,5 @@ void RegisterPages()
     RegisterModulePage<VantrelPowersavePanel>(PANEL_POWERSAVE);
     RegisterModulePage<VantrelCanbusPanel>(PANEL_CANBUS);
     RegisterModulePage<VantrelCanbusActuactionPanel>(PANEL_CANBUS_ACTUATION);
+    RegisterModulePage<VantrelBatchConf>(PANEL_BATCH_CONF);
 }

@@ -1,0 +1,308 @@
+// The batch configuration without a window: the sections a module has, the
+// configuration file written and read back, the files it refuses, and the
+// commands that send the CAN sections.
+#include <gtest/gtest.h>
+#include <wx/wxsqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "AdvancedLogic.h"
+#include "BatchFile.h"
+#include "BatchLogic.h"
+#include "HubLogic.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TempDir {
+    TempDir()
+    {
+        std::string tmpl = (fs::temp_directory_path() / "vantrel-batch-XXXXXX").string();
+        path = mkdtemp(tmpl.data());
+    }
+    ~TempDir() { fs::remove_all(path); }
+    wxString File(const char* name) const { return (path / name).string(); }
+    fs::path path;
+};
+
+// Every record the sections of a module read, each of zeros.
+BatchConfig FullConfig(char type, const char* firmware)
+{
+    BatchConfig config{type, firmware, "00:1e:c0:12:34:56", {}};
+    for (const BatchSection& section : BatchSections(type, FirmwareVersionNumber(firmware)))
+        for (const std::vector<BlockRef>& read : section.reads)
+            for (const BlockRef& ref : MissingRefs(config.records, read))
+                config.records.push_back(
+                    MakeBlock(ref.id, BlockBytes(BlockSize(ref.id, ref.count)), ref.count, ref.index));
+    return config;
+}
+
+void SetRecord(BatchConfig* config, uint16_t id, uint8_t index, const BlockBytes& bytes)
+{
+    for (BlockValue& r : config->records)
+        if (r.id == id && r.index == index)
+            r.bytes = bytes;
+}
+
+void Sql(const wxString& file, const wxString& sql)
+{
+    wxSQLite3Database db;
+    db.Open(file);
+    db.ExecuteUpdate(sql);
+    db.Close();
+}
+
+std::vector<int> HubIds(const std::vector<BatchSection>& sections)
+{
+    std::vector<int> ids;
+    for (const BatchSection& s : sections)
+        ids.push_back(s.hubId);
+    return ids;
+}
+
+}  // namespace
+
+// The pages with settings in the hub's order; the CAN bus page reads both
+// lists in their chunks, the I/O page as many lines as the type has.
+TEST(BatchLogic, SectionsFollowTheHubButtons)
+{
+    struct Case {
+        char type;
+        std::vector<int> ids;
+    } cases[] = {
+        {'S', {ID_HUB_NETWORK, ID_HUB_SOCKET_NEW, ID_HUB_ADVANCED, ID_HUB_UART, ID_HUB_IO, ID_HUB_POWERSAVE}},
+        {'A',
+         {ID_HUB_NETWORK, ID_HUB_SOCKET_NEW, ID_HUB_ADVANCED, ID_HUB_CANBUS, ID_HUB_CANBUS_ACTUATION,
+          ID_HUB_IO, ID_HUB_POWERSAVE}},
+        {'I', {ID_HUB_NETWORK, ID_HUB_SOCKET_NEW, ID_HUB_I2C, ID_HUB_POWERSAVE}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.type);
+        EXPECT_EQ(HubIds(BatchSections(c.type, 145)), c.ids);
+    }
+    auto refs = [](const std::vector<std::vector<BlockRef>>& reads) {
+        std::vector<std::tuple<int, int, int>> out;
+        for (const auto& read : reads)
+            for (const BlockRef& r : read)
+                out.emplace_back(r.id, r.count, r.index);
+        return out;
+    };
+    EXPECT_EQ(refs(SectionReads(ID_HUB_CANBUS, 'A', 145)),
+              (std::vector<std::tuple<int, int, int>>{
+                  {44, 1, 0}, {41, 7, 0}, {41, 7, 7}, {40, 8, 0}, {40, 8, 8}, {40, 8, 16}, {40, 8, 24}}));
+    EXPECT_EQ(SectionReads(ID_HUB_CANBUS, 'A', 145).size(), 7u) << "one exchange per chunk";
+}
+
+// A record's elements must lie within the datablock's and its bytes be the
+// element size times the count.
+TEST(BatchLogic, RecordFaults)
+{
+    struct Case {
+        uint16_t id;
+        uint8_t count, index;
+        size_t size;
+        const char* fault;
+    } cases[] = {
+        {37, 8, 0, 144, ""},
+        {37, 8, 1, 144, "datablock 37 at index 1 goes past its 8 elements"},
+        {41, 7, 7, 56, ""},
+        {46, 0, 0, 0, "datablock 46 at index 0 holds no elements"},
+        {46, 1, 0, 45, "datablock 46 at index 0 holds 45 bytes, not 44"},
+        {56, 1, 0, 0, "datablock 56 is not a module datablock"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        EXPECT_EQ(RecordFault(MakeBlock(c.id, BlockBytes(c.size, 0xA5), c.count, c.index)), c.fault);
+    }
+}
+
+// What is written comes back byte for byte and in order; the file appears
+// whole under its name, with nothing left beside it, and replaces an older one.
+TEST(BatchFile, RecordsComeBackByteForByte)
+{
+    TempDir dir;
+    const wxString path = dir.File("module.db");
+    BatchConfig config = FullConfig('A', "1.4.5");
+    config.firmware = wxString(L"1.4.5-\u00e9");  // a Latin-1 character
+    BlockBytes pattern(56);
+    for (size_t i = 0; i < pattern.size(); ++i)
+        pattern[i] = uint8_t(i * 37);  // zeros and 0xFF among them
+    SetRecord(&config, 41, 7, pattern);
+
+    wxString error;
+    ASSERT_TRUE(WriteBatchFile(path, FullConfig('S', "1.4.0"), &error)) << error;
+    ASSERT_TRUE(WriteBatchFile(path, config, &error)) << error;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+
+    BatchConfig back;
+    ASSERT_TRUE(ReadBatchFile(path, &back, &error)) << error;
+    EXPECT_EQ(back.type, 'A');
+    EXPECT_EQ(back.firmware, config.firmware);
+    EXPECT_EQ(back.mac, config.mac);
+    ASSERT_EQ(back.records.size(), config.records.size());
+    for (size_t i = 0; i < config.records.size(); ++i) {
+        const BlockValue &a = config.records[i], &b = back.records[i];
+        SCOPED_TRACE(a.id);
+        EXPECT_EQ(std::make_tuple(a.id, a.count, a.index, a.bytes),
+                  std::make_tuple(b.id, b.count, b.index, b.bytes));
+    }
+
+    // A folder that cannot take the file leaves nothing behind.
+    EXPECT_FALSE(WriteBatchFile(dir.File("missing/module.db"), config, &error));
+    EXPECT_FALSE(fs::exists(dir.path / "missing"));
+}
+
+// Files that are not whole configurations of this program are refused with
+// what is wrong, and nothing is taken from them.
+TEST(BatchFile, RefusesWhatItDidNotWrite)
+{
+    TempDir dir;
+    const wxString path = dir.File("conf.db");
+    const wxString quoted = "\"" + path + "\"";
+    const BatchConfig good = FullConfig('S', "1.4.5");
+    struct Case {
+        const char* name;
+        std::function<void()> spoil;
+        wxString error;
+    } cases[] = {
+        {"another program's database",
+         [&] {
+             fs::remove(path.ToStdString());
+             Sql(path, "CREATE TABLE vemtor_vantrel (ip TEXT, macaddress TEXT)");
+         },
+         quoted + " is not a module configuration file of Vantrel Glimra"},
+        {"a record of the wrong size",
+         [&] { Sql(path, "UPDATE vantrel_batch_datablocks SET value = zeroblob(43) WHERE datablock = 46"); },
+         quoted + " is damaged: datablock 46 at index 0 holds 43 bytes, not 44"},
+        {"a record twice",
+         [&] {
+             Sql(path,
+                 "INSERT INTO vantrel_batch_datablocks (datablock, element_count, start_index, value) "
+                 "SELECT datablock, element_count, start_index, value FROM vantrel_batch_datablocks "
+                 "WHERE datablock = 35");
+         },
+         quoted + " is damaged: datablock 35 at index 0 appears twice"},
+        {"no module", [&] { Sql(path, "DELETE FROM vantrel_batch_module"); },
+         quoted + " is damaged: it names no module"},
+        {"a later format", [&] { Sql(path, "UPDATE vantrel_batch_module SET format = 2"); },
+         quoted + " was saved by another version of Vantrel Glimra"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        wxString error;
+        ASSERT_TRUE(WriteBatchFile(path, good, &error)) << error;
+        c.spoil();
+        BatchConfig config{'x', "kept", "", {}};
+        EXPECT_FALSE(ReadBatchFile(path, &config, &error));
+        EXPECT_EQ(error.utf8_string(), c.error.utf8_string());
+        EXPECT_EQ(config.type, 'x');
+    }
+
+    // Bytes that are no database, or a database whose pages are spoilt.
+    wxString error;
+    BatchConfig config;
+    std::ofstream(path.ToStdString(), std::ios::trunc) << "ip;mac\n127.0.0.1;00:1e:c0:00:00:01\n";
+    EXPECT_FALSE(ReadBatchFile(path, &config, &error));
+    EXPECT_NE(error.Find(quoted + " is not a valid database"), wxNOT_FOUND) << error;
+    ASSERT_TRUE(WriteBatchFile(path, good, &error));
+    {
+        std::fstream file(path.ToStdString(), std::ios::in | std::ios::out | std::ios::binary);
+        file.seekp(4096 + 8);  // the records table's first page
+        file.write("\xFF\xFF\xFF\xFF\xFF\xFF\xFF\xFF", 8);
+    }
+    EXPECT_FALSE(ReadBatchFile(path, &config, &error));
+    EXPECT_TRUE(error.StartsWith(quoted + " is damaged")) << error;
+}
+
+// A configuration goes only to a module of its own type, and only with the
+// records of every section that module has.
+TEST(BatchLogic, FileForAnotherModuleIsRefused)
+{
+    const BatchConfig can = FullConfig('A', "1.4.5");
+    EXPECT_EQ(CheckForModule(can, 'A', 145, "can.db"), "");
+    EXPECT_EQ(CheckForModule(can, 'S', 145, "can.db"),
+              "\"can.db\" holds the configuration of a Vantrel-S-CAN module (type A); this module is a "
+              "Vantrel-S-UART (type S). Nothing was sent.");
+    BatchConfig partial = FullConfig('S', "1.4.5");
+    partial.records.erase(partial.records.begin() + 11);  // the socket table follows the 11 network blocks
+    ASSERT_EQ(partial.records[10].id, DATABLOCK_KEY);
+    EXPECT_EQ(CheckForModule(partial, 'S', 145, "s.db"),
+              "\"s.db\" lacks the Socket settings of this module. Nothing was sent.");
+}
+
+// The CAN sections go as the CAN pages write: each list in its chunks with no
+// save, the lists' save alone, then the settings with theirs; values as the
+// pages' lists show them.
+TEST(BatchLogic, CanSectionsWriteTheirListsThenTheSaves)
+{
+    BatchConfig config = FullConfig('A', "1.4.5");
+    // 250000 bps, an acquisition code no list has, an actuation byte beyond its list.
+    SetRecord(&config, 44, 0, {0x00, 0x03, 0xD0, 0x90, 9, 9, 9, 9, 9, 9, 7});
+    BlockBytes signals(56, 0);
+    signals[4] = 5, signals[7] = 3;  // id type and byte order outside their lists
+    signals[8 * 6 + 3] = 0x42;       // the chunk's last signal's id
+    SetRecord(&config, 41, 0, signals);
+    BlockBytes messages(40, 0);
+    messages[4] = 3;  // not enabled: written as 2
+    messages[9] = 1;
+    SetRecord(&config, 40, 0, messages);
+    SetRecord(&config, 47, 0, messages);
+
+    std::vector<BatchCommand> commands;
+    wxString refusal;
+    ASSERT_TRUE(SectionCommands(ID_HUB_CANBUS, config, 'A', 145, {}, &commands, &refusal)) << refusal;
+    std::vector<std::tuple<int, int, int, int>> layout;
+    for (const BatchCommand& c : commands) {
+        const BlockValue b = c.blocks.empty() ? BlockValue{0, 0, 0, {}} : c.blocks[0];
+        layout.emplace_back(b.id, b.count, b.index, c.section);
+    }
+    EXPECT_EQ(layout, (std::vector<std::tuple<int, int, int, int>>{{41, 7, 0, NoSection},
+                                                                   {41, 7, 7, NoSection},
+                                                                   {40, 8, 0, NoSection},
+                                                                   {40, 8, 8, NoSection},
+                                                                   {40, 8, 16, NoSection},
+                                                                   {40, 8, 24, NoSection},
+                                                                   {0, 0, 0, CONF_SECTION_CAN_MESSAGES},
+                                                                   {44, 1, 0, CONF_SECTION_CAN_SETTINGS}}));
+    BlockBytes firstSignals = signals;
+    firstSignals[4] = 0, firstSignals[7] = 0;
+    EXPECT_EQ(commands[0].blocks[0].bytes, firstSignals);
+    BlockBytes written = messages;
+    written[4] = 2;
+    EXPECT_EQ(commands[2].blocks[0].bytes, written);
+    EXPECT_EQ(commands[7].blocks[0].bytes, (BlockBytes{0x00, 0x03, 0xD0, 0x90, 3, 2, 1, 1, 1, 0, 7}))
+        << "bit timing of the speed, the acquisition as its lists show it, the actuation as read";
+
+    ASSERT_TRUE(SectionCommands(ID_HUB_CANBUS_ACTUATION, config, 'A', 145, {}, &commands, &refusal));
+    ASSERT_EQ(commands.size(), 6u);
+    written[4] = 0;  // the actuation list has no "not enabled"
+    EXPECT_EQ(commands[0].blocks[0].bytes, written);
+    EXPECT_EQ(commands[5].blocks[0].bytes, (BlockBytes{0x00, 0x03, 0xD0, 0x90, 3, 2, 1, 1, 1, 0, 0}));
+}
+
+// The advanced record is read in the saved firmware's layout and written in
+// the module's.
+TEST(BatchLogic, AdvancedRecordTakesTheModulesLayout)
+{
+    BatchConfig config = FullConfig('S', "1.4.2");
+    AdvancedConfig advanced;
+    advanced.uart_port = 65100;
+    advanced.min_data = 0x0102;
+    advanced.init_string = "AT";
+    BlockBytes shortLayout;
+    ASSERT_TRUE(EncodeAdvanced(advanced, 142, &shortLayout));
+    SetRecord(&config, DATABLOCK_ADVANCED, 0, shortLayout);
+    std::vector<BatchCommand> commands;
+    wxString refusal;
+    ASSERT_TRUE(SectionCommands(ID_HUB_ADVANCED, config, 'S', 145, {}, &commands, &refusal)) << refusal;
+    ASSERT_EQ(commands.size(), 1u);
+    const BlockBytes& longLayout = commands[0].blocks.at(0).bytes;
+    EXPECT_EQ(BlockBytes(longLayout.begin(), longLayout.begin() + 10),
+              (BlockBytes{0xFE, 0x4C, 0, 0, 0, 0, 0, 0, 0x01, 0x02}));
+    EXPECT_EQ(longLayout.at(16), 'A');
+    EXPECT_EQ(commands[0].section, CONF_SECTION_ADVANCED);
+}

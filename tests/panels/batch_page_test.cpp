@@ -1,0 +1,272 @@
+// The batch configuration page against test modules: built without traffic,
+// Back to the start page, a configuration saved from one module and loaded
+// into another of its type, a CAN module's file refused for a UART module,
+// and where a failed read or write leaves things.
+#include <wx/button.h>
+
+#include <filesystem>
+
+#include "AdvancedLogic.h"
+#include "HubLogic.h"
+#include "VantrelBatchConf.h"
+#include "page_fixture.h"
+
+using testmod::Bytes;
+using testmod::Fault;
+using testmod::TestModule;
+
+namespace {
+
+const wxString Reboot =
+    "Updated: Module configuration updated.\n\nREBOOT your Vantrel-S-UART module after configuration.\n\n"
+    "Do you want to configure other settings?";
+
+Bytes Text(const std::string& text, size_t size)
+{
+    Bytes bytes(text.begin(), text.end());
+    bytes.resize(size, 0);
+    return bytes;
+}
+
+// One socket record with a count of 1.
+Bytes Socket(uint8_t index, uint8_t active, uint8_t type, uint16_t local, uint16_t serverPort,
+             const Bytes& ip, uint8_t timeout)
+{
+    Bytes b = {index, active, 0, type, uint8_t(local >> 8), uint8_t(local)};
+    b.insert(b.end(), {uint8_t(serverPort >> 8), uint8_t(serverPort)});
+    b.insert(b.end(), ip.begin(), ip.end());
+    b.insert(b.end(), {1, 0, 0, 0, timeout, 1});
+    return b;
+}
+
+// A UART module's settings as its pages leave them (the newer socket page
+// writes rows 1 to 3 with index bytes 0 to 2).
+void ConfigureA(TestModule& m)
+{
+    m.SetElement(13, 0, {0});
+    m.SetElement(14, 0, {10, 0, 0, 5});
+    m.SetElement(10, 0, Text("alpha-net", 32));
+    m.SetElement(8, 0, {2});
+    m.SetElement(15, 0, {255, 255, 255, 0});
+    m.SetElement(16, 0, {10, 0, 0, 1});
+    m.SetElement(5, 0, {1});  // Infrastructure with WPA2
+    m.SetElement(6, 0, {2});
+    m.SetElement(9, 0, Text("alpha-secret-key", 63));
+    m.SetElement(11, 0, {0});
+    m.SetElement(37, 0, Socket(0, 1, 2, 65000, 0, {0, 0, 0, 0}, 0));
+    m.SetElement(37, 1, Socket(0, 1, 0, 65100, 502, {192, 168, 1, 10}, 200));
+    m.SetElement(37, 2, Socket(1, 1, 2, 65200, 0, {0, 0, 0, 0}, 0));
+    m.SetElement(37, 3, Socket(2, 0, 0, 65100, 7, {10, 0, 0, 1}, 100));
+    AdvancedConfig c;
+    c.uart_port = 65100, c.digital_io_port = 65200, c.min_data = 10, c.max_wait_time = 100;
+    c.init_string = "AT+X";
+    BlockBytes advanced;
+    EncodeAdvanced(c, 145, &advanced);
+    m.SetElement(46, 0, advanced);
+    m.SetElement(50, 0, {0x00, 0x3C, 1});
+    m.SetElement(33, 0, {2});
+    m.SetElement(34, 0, {1});
+    m.SetElement(35, 0, {0, 0, 0x25, 0x80});
+    for (uint8_t k = 0; k < 4; ++k)
+        m.SetElement(45, k, {k, uint8_t(k != 2), uint8_t(k % 3 == 1)});
+    m.SetElement(51, 0, {1, 0x01, 0x2C, 0, 0, 0x0E, 0x10, 0, 0, 0, 0x3C, 0});
+    m.SetIdentity("1.4.5", 'S', "alpha", 1024, {0x00, 0x1E, 0xC0, 0, 0, 0x0A});
+}
+
+// Every datablock element the pages write for those settings, but the
+// module's own address.
+const std::vector<std::pair<uint16_t, uint8_t>> Written = {
+    {13, 0}, {10, 0}, {8, 0},  {15, 0}, {16, 0}, {5, 0},  {6, 0},  {9, 0},  {11, 0}, {37, 1}, {37, 2},
+    {37, 3}, {46, 0}, {50, 0}, {33, 0}, {34, 0}, {35, 0}, {45, 0}, {45, 1}, {45, 2}, {45, 3}, {51, 0}};
+
+// Another module of the type: other bytes in every element written.
+void ConfigureB(TestModule& m)
+{
+    for (const auto& [id, index] : Written)
+        m.SetElement(id, index, Bytes(testmod::ElementSize(id), 0x5A));
+    m.SetElement(14, 0, {10, 0, 0, 6});
+    m.SetElement(37, 0, Bytes(18, 0xA5));
+    m.SetIdentity("1.4.5", 'S', "beta", 1024, {0x00, 0x1E, 0xC0, 0, 0, 0x0B});
+}
+
+class BatchPage : public paneltest::PageTest {
+protected:
+    VantrelBatchConf* Page(TestModule& m, char type)
+    {
+        Main()->ShowBatchConf(m.Address(), m.PortText(), type, 145);
+        guitest::Pump();
+        return dynamic_cast<VantrelBatchConf*>(Main()->GetPanel(PANEL_BATCH_CONF));
+    }
+    // Chooses `path` in the file dialog of button `id`, then answers `answers`.
+    void Press(VantrelBatchConf* page, int id, const wxString& path, const std::vector<int>& answers = {})
+    {
+        dialogs->Clear();
+        dialogs->FilePath(path);
+        dialogs->Answer(wxID_OK);
+        for (int answer : answers)
+            dialogs->Answer(answer);
+        Click(page, id);
+        guitest::Pump();
+    }
+    static wxString Question(const wxString& path, char mac)
+    {
+        return "Load configuration?: Send the configuration in \"" + path +
+               "\" (saved from the Vantrel-S-UART module 00:1e:c0:00:00:0" + wxString(mac) +
+               ", firmware 1.4.5) to the Vantrel-S-UART module at 127.0.0.1?\n\nThe module keeps its own IP "
+               "address and alias.";
+    }
+    static wxString Summary(const wxString& title, const wxString& path, const wxString& lines)
+    {
+        return title + ": Configuration \"" + path + "\" sent to the Vantrel-S-UART module at 127.0.0.1:\n" +
+               lines;
+    }
+    static size_t Carrying(const std::vector<testmod::Frame>& frames, int id)
+    {
+        size_t n = 0;
+        for (const testmod::Frame& f : frames)
+            for (const testmod::Block& b : paneltest::BlocksOf(f))
+                n += b.id == id;
+        return n;
+    }
+};
+
+TEST_F(BatchPage, BuiltWithoutTrafficAndBackLeadsToTheStartPage)
+{
+    Main()->loggedIn = true;
+    StartModule("1.4.5", 'S');
+    VantrelBatchConf* page = OpenFromHub<VantrelBatchConf>(ID_HUB_BATCH_CONF, PANEL_BATCH_CONF);
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    EXPECT_TRUE(PageRequests().empty());
+    for (const char* text :
+         {"Vantrel-S-UART Batch Configuration", "Save current module configuration to file", "Save to file",
+          "Load a configuration file and send to the module", "Load from file"})
+        EXPECT_TRUE(apptest::ShowsText(page, text)) << text;
+    EXPECT_EQ(page->FindWindow(ID_BATCH_SAVE)->GetLabel(), "Save to file");
+    EXPECT_EQ(page->FindWindow(ID_BATCH_LOAD)->GetLabel(), "Load from file");
+    EXPECT_TRUE(SaveScreenshot("batch-page.png"));
+    Command(ID_BACK);
+    guitest::Pump();
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
+    EXPECT_EQ(Main()->GetPanel(PANEL_BATCH_CONF), nullptr);
+
+    // A module gone since the hub read it does not keep the page from showing.
+    module.Stop();
+    dialogs->Clear();
+    EXPECT_NE(Page(module, 'S'), nullptr);
+    EXPECT_TRUE(dialogs->Messages().empty());
+}
+
+TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
+{
+    ConfigureA(module);
+    ASSERT_TRUE(module.Start());
+    TestModule b;
+    ConfigureB(b);
+    ASSERT_TRUE(b.Start());
+    const Bytes bIp = b.Element(14, 0), bConfigSocket = b.Element(37, 0);
+    const wxString path = dir->File("alpha.db");
+
+    Press(Page(module, 'S'), ID_BATCH_SAVE, path);
+    EXPECT_EQ(dialogs->Messages(),
+              (std::vector<wxString>{"Export current module conf to file: ", "Info: Configuration saved"}));
+    // Identity, then one read per page; the record two pages read is read once.
+    EXPECT_EQ(module.Requests().size(), 7u);
+    EXPECT_EQ(Carrying(module.Requests(), 46), 1u);
+
+    Press(Page(b, 'S'), ID_BATCH_LOAD, path, {wxID_YES, wxID_OK, wxID_NO});
+    EXPECT_EQ(dialogs->Messages(),
+              (std::vector<wxString>{"Import module conf from file: ", Question(path, 'a'),
+                                     Summary("Configuration loaded", path,
+                                             "\nNetwork: written\nSocket: written\nAdvanced: written\nUART: "
+                                             "written\nDigital I/O: written\nPower save: written"),
+                                     Reboot}));
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
+    for (const auto& [id, index] : Written)
+        EXPECT_EQ(b.Element(id, index), module.Element(id, index)) << id << "/" << int(index);
+    EXPECT_EQ(b.Element(14, 0), bIp) << "the module keeps its own address";
+    EXPECT_EQ(b.Element(39, 0), Text("beta", 32)) << "and its alias";
+    EXPECT_EQ(b.Element(37, 0), bConfigSocket);
+
+    // The address read first, then each section's datablocks with its save last.
+    const std::vector<testmod::Frame> requests = b.Requests();
+    ASSERT_GE(requests.size(), 2u);
+    EXPECT_EQ(Blocks(requests[0]), (decltype(Blocks({})){{14, 1, 0, {}}, {2, 1, 0, {}}}));
+    std::vector<int> sections;
+    for (size_t i = 1; i < requests.size(); ++i) {
+        const std::vector<testmod::Block> blocks = paneltest::BlocksOf(requests[i]);
+        ASSERT_GE(blocks.size(), 2u);
+        EXPECT_EQ(requests[i].action, 1);
+        for (size_t k = 0; k + 1 < blocks.size(); ++k)
+            EXPECT_NE(blocks[k].id, 24);
+        EXPECT_EQ(blocks.back().id, 24);
+        sections.push_back(blocks.back().values.at(0));
+    }
+    EXPECT_EQ(sections, (std::vector<int>{1, 3, 8, 2, 7, 10}));
+    EXPECT_EQ(Blocks(requests[1])[1], std::make_tuple(14, 1, 0, bIp));
+    EXPECT_EQ(apptest::Sql("SELECT ip, ssid, macaddress FROM vemtor_vantrel"),
+              std::vector<wxString>{"10.0.0.6|alpha-net|00:1e:c0:00:00:0b"});
+    EXPECT_EQ(apptest::Sql("SELECT * FROM vemtor_vantrel_uart"),
+              std::vector<wxString>{"00:1e:c0:00:00:0b|ODD|2|9600"});
+
+    // A CAN module's file, read list by list in chunks, is refused for a UART module.
+    TestModule can;
+    can.SetIdentity("1.4.5", 'A', "can");
+    ASSERT_TRUE(can.Start());
+    const wxString canPath = dir->File("can.db");
+    Press(Page(can, 'A'), ID_BATCH_SAVE, canPath);
+    EXPECT_EQ(dialogs->Messages().back(), "Info: Configuration saved");
+    EXPECT_EQ(std::make_tuple(Carrying(can.Requests(), 41), Carrying(can.Requests(), 40),
+                              Carrying(can.Requests(), 47), Carrying(can.Requests(), 44)),
+              std::make_tuple(2u, 4u, 4u, 1u));
+    const size_t sent = b.Requests().size();
+    Press(Page(b, 'S'), ID_BATCH_LOAD, canPath);
+    EXPECT_EQ(
+        dialogs->Messages(),
+        (std::vector<wxString>{"Import module conf from file: ",
+                               "Error: \"" + canPath +
+                                   "\" holds the configuration of a Vantrel-S-CAN module (type A); this "
+                                   "module is a Vantrel-S-UART (type S). Nothing was sent."}));
+    EXPECT_EQ(b.Requests().size(), sent);
+}
+
+// The registry is never written over; a read that fails writes no file and
+// names its section; a write whose exchange fails ends the load there.
+TEST_F(BatchPage, FailuresSayWhereTheyStopped)
+{
+    ConfigureA(module);
+    module.SetFault(Fault::MissingBlock, 45, 45);
+    ASSERT_TRUE(module.Start());
+    const wxString path = dir->File("alpha.db");
+    VantrelBatchConf* page = Page(module, 'S');
+    const wxString registry = dir->File("vantrel-conf.db");
+    Press(page, ID_BATCH_SAVE, registry);
+    EXPECT_EQ(dialogs->Messages().back(),
+              "Error: \"" + registry + "\" is the module registry of Vantrel Glimra: choose another file");
+    EXPECT_EQ(apptest::Sql("SELECT count(*) FROM vemtor_vantrel", registry), std::vector<wxString>{"0"});
+    Press(page, ID_BATCH_SAVE, path);
+    ASSERT_EQ(dialogs->Messages().size(), 2u);
+    EXPECT_TRUE(dialogs->Messages()[1].StartsWith(
+        "Error: Configuration not saved to file: the Digital I/O settings could not be read.\n\n"))
+        << dialogs->Messages()[1];
+    EXPECT_FALSE(std::filesystem::exists(path.ToStdString()));
+
+    module.SetFault(Fault::None);
+    Press(page, ID_BATCH_SAVE, path);
+    ASSERT_TRUE(std::filesystem::exists(path.ToStdString()));
+    TestModule b;
+    ConfigureB(b);
+    b.SetFault(Fault::CloseEarly, 0, 35);
+    ASSERT_TRUE(b.Start());
+    Press(Page(b, 'S'), ID_BATCH_LOAD, path, {wxID_YES, wxID_OK, wxID_NO});
+    ASSERT_EQ(dialogs->Messages().size(), 4u);
+    const wxString summary = dialogs->Messages()[2];
+    EXPECT_TRUE(summary.StartsWith(
+        Summary("Error", path, "\nNetwork: written\nSocket: written\nAdvanced: written\nUART: failed (")))
+        << summary;
+    EXPECT_TRUE(summary.EndsWith(")\nDigital I/O: not sent\nPower save: not sent")) << summary;
+    EXPECT_EQ(dialogs->Messages()[3], Reboot) << "the sections written still want the reboot";
+    EXPECT_EQ(Carrying(b.Requests(), 45) + Carrying(b.Requests(), 51), 0u);
+    EXPECT_EQ(b.Element(46, 0), module.Element(46, 0));
+}
+
+}  // namespace
