@@ -13,12 +13,18 @@
 #include <wx/toolbar.h>
 #include <wx/wxsqlite3.h>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
+#include "Db.h"
 #include "LoginDialog.h"
 #include "StartPanel.h"
 #include "UpdateCheck.h"
@@ -149,21 +155,123 @@ TEST_F(Shell, DbMenuKeepsEveryRowAndReportsFailures)
     }
 }
 
-// Without this run's copy (here the copy's name is taken by a folder), a
-// revert must say so instead of restoring whatever older file is there.
-TEST_F(Shell, RevertWithoutThisRunsCopyIsRefused)
+// Root passes every permission check: without these capabilities this
+// thread meets a folder's mode as any user does. Restored on leaving.
+class WithoutFileOverride {
+public:
+    WithoutFileOverride() : saved_(Get()) { Set(saved_ & ~kBits); }
+    ~WithoutFileOverride() { Set(saved_); }
+
+private:
+    static constexpr uint32_t kBits = 1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER;
+    static uint32_t Get()
+    {
+        __user_cap_header_struct h = {_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct d[2] = {};
+        syscall(SYS_capget, &h, d);
+        return d[0].effective;
+    }
+    static void Set(uint32_t effective)
+    {
+        __user_cap_header_struct h = {_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct d[2] = {};
+        syscall(SYS_capget, &h, d);
+        d[0].effective = effective & d[0].permitted;
+        syscall(SYS_capset, &h, d);
+    }
+    const uint32_t saved_;
+};
+
+std::string Bytes(const char* file)
 {
+    std::ifstream in(file, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "(missing)";
+}
+
+// The registry in bad conditions at start: the start page lists what it can
+// and says once what this run cannot do; the files that nothing may change
+// stay byte for byte; Revert restores the last good copy where there is one.
+// A registry locked at start is opened at its next use (here Home).
+TEST_F(Shell, RegistryInBadConditionsStaysListedAndKeepsItsLastGoodCopy)
+{
+    Sql("CREATE TABLE vemtor_vantrel_uart (macaddress TEXT, parity TEXT, stopbits TEXT, baudrate TEXT)");
     AddModule("127.0.0.1", "00:00:00:00:00:01", "unit");
-    std::filesystem::create_directory(dir->File("last_backup.db"));
-    Main();
-    AddModule("127.0.0.2", "00:00:00:00:00:02", "added later");
-    const std::vector<wxString> before = Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid");
-    dialogs->Answer(wxID_YES);
-    Command(ID_REVERT_DB);
-    const std::vector<wxString> shown = dialogs->Messages();
-    ASSERT_FALSE(shown.empty());
-    EXPECT_TRUE(shown.back().StartsWith("Error: DB Revert failed")) << shown.back();
-    EXPECT_EQ(Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid"), before);
+    AddModule("127.0.0.2", "00:00:00:00:00:02", "unit");
+    const std::string seeded = Bytes("vantrel-conf.db");
+    const std::vector<wxString> rows = Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid");
+    const wxString registry = "Error: The registry \"vantrel-conf.db\" ";
+    const wxString failed = "Error: DB Revert failed", done = "Revert completed: DB Revert completed";
+    enum Setup { ReadOnlyFolder, EmptyFile, NoFile, CopyBlocked, Locked };
+    struct Case {
+        Setup setup;
+        wxString notice;    // in the one message at start
+        const char* kept;   // a file that must still hold the registry's first bytes
+        size_t listed;      // rows listed at start; all of them after Home
+        wxString reverted;  // the start of the message after Revert's question
+    } cases[] = {
+        {ReadOnlyFolder, registry + "cannot be written in this folder: the modules are listed, but changes "
+                                    "cannot be saved or reverted.", "vantrel-conf.db", 2, failed},
+        {EmptyFile, registry + "was empty when the program started, so its copy \"last_backup.db\" from an "
+                               "earlier run was kept: Revert DB Changes brings its modules back.",
+         "last_backup.db", 0, done},
+        {NoFile, registry + "was empty", "last_backup.db", 0, done},
+        {CopyBlocked, "Error: No copy of the registry could be taken at start (", "vantrel-conf.db", 2, failed},
+        {Locked, "registry \"vantrel-conf.db\" cannot be used: database is locked",
+         "vantrel-conf.db", 0, done},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.notice);
+        MainWindow::DestroyForTests();
+        Db::ResetForTests();
+        dialogs->Clear();
+        std::filesystem::remove_all("last_backup.db");
+        std::ofstream("vantrel-conf.db", std::ios::binary) << seeded;
+        if (c.setup == EmptyFile || c.setup == NoFile)
+            std::ofstream("last_backup.db", std::ios::binary) << seeded;
+        if (c.setup != ReadOnlyFolder) {
+            std::ofstream("vantrel-conf.db", std::ios::binary | std::ios::trunc)
+                << (c.setup == EmptyFile ? "" : seeded);
+        }
+        if (c.setup == NoFile)
+            std::filesystem::remove("vantrel-conf.db");
+        if (c.setup == CopyBlocked)
+            std::filesystem::create_directory("last_backup.db");
+        wxSQLite3Database lock;
+        if (c.setup == Locked) {
+            lock.Open("vantrel-conf.db");
+            lock.Begin(WXSQLITE_TRANSACTION_EXCLUSIVE);
+        }
+        std::optional<WithoutFileOverride> plainUser;
+        if (c.setup == ReadOnlyFolder) {
+            plainUser.emplace();
+            std::filesystem::permissions(".", std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::remove);
+        }
+
+        Main();
+        ASSERT_EQ(dialogs->Messages().size(), 1u);
+        EXPECT_NE(dialogs->Messages()[0].Find(c.notice), wxNOT_FOUND) << dialogs->Messages()[0];
+        EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), c.listed);
+        EXPECT_TRUE(Bytes(c.kept) == seeded) << c.kept << " was changed";
+        if (c.setup == Locked)
+            lock.Close();
+        Command(ID_HOME);
+        EXPECT_EQ(dialogs->Messages().size(), 1u) << "said once";
+        EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), c.listed ? c.listed : c.setup == Locked ? 2 : 0);
+
+        dialogs->Answer(wxID_YES);
+        Command(ID_REVERT_DB);
+        ASSERT_EQ(dialogs->Messages().size(), 3u);
+        EXPECT_TRUE(dialogs->Messages()[2].StartsWith(c.reverted)) << dialogs->Messages()[2];
+        EXPECT_EQ(Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid"), rows);
+        EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), 2u);
+        if (plainUser) {
+            std::filesystem::permissions(".", std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add);
+            EXPECT_FALSE(std::filesystem::exists("last_backup.db")) << "nothing written";
+            plainUser.reset();
+        }
+    }
 }
 
 // The update check's text without network: the process tests show its three
@@ -322,10 +430,13 @@ TEST_F(Navigation, EveryShowBuildsItsPageOrFallsBack)
         EXPECT_EQ(Main()->currentPanel, c.index);
         EXPECT_EQ(Main()->startPanel->IsShown(), !c.hidesStart);
         ExpectOnePage();
-        // The configuration-file tools: on, and handed over, only on the network page.
+        // The configuration-file tools: on, and handed over, only on the
+        // network page; Back reaches every page shown.
         EXPECT_EQ(ToolsOn(), c.index == PANEL_NET);
         Command(ID_IMPORT_CONF);
-        EXPECT_EQ(Shown()->got, c.index == PANEL_NET ? std::vector<int>{ID_IMPORT_CONF} : std::vector<int>{});
+        Command(ID_BACK);
+        const std::vector<int> handed = {ID_IMPORT_CONF, ID_BACK};
+        EXPECT_EQ(Shown()->got, std::vector<int>(handed.begin() + (c.index != PANEL_NET), handed.end()));
 
         // The same page failing: reported (never fatal), then its fallback.
         Register(c.index, c.fail);
