@@ -17,7 +17,6 @@
 
 #include "CommandProgressWait.h"
 #include "HubLogic.h"
-#include "NumberText.h"
 #include "ScanDevicesThread.h"
 #include "SendCommandThread.h"
 #include "StartPanel.h"
@@ -74,7 +73,7 @@ TEST(HubDecisions, ButtonsByTypeFirmwareAndLogin)
 TEST(HubDecisions, FirmwareNumberRefusalsAndDataPort)
 {
     const std::pair<const char*, int> numbers[] = {
-        {"1.4.0", 140}, {"V1.2.3", 123}, {"10.2.3", 23}, {"1.10", 110}, {"1.3", 13},
+        {"1.4.0", 140}, {"V1.2.3", 123}, {"10.2.3", 23}, {"1.10", 110},        {"1.3", 13},
         {"", 0},        {"x.y", 0},      {" -1.2", -12}, {"123456789", 56789},
     };
     for (const auto& [text, number] : numbers)
@@ -87,10 +86,14 @@ TEST(HubDecisions, FirmwareNumberRefusalsAndDataPort)
         int firmware;
         HubRefusal refusal;
     } checks[] = {
-        {128, "Unknown", 'Z', 140, HubRefusal::LegacyBufferSize}, {127, "m", 'S', 0, HubRefusal::None},
-        {129, "m", 'S', 0, HubRefusal::None},          {1024, "Unknown", 'Z', 140, HubRefusal::UnknownModel},
-        {1024, "m", 'A', 109, HubRefusal::OldCanFirmware}, {1024, "m", 'A', 110, HubRefusal::None},
-        {1024, "m", '3', 109, HubRefusal::OldCanFirmware}, {1024, "m", 'a', 109, HubRefusal::None},
+        {128, "Unknown", 'Z', 140, HubRefusal::LegacyBufferSize},
+        {127, "m", 'S', 0, HubRefusal::None},
+        {129, "m", 'S', 0, HubRefusal::None},
+        {1024, "Unknown", 'Z', 140, HubRefusal::UnknownModel},
+        {1024, "m", 'A', 109, HubRefusal::OldCanFirmware},
+        {1024, "m", 'A', 110, HubRefusal::None},
+        {1024, "m", '3', 109, HubRefusal::OldCanFirmware},
+        {1024, "m", 'a', 109, HubRefusal::None},
     };
     for (const auto& c : checks)
         EXPECT_EQ(CheckModule(c.buffer, c.model, c.type, c.firmware), c.refusal) << c.type << c.firmware;
@@ -167,17 +170,19 @@ TEST_F(Pages, DetailsPageShowsAStoredModule)
             EXPECT_EQ(label.Find("s3cret"), wxNOT_FOUND) << "the password is never shown";
         }
     const std::map<wxString, wxString> expected = {
-        {"MAC Address", "00:1e:c0:4a:10:01"}, {"IP", "127.0.0.21"},          {"Description", "Boiler room"},
-        {"SSID", "plant-floor"},              {"Netmask", "255.255.255.0"}, {"Default Gateway", "127.0.0.1"},
+        {"MAC Address", "00:1e:c0:4a:10:01"}, {"IP", "127.0.0.21"},
+        {"Description", "Boiler room"},       {"SSID", "plant-floor"},
+        {"Netmask", "255.255.255.0"},         {"Default Gateway", "127.0.0.1"},
         {"Network Type", "Infrastructure"},   {"Security", "WEP"}};
     for (const auto& [name, value] : expected)
         EXPECT_EQ(shown[name], value) << name;
     // Stored texts read like atoi: empty is 0, anything past the digits ends them.
-    const std::pair<const char*, const char*> types[] = {{"", "Ad-Hoc"}, {"0x1", "Ad-Hoc"}, {"-1", "Infrastructure"}};
+    const std::pair<const char*, const char*> types[] = {
+        {"", "Ad-Hoc"}, {"0x1", "Ad-Hoc"}, {"-1", "Infrastructure"}};
     for (const auto& [stored, text] : types)
         EXPECT_EQ(DetailsNetworkTypeText(stored), text) << stored;
-    const std::pair<const char*, const char*> security[] = {{"0", "None"}, {"1", "WPA"}, {"2", "WPA2"},
-                                                            {" 3x", "WEP"}, {"4", ""},     {"-1", ""}};
+    const std::pair<const char*, const char*> security[] = {{"0", "None"},  {"1", "WPA"}, {"2", "WPA2"},
+                                                            {" 3x", "WEP"}, {"4", ""},    {"-1", ""}};
     for (const auto& [stored, text] : security)
         EXPECT_EQ(DetailsSecurityText(stored), text) << stored;
     EXPECT_TRUE(dialogs->Shown().empty());
@@ -203,41 +208,17 @@ protected:
     TestModule module;
 };
 
-TEST_F(Hub, ConnectFromTheStartPageShowsTheModuleAndStoresIt)
-{
-    Main()->startPanel->IpCtrl()->SetValue("127.0.0.1");
-    Main()->startPanel->PortCtrl()->SetValue(module.PortText());
-    dialogs->Answer(wxID_YES);
-    ASSERT_TRUE(Click(Main()->startPanel, 31));
-    auto* hub = dynamic_cast<VantrelPanel*>(Main()->GetPanel(PANEL_MODULE));
-    ASSERT_NE(hub, nullptr) << testing::PrintToString(dialogs->Messages());
-    EXPECT_EQ(dialogs->Messages(), Texts{"Connect to device?: Are you sure to connect to device with IP = "
-                                         "127.0.0.1 and Port = " + module.PortText() + "?"});
-    for (const wxString text : {"Vantrel-CS-UART Configuration", "1.4.0", "porch", "00:1e:c0:12:34:56"})
-        EXPECT_TRUE(ShowsText(hub, text)) << text;
-    EXPECT_EQ(Sql("SELECT ip, macaddress, descri FROM vemtor_vantrel"), Texts{"127.0.0.1|" + Mac + "|porch"});
-    EXPECT_EQ(CommandJob::Running(), 0);
-
-    EXPECT_TRUE(SaveScreenshot("hub.png"));
-
-    // A registry that fails to store is reported; the hub is built all the same.
-    Sql("DROP TABLE vemtor_vantrel");
-    dialogs->Clear();
-    ASSERT_NE(ShowHub(), nullptr);
-    ASSERT_EQ(dialogs->Shown().size(), 1u);
-    EXPECT_TRUE(dialogs->Messages()[0].StartsWith("Error: ")) << dialogs->Messages()[0];
-}
-
-// A port outside 1 to 65535 is refused before the question, and no module
-// sees a connection: not the one where "70000" lands when cut to 16 bits
-// (4464), nor the one where "-1" does (65535), which "65535" itself reaches.
-TEST_F(Hub, StartPageRefusesAPortOutsideItsRange)
+// Connect from the start page: a port outside 1 to 65535 is refused before
+// the question, and no module sees a connection: not the one where "70000"
+// lands when cut to 16 bits (4464), nor the one where "-1" does (65535),
+// which "65535" itself reaches. The hub shows that module and stores it.
+TEST_F(Hub, ConnectFromTheStartPageChecksThePortAndShowsTheModule)
 {
     const char* const ip = "127.77.0.1";
-    TestModule cut(ip, 4464), wrapped(ip, 65535);
-    wrapped.SetIdentity("1.4.0", 'S', "edge");
+    TestModule cut(ip, 4464), edge(ip, 65535);
+    edge.SetIdentity("1.4.0", 'C', "porch");
     ASSERT_TRUE(cut.Start()) << ip << ":4464 is taken by another program";
-    ASSERT_TRUE(wrapped.Start()) << ip << ":65535 is taken by another program";
+    ASSERT_TRUE(edge.Start()) << ip << ":65535 is taken by another program";
     StartPanel* start = Main()->startPanel;
     start->IpCtrl()->SetValue(ip);
     for (const char* port : {"70000", "65536", "0", "-1", "", "1e3", "65535"}) {
@@ -247,13 +228,29 @@ TEST_F(Hub, StartPageRefusesAPortOutsideItsRange)
         dialogs->Answer(wxID_YES);
         start->PortCtrl()->ChangeValue(port);  // past the field's filter, as a paste may be
         ASSERT_TRUE(Click(start, 31));
-        EXPECT_EQ(dialogs->Messages().size(), 1u);
-        EXPECT_EQ(dialogs->Messages()[0], valid ? "Connect to device?: Are you sure to connect to device with IP "
-                                                  "= 127.77.0.1 and Port = 65535?"
-                                                : "Error: " + PortRefusal(port));
+        EXPECT_EQ(dialogs->Messages(),
+                  Texts{valid ? "Connect to device?: Are you sure to connect to device with "
+                                "IP = 127.77.0.1 and Port = 65535?"
+                              : "Error: Invalid Port = " + wxString(port) +
+                                    "\n\nThe port must be a whole number from 1 to 65535."});
         EXPECT_EQ(Main()->currentPanel, valid ? PANEL_MODULE : PANEL_START);
-        EXPECT_EQ(cut.Connections() + wrapped.Connections(), valid ? 1 : 0);
+        EXPECT_EQ(cut.Connections() + edge.Connections(), valid ? 1 : 0);
     }
+    auto* hub = dynamic_cast<VantrelPanel*>(Main()->GetPanel(PANEL_MODULE));
+    ASSERT_NE(hub, nullptr);
+    for (const wxString text : {"Vantrel-CS-UART Configuration", "1.4.0", "porch", "00:1e:c0:12:34:56"})
+        EXPECT_TRUE(ShowsText(hub, text)) << text;
+    EXPECT_EQ(Sql("SELECT ip, macaddress, descri FROM vemtor_vantrel"),
+              Texts{"127.77.0.1|" + Mac + "|porch"});
+    EXPECT_EQ(CommandJob::Running(), 0);
+    EXPECT_TRUE(SaveScreenshot("hub.png"));
+
+    // A registry that fails to store is reported; the hub is built all the same.
+    Sql("DROP TABLE vemtor_vantrel");
+    dialogs->Clear();
+    ASSERT_NE(ShowHub(), nullptr);
+    ASSERT_EQ(dialogs->Shown().size(), 1u);
+    EXPECT_TRUE(dialogs->Messages()[0].StartsWith("Error: ")) << dialogs->Messages()[0];
 }
 
 TEST_F(Hub, RefusalsAreReportedAndLeaveTheModuleListed)
@@ -271,8 +268,10 @@ TEST_F(Hub, RefusalsAreReportedAndLeaveTheModuleListed)
     } cases[] = {
         {'S', "1.2.0", 1024, ""},
         {'S', "1.4.0", 128,
-         "Your Vantrel module has an USDB buffer size of 128 bytes\n\nPlease use Configuration Version 1.0.2"},
-        {'Z', "1.4.0", 1024, "Your Vantrel model seems to be unknown. Please contact Vemtor Technical Support"},
+         "Your Vantrel module has an USDB buffer size of 128 bytes\n\nPlease use Configuration Version "
+         "1.0.2"},
+        {'Z', "1.4.0", 1024,
+         "Your Vantrel model seems to be unknown. Please contact Vemtor Technical Support"},
         {'A', "1.0.9", 1024,
          "Your version of Vantrel CAN-bus is not supported by this Vantrel Glimra version.\n\nPlease use "
          "Vantrel Glimra Version 1.1.9"},
@@ -467,20 +466,41 @@ protected:
     Texts progress;
 };
 
-TEST_F(Scan, FindsExactlyTheModulesOfTheRange)
+// A range that cannot be scanned is said and nothing is probed; one address
+// alone is a range; a whole range finds exactly its modules, each sent a
+// request of its own (not the reply an earlier exchange left), and stores them.
+TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
 {
-    ASSERT_TRUE(RunScan(At(1), At(6)));
+    const wxString fields =
+        "\n\nEvery field needs a number: the first from 1 to 223, the others from 0 to 255.";
+    const struct {
+        wxString from, to, message;  // message "": the scan runs
+        Texts probed;
+    } cases[] = {
+        {At(1), "127.65.1.6", "Start and End Ip must be in the same subnet (C class)!", {}},
+        {"127.65.0.", At(6), "Invalid Start IP = 127.65.0." + fields, {}},
+        {"127..0.1", "127..0.6", "Invalid Start IP = 127..0.1" + fields, {}},
+        {At(1), "127.65.0.", "Invalid End IP = 127.65.0." + fields, {}},
+        {At(1), "127.65.0.256", "Invalid End IP = 127.65.0.256" + fields, {}},
+        {At(4), At(3), "Start IP 127.65.0.4 comes after End IP 127.65.0.3: there is nothing to scan.", {}},
+        {At(3), At(3), "", {At(3)}},
+        {At(1), At(6), "", {At(1), At(2), At(3), At(4), At(5), At(6)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.from + " - " + c.to);
+        dialogs->Clear();
+        ASSERT_TRUE(RunScan(c.from, c.to));
+        EXPECT_EQ(dialogs->Messages(), c.message.empty() ? Texts{} : Texts{"Error: " + c.message});
+        EXPECT_EQ(progress, c.probed);
+        EXPECT_EQ(page->StatusLabel()->IsShown(), c.message.empty()) << "a refused start changes nothing";
+        ExpectCleanEnd();
+    }
     EXPECT_EQ(page->StatusLabel()->GetLabel(), "Scan finished!");
-    EXPECT_EQ(progress, (Texts{At(1), At(2), At(3), At(4), At(5), At(6)}));
     ASSERT_EQ(page->FoundList()->GetCount(), 2u);
     EXPECT_EQ(page->FoundList()->GetString(0), "IP: 127.65.0.2 - MAC: 00:1e:c0:00:00:02 - Alias: unit 2");
     EXPECT_EQ(page->FoundList()->GetString(1), "IP: 127.65.0.5 - MAC: 00:1e:c0:00:00:05 - Alias: unit 5");
     EXPECT_EQ(Sql("SELECT ip, macaddress, descri FROM vemtor_vantrel ORDER BY rowid"),
               (Texts{"127.65.0.2|00:1e:c0:00:00:02|unit 2", "127.65.0.5|00:1e:c0:00:00:05|unit 5"}));
-    EXPECT_TRUE(dialogs->Shown().empty());
-    ExpectCleanEnd();
-    // Each module got a request of its own, not the reply that an earlier
-    // exchange left in the message.
     for (int n : {2, 5}) {
         std::vector<testmod::Block> blocks;
         ASSERT_EQ(at[n]->Requests().size(), 1u);
@@ -490,34 +510,6 @@ TEST_F(Scan, FindsExactlyTheModulesOfTheRange)
         EXPECT_EQ(blocks[0].id, DATABLOCK_MAC);
         EXPECT_EQ(blocks[1].id, DATABLOCK_ALIAS);
     }
-}
-
-// A range that cannot be scanned is said, and nothing is probed; one address
-// alone is a range.
-TEST_F(Scan, RangesThatCannotBeScannedAreSaid)
-{
-    const wxString fields = "\n\nEvery field needs a number: the first from 1 to 223, the others from 0 to 255.";
-    struct Case {
-        wxString from, to, message;  // message "": the scan runs
-    } cases[] = {
-        {At(1), "127.65.1.6", "Start and End Ip must be in the same subnet (C class)!"},
-        {"127.65.0.", At(6), "Invalid Start IP = 127.65.0." + fields},
-        {"127..0.1", "127..0.6", "Invalid Start IP = 127..0.1" + fields},
-        {At(1), "127.65.0.", "Invalid End IP = 127.65.0." + fields},
-        {At(1), "127.65.0.256", "Invalid End IP = 127.65.0.256" + fields},
-        {At(4), At(3), "Start IP 127.65.0.4 comes after End IP 127.65.0.3: there is nothing to scan."},
-        {At(3), At(3), ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.from + " - " + c.to);
-        dialogs->Clear();
-        ASSERT_TRUE(RunScan(c.from, c.to));
-        EXPECT_EQ(dialogs->Messages(), c.message.empty() ? Texts{} : Texts{"Error: " + c.message});
-        EXPECT_EQ(progress, c.message.empty() ? Texts{At(3)} : Texts{});
-        EXPECT_EQ(page->StatusLabel()->IsShown(), c.message.empty());
-        ExpectCleanEnd();
-    }
-    EXPECT_EQ(page->StatusLabel()->GetLabel(), "Scan finished!");
 }
 
 // A module answering without its MAC or alias ends the scan at its address,
@@ -534,10 +526,14 @@ TEST_F(Scan, AnEarlyEndNamesTheAddressAndAStopEndsCleanly)
     } cases[] = {
         {DATABLOCK_ALIAS,
          {"Error: The module at 127.65.0.2 answered without its MAC address or alias: the scan ended there."},
-         "Scan ended at 127.65.0.2!", 2, 0},
+         "Scan ended at 127.65.0.2!",
+         2,
+         0},
         {DATABLOCK_MAC,
          {"Error: The module at 127.65.0.2 answered without its MAC address or alias: the scan ended there."},
-         "Scan ended at 127.65.0.2!", 2, 0},
+         "Scan ended at 127.65.0.2!",
+         2,
+         0},
         {0, {}, "Scan stopped!", 3, 1},
     };
     for (const Case& c : cases) {
