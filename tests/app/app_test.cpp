@@ -10,6 +10,7 @@
 #include <wx/button.h>
 #include <wx/frame.h>
 #include <wx/listbox.h>
+#include <wx/menu.h>
 #include <wx/panel.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
@@ -37,12 +38,21 @@ namespace {
 
 using Shell = AppTest;
 
-TEST_F(Shell, StartsWithTitleStatusAndToolsAndLeavesAScreenshot)
+TEST_F(Shell, StartsWithTitleStatusMenusAndToolsAndLeavesAScreenshot)
 {
     MainWindow* main = Main();
     EXPECT_EQ(main->frame->GetTitle(), "Vantrel Glimra");
     EXPECT_EQ(main->statusBar->GetStatusText(0), "Vantrel Glimra - ver. 1.4.3");
     EXPECT_TRUE(main->startPanel->IsShown());
+    Texts menus;
+    for (size_t m = 0; m < main->frame->GetMenuBar()->GetMenuCount(); ++m) {
+        menus.push_back(main->frame->GetMenuBar()->GetMenuLabel(m) + ":");
+        for (const wxMenuItem* item : main->frame->GetMenuBar()->GetMenu(m)->GetMenuItems())
+            menus.back() += " " + item->GetItemLabel();
+    }
+    EXPECT_EQ(menus,
+              (Texts{"&File: &Home &Back &Quit", "&DB Function: &Import DB &Export DB &Revert DB Changes",
+                     "&Extra: &JIX-Terminal &LOGIN", "&Help: &Info &About VEMTOR"}));
     // Each tool as "id label", "(off)" when disabled; "|" a separator.
     Texts tools;
     wxToolBar* bar = main->toolBar->frameToolBar;

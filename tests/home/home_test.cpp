@@ -52,7 +52,7 @@ TEST(HubDecisions, ButtonsByTypeFirmwareAndLogin)
         {'b', 120, false, {12, 23, 14, 22, 17, 24}},  {'e', 120, false, {12, 23, 14, 22, 20}},
         {'s', 120, false, {12, 23, 14, 22, 13}},      {'I', 120, false, {12, 23, 14, 25}},
         {'7', 112, false, {12, 16, 14, 13, 21}},      {'2', 120, false, {12, 23, 14, 22, 17, 24, 20, 21}},
-        {'9', 113, false, {12, 16, 14, 20}},          {'C', 141, false, {12, 23, 14, 22, 13, 20}},
+        {'8', 113, false, {12, 16, 14, 20}},          {'C', 141, false, {12, 23, 14, 22, 13, 20}},
         {'C', 140, true, {12, 23, 14, 22, 13, 20}},   {'C', 141, true, {12, 23, 14, 22, 13, 20, 26, 27}},
         // clang-format on
     };
@@ -310,7 +310,7 @@ TEST_F(Hub, AnAbandonedWaitLeavesNoWorkerAndNoSocket)
         Texts messages;
         int atLeastMs;
     } cases[] = {
-        {0, {}, {aborted}, CommandWaitSteps * 100},
+        {0, {}, {aborted}, int(CommandWaitSteps * CommandWaitStepMs())},
         {150, {wxID_NO, wxID_YES}, {question, question, aborted}, 0},
     };
     module.SetFault(Fault::Silent);
@@ -349,13 +349,17 @@ TEST_F(Hub, AliasEditWritesChecksTheEchoAndStores)
     guitest::Pump();
     wxTextCtrl* field = hub->GetAliasCtrl();
     field->SetValue("garage");
-    module.SetFault(Fault::AlterEcho, DATABLOCK_ALIAS);
+    // An echo that differs in the alias or in the section code is an error.
     struct Case {
+        int alteredBlock;  // 0: the echo is what was sent
         Texts messages;
         const char* stored;
         bool done;  // the reboot notice shown and the field no longer editable
-    } cases[] = {{{"Error: Configuration saved with errors!"}, "porch", false}, {{}, "garage", true}};
+    } cases[] = {{DATABLOCK_ALIAS, {"Error: Configuration saved with errors!"}, "porch", false},
+                 {DATABLOCK_SAVE, {"Error: Configuration saved with errors!"}, "porch", false},
+                 {0, {}, "garage", true}};
     for (const Case& c : cases) {
+        module.SetFault(c.alteredBlock ? Fault::AlterEcho : Fault::None, c.alteredBlock);
         dialogs->Clear();
         ASSERT_TRUE(Click(hub, ID_HUB_ALIAS_SAVE));
         guitest::Pump();
@@ -373,7 +377,6 @@ TEST_F(Hub, AliasEditWritesChecksTheEchoAndStores)
         EXPECT_EQ(blocks[0].values, alias);
         EXPECT_EQ(blocks[1].id, DATABLOCK_SAVE);
         EXPECT_EQ(blocks[1].values, testmod::Bytes{4});
-        module.SetFault(Fault::None);
     }
 }
 
