@@ -28,7 +28,8 @@ wxString Db::TakeOpenNotice()
         return wxString();
     const wxString registry = "The registry \"" + FileName + "\"";
     if (ReadOnly())
-        return registry + " cannot be written in this folder: the modules are listed, but changes cannot be " +
+        return registry +
+               " cannot be written in this folder: the modules are listed, but changes cannot be " +
                (CanRevert() ? "saved." : "saved or reverted.");
     if (EarlierCopyKept())
         return registry + " was empty when the program started, so its copy \"" + BackupName +

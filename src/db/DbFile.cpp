@@ -80,7 +80,8 @@ bool MissingOrEmpty(const wxString& fileName)
 bool FolderWritable(const wxString& fileName)
 {
     const wxString folder = wxFileName(fileName).GetPath();
-    std::string probe = std::string((folder.empty() ? wxString(".") : folder).fn_str()) + "/.write-check-XXXXXX";
+    std::string probe =
+        std::string((folder.empty() ? wxString(".") : folder).fn_str()) + "/.write-check-XXXXXX";
     const int fd = mkstemp(probe.data());
     if (fd < 0)
         return false;

@@ -7,6 +7,8 @@
 #include <wx/stattext.h>
 #include <wx/wxsqlite3.h>
 
+#include <utility>
+
 #include "Common.h"
 #include "Db.h"
 #include "HubLogic.h"
@@ -191,7 +193,8 @@ void VantrelScanPanel::OnScanFinished(wxCommandEvent& event)
     m_statusLabel->SetLabel(at.empty() ? wxString("Scan stopped!") : "Scan ended at " + at + "!");
     if (!at.empty())
         MainWindow::GetInstance()->ReportError(
-            "The module at " + at + " answered without its MAC address or alias: the scan ended there.", false);
+            "The module at " + at + " answered without its MAC address or alias: the scan ended there.",
+            false);
 }
 
 void VantrelScanPanel::OnConnectToFound(wxCommandEvent&)

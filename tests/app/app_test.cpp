@@ -288,6 +288,7 @@ TEST(UpdateParse, EveryTextGivesTheRightNoticeOrNone)
         {";", ""},
         {"1.5.0;", ""},
         {"1.5.0;2", ""},
+        {"14100;1", ""},
         {"123456789;1", ""},
         {"\xff\xfe\x01;1", ""},
         {"150\0;1"s, ""},

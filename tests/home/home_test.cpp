@@ -8,11 +8,11 @@
 #include <wx/bmpbuttn.h>
 #include <wx/frame.h>
 #include <wx/listbox.h>
+#include <wx/progdlg.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 
-#include <chrono>
 #include <map>
 
 #include "CommandProgressWait.h"
@@ -305,13 +305,14 @@ TEST_F(Hub, AnAbandonedWaitLeavesNoWorkerAndNoSocket)
     const wxString question = "End Connection?: Do you really want to cancel connection?";
     const wxString aborted = "Error: Connection aborted by user";
     struct Case {
-        int pressEveryMs;  // 0: nobody presses Cancel, the wait runs out
+        bool press;  // false: nobody presses Cancel, the wait runs out
         std::vector<int> answers;
         Texts messages;
-        int atLeastMs;
+        int lastValue;  // of the progress dialog while waiting; -1: any
     } cases[] = {
-        {0, {}, {aborted}, int(CommandWaitSteps * CommandWaitStepMs())},
-        {150, {wxID_NO, wxID_YES}, {question, question, aborted}, 0},
+        // 51 steps: 0, 2, ..., 98 are shown while waiting, and 100 ends it.
+        {false, {}, {aborted}, 98},
+        {true, {wxID_NO, wxID_YES}, {question, question, aborted}, -1},
     };
     module.SetFault(Fault::Silent);
     sock_set_receive_timeout(15);  // the worker would still be waiting
@@ -319,23 +320,24 @@ TEST_F(Hub, AnAbandonedWaitLeavesNoWorkerAndNoSocket)
         dialogs->Clear();
         for (int answer : c.answers)
             dialogs->Answer(answer);
-        // Presses the progress dialog's Cancel, as the user would.
-        wxTimer presser;
-        presser.Bind(wxEVT_TIMER, [](wxTimerEvent&) {
+        // Watches the progress dialog and presses its Cancel, as the user would.
+        int lastValue = -1, ticks = 0;
+        wxTimer watcher;
+        watcher.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
             for (wxWindow* top : wxTopLevelWindows)
-                if (wxWindow* cancel = top->IsShown() ? top->FindWindow(wxID_CANCEL) : nullptr) {
+                if (auto* progress = dynamic_cast<wxProgressDialog*>(top); progress && progress->IsShown()) {
+                    lastValue = progress->GetValue();
                     wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
-                    click.SetEventObject(cancel);
-                    cancel->ProcessWindowEvent(click);
+                    click.SetEventObject(progress->FindWindow(wxID_CANCEL));
+                    if (c.press && ++ticks % 6 == 0)
+                        progress->FindWindow(wxID_CANCEL)->ProcessWindowEvent(click);
                 }
         });
-        if (c.pressEveryMs)
-            presser.Start(c.pressEveryMs);
-        const auto begin = std::chrono::steady_clock::now();
+        watcher.Start(25);
         EXPECT_EQ(ShowHub(), nullptr);
-        EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(c.atLeastMs));
-        presser.Stop();
+        watcher.Stop();
         EXPECT_EQ(dialogs->Messages(), c.messages);
+        EXPECT_TRUE(c.lastValue < 0 || lastValue == c.lastValue) << lastValue;
         EXPECT_TRUE(guitest::WaitFor([] { return CommandJob::Running() == 0; }, 1000));
         EXPECT_TRUE(guitest::WaitFor([&] { return OpenConnections(module.Port()) == 0; }, 1000));
     }

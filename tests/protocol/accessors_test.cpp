@@ -31,8 +31,10 @@ Bytes Text(const std::string& s, size_t size)
 Call Network(uint8_t infrastructure, uint8_t security, std::function<void(NETWORK_RECORD&)> change = {})
 {
     return [=](const char* ip, uint16_t port) {
-        NETWORK_RECORD n = {infrastructure, {},       {10, 1, 2, 3},   {255, 255, 255, 0}, {10, 1, 2, 254},
-                            "workshop",     security, "open sesame", 11, 2, 5};
+        // clang-format off
+        NETWORK_RECORD n = {infrastructure, {}, {10, 1, 2, 3}, {255, 255, 255, 0}, {10, 1, 2, 254},
+                            "workshop", security, "open sesame", 11, 2, 5};
+        // clang-format on
         if (change)
             change(n);
         return cmd_set_network(ip, port, &n);
@@ -68,9 +70,11 @@ TEST(Accessors, WritesAndRefusals)
     const std::string forty = "0123456789abcdefghijKLMNOPQRSTUVWXYZ+-*/";
     const Bytes key = Text("open sesame", 63), none(63, 0), gw = {10, 1, 2, 254}, noGw(4, 0);
     const auto net = [&](uint8_t block5, const Bytes& gateway, const Bytes& k, uint8_t security) {
-        return Blocks{{5, {block5}},     {14, {10, 1, 2, 3}}, {15, {255, 255, 255, 0}}, {16, gateway},
+        // clang-format off
+        return Blocks{{5, {block5}}, {14, {10, 1, 2, 3}}, {15, {255, 255, 255, 0}}, {16, gateway},
                       {10, Text("workshop", 32)}, {9, k}, {6, {security}}, {12, {11}}, {8, {2}}, {7, {5}},
                       {24, {CONF_SECTION_NETWORK}}};
+        // clang-format on
     };
     UART_RECORD uart;
     uint8_t a = 0, b = 0;

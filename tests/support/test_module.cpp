@@ -27,10 +27,12 @@ uint16_t Crc16(const uint8_t* p, size_t n)
 
 uint8_t ElementSize(uint16_t id)
 {
-    // Typed in from the module's table of element sizes, ids 0 to 56.
-    static const uint8_t sizes[57] = {1, 1, 6,  4,  32, 1, 1,  1, 1, 63, 32, 1, 1,  1,  4,  4,   4, 4, 42, 2,
-                                      2, 2, 2,  4,  1,  1, 1,  1, 1, 1,  1,  1, 1,  1,  1,  4,   1, 18, 67, 32,
-                                      5, 8, 1,  4,  11, 3, 44, 5, 7, 1,  3,  12, 5, 4,  2,  128, 0};
+    // Typed in from the module's table of element sizes: ids 0-19, 20-39, 40-56.
+    // clang-format off
+    static const uint8_t sizes[57] = {1, 1, 6, 4, 32, 1, 1, 1, 1, 63, 32, 1, 1, 1, 4, 4, 4, 4, 42, 2,
+                                      2, 2, 2, 4, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 4, 1, 18, 67, 32,
+                                      5, 8, 1, 4, 11, 3, 44, 5, 7, 1, 3, 12, 5, 4, 2, 128, 0};
+    // clang-format on
     return id < 57 ? sizes[id] : 0;
 }
 
