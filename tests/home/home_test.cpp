@@ -24,6 +24,7 @@
 #include "VantrelPanel.h"
 #include "VantrelScanPanel.h"
 #include "app_fixture.h"
+#include "cmd_error.h"
 #include "sock.h"
 #include "test_module.h"
 #include "wxIPCtrl.h"
@@ -300,6 +301,9 @@ TEST_F(Hub, RefusalsAreReportedAndLeaveTheModuleListed)
     }
 }
 
+// A wait that runs out, or is cancelled (Yes after a No), stops its worker at
+// once, though the exchange's receive time-out is long: no thread, no socket
+// and no error are left behind.
 TEST_F(Hub, AnAbandonedWaitLeavesNoWorkerAndNoSocket)
 {
     const wxString question = "End Connection?: Do you really want to cancel connection?";
@@ -334,8 +338,10 @@ TEST_F(Hub, AnAbandonedWaitLeavesNoWorkerAndNoSocket)
                 }
         });
         watcher.Start(25);
+        cmd_set_error(CMD_ERR_VCOM_SAVE);  // never recorded by the library
         EXPECT_EQ(ShowHub(), nullptr);
         watcher.Stop();
+        EXPECT_EQ(cmd_get_error(), CMD_ERR_VCOM_SAVE) << "the stopped exchange recorded an error";
         EXPECT_EQ(dialogs->Messages(), c.messages);
         EXPECT_TRUE(c.lastValue < 0 || lastValue == c.lastValue) << lastValue;
         EXPECT_TRUE(guitest::WaitFor([] { return CommandJob::Running() == 0; }, 1000));
