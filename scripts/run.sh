@@ -47,5 +47,5 @@ fi
 echo "Starting Vantrel Glimra in $root/run"
 cd run
 status=0
-"$root/$build/src/app/vantrel-glimra" || status=$?
+"$root/$build/src/vantrel-glimra" || status=$?
 exit $status

@@ -87,9 +87,10 @@ void VantrelMenuBar::OnMenuRevertDb(wxCommandEvent&)
                                  wxS("Revert DB?"), wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION);
         if (question.ShowModal() != wxID_YES)
             return;
-        // Without this run's copy, "last_backup.db" is an older state (or
-        // missing): restoring it would silently lose this run's start state.
-        if (!db->BackupTaken()) {
+        // Without this run's copy (or the earlier one kept when the registry
+        // was found empty), "last_backup.db" is an unknown older state or
+        // missing: restoring it would silently lose this run's start state.
+        if (!db->CanRevert()) {
             main->ReportError(
                 wxS("DB Revert failed: no copy of the database was taken when it was opened (") +
                     db->BackupError() + wxS(")."),

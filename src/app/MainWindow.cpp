@@ -10,7 +10,6 @@
 #include <wx/sizer.h>
 #include <wx/statbmp.h>
 #include <wx/statusbr.h>
-#include <wx/wxsqlite3.h>
 
 #include "Db.h"
 #include "ModelNames.h"
@@ -163,14 +162,8 @@ void MainWindow::AskConfigureMore(const wxString& modelName, const wxString& ip,
 
 void MainWindow::Cleanup()
 {
-    try {
-        Db* db = Db::GetInstance();
-        if (db->IsOpen())
-            db->Close();
-    } catch (const wxSQLite3Exception&) {
-        // A registry that cannot be opened has nothing to close; at exit
-        // there is no one left to tell.
-    }
+    // Never opens: a registry that could not be opened is not tried at exit.
+    Db::CloseIfOpen();
     sock_winsock_cleanup();
 }
 

@@ -79,3 +79,8 @@ bool ParsePortText(const wxString& text, uint16_t* port)
     *port = uint16_t(v);
     return true;
 }
+
+wxString PortRefusal(const wxString& text)
+{
+    return "Invalid Port = " + text + "\n\nThe port must be a whole number from 1 to 65535.";
+}

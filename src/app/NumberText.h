@@ -17,3 +17,5 @@ bool ParseDecimal(const wxString& text, int64_t min, int64_t max, int64_t* value
 
 // A TCP port the user typed: a whole number from 1 to 65535.
 bool ParsePortText(const wxString& text, uint16_t* port);
+// What the user is told when ParsePortText refuses `text`.
+wxString PortRefusal(const wxString& text);

@@ -1,6 +1,7 @@
 # The application shell: main window, navigation, bars, menu commands, login,
-# update check. Main.cpp alone makes the executable, so that tests can build
-# the real main window in their own process.
+# update check. The application class (src/Main.cpp) alone makes the
+# executable, so that tests can build the real main window in their own
+# process.
 add_library(vantrel_app STATIC
   ${CMAKE_CURRENT_LIST_DIR}/MainWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MainWindowNavigation.cpp
@@ -19,6 +20,3 @@ target_include_directories(vantrel_app PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 # of the folders; CMake repeats the pair on the link line to close the cycle.
 target_link_libraries(vantrel_app PUBLIC
   vantrel_common vantrel_db vantrel_protocol_wx vantrel_wx vantrel_home)
-
-add_executable(vantrel-glimra ${CMAKE_CURRENT_LIST_DIR}/Main.cpp)
-target_link_libraries(vantrel-glimra PRIVATE vantrel_app)

@@ -13,7 +13,31 @@ void Db::Init()
 
 void Db::Open()
 {
-    Connect(FileName);
+    try {
+        Connect(FileName);
+    } catch (const wxSQLite3Exception&) {
+        if (!IsOpen())
+            throw;
+        // Only the copy failed: the modules are still there to be listed.
+    }
+}
+
+wxString Db::TakeOpenNotice()
+{
+    if (!IsOpen() || !TakeOpenNoticeDue())
+        return wxString();
+    const wxString registry = "The registry \"" + FileName + "\"";
+    if (ReadOnly())
+        return registry +
+               " cannot be written in this folder: the modules are listed, but changes cannot be " +
+               (CanRevert() ? "saved." : "saved or reverted.");
+    if (EarlierCopyKept())
+        return registry + " was empty when the program started, so its copy \"" + BackupName +
+               "\" from an earlier run was kept: Revert DB Changes brings its modules back.";
+    if (!BackupTaken())
+        return "No copy of the registry could be taken at start (" + BackupError() +
+               "): changes made in this run cannot be reverted.";
+    return wxString();
 }
 
 void Db::CreateMissingTables()

@@ -10,8 +10,7 @@
 #include "LocalDatabase.h"
 
 // Db::GetInstance gives the one registry: the first call creates it and opens
-// the file; when that open throws, later calls return the same object without
-// trying again (its statements then throw).
+// the file; when that open throws, the next call tries again.
 class Db : public SingleDatabase<Db> {
 public:
     // Creates the connection object, then Open.
@@ -19,8 +18,14 @@ public:
     // Opens the registry (creating the file and its tables when missing) and
     // takes the backup copy. Does nothing when already open. A file that is
     // not a database, or is locked or unreadable, leaves the connection closed
-    // and throws; a failed backup leaves the registry open and throws.
+    // and throws. A copy that cannot be taken leaves the registry open and
+    // usable: TakeOpenNotice then says what this run cannot do.
     void Open();
+    // Once after each open, what the user must know about it: a registry
+    // that cannot be changed here, a copy not taken (no revert), or an
+    // earlier copy kept because the registry was found empty. Empty when all
+    // is well, and on every later call.
+    wxString TakeOpenNotice();
 
     wxSQLite3ResultSet GetAll();
     int DeleteAll();

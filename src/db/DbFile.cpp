@@ -1,9 +1,11 @@
 #include "DbFile.h"
 
 #include <wx/filefn.h>
+#include <wx/filename.h>
 #include <wx/wxsqlite3.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -67,6 +69,47 @@ bool SameFile(const wxString& a, const wxString& b)
     if (a.empty() || b.empty() || stat(a.fn_str(), &sa) != 0 || stat(b.fn_str(), &sb) != 0)
         return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
+bool MissingOrEmpty(const wxString& fileName)
+{
+    struct stat st;
+    return stat(fileName.fn_str(), &st) != 0 || st.st_size == 0;
+}
+
+bool FolderWritable(const wxString& fileName)
+{
+    const wxString folder = wxFileName(fileName).GetPath();
+    std::string probe =
+        std::string((folder.empty() ? wxString(".") : folder).fn_str()) + "/.write-check-XXXXXX";
+    const int fd = mkstemp(probe.data());
+    if (fd < 0)
+        return false;
+    close(fd);
+    unlink(probe.c_str());
+    return true;
+}
+
+bool HoldsRows(const wxString& fileName)
+{
+    try {
+        CheckDatabaseFile(fileName);
+        wxSQLite3Database db;
+        db.Open(fileName, wxEmptyString, WXSQLITE_OPEN_READONLY);
+        wxArrayString tables;
+        wxSQLite3ResultSet names = db.ExecuteQuery("SELECT name FROM sqlite_master WHERE type = 'table'");
+        while (names.NextRow())
+            tables.Add(names.GetAsString(0));
+        names.Finalize();
+        for (wxString table : tables) {
+            table.Replace("\"", "\"\"");
+            if (db.ExecuteScalar("SELECT EXISTS (SELECT 1 FROM \"" + table + "\")") != 0)
+                return true;
+        }
+    } catch (const wxSQLite3Exception&) {
+        // Not a database that holds anything worth keeping.
+    }
+    return false;
 }
 
 void BackupChecked(wxSQLite3Database& db, const wxString& target)

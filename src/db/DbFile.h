@@ -26,6 +26,16 @@ void CheckDatabaseFile(const wxString& fileName);
 // included).
 bool SameFile(const wxString& a, const wxString& b);
 
+// Whether the file is missing or holds zero bytes.
+bool MissingOrEmpty(const wxString& fileName);
+
+// Whether a file can be created in the folder of fileName (tried, not
+// guessed from permission bits: root may be denied them too).
+bool FolderWritable(const wxString& fileName);
+
+// Whether the file is a sound database with at least one row in a table.
+bool HoldsRows(const wxString& fileName);
+
 // Copies the whole open database ("main") into a temporary file beside
 // target, checks the copy, and only then renames it over target. On failure
 // the temporary file is removed, target is left as it was and

@@ -24,19 +24,38 @@ void LocalDatabase::Connect(const wxString& fileName)
 {
     if (m_db->IsOpen())
         return;
-    m_backupTaken = false;
+    m_backupTaken = m_earlierCopyKept = m_readOnly = false;
+    // Looked at before the open, which creates a missing file.
+    const bool foundEmpty = dbfile::MissingOrEmpty(fileName);
     try {
         m_db->Open(fileName, wxEmptyString, WXSQLITE_OPEN_READWRITE | WXSQLITE_OPEN_CREATE);
         m_db->SetBusyTimeout(dbfile::BusyTimeoutMs);
-        CreateMissingTables();
+        m_readOnly = m_db->IsReadOnly() || !dbfile::FolderWritable(fileName);
+        try {
+            CreateMissingTables();
+        } catch (const wxSQLite3Exception&) {
+            // What cannot be written can still be read: statements on a
+            // missing table fail on their own.
+            if (!m_readOnly)
+                throw;
+        }
     } catch (const wxSQLite3Exception& e) {
         // Not a database, damaged, locked, unreadable: write nothing into it,
-        // and let later statements fail instead.
+        // and let the next use try again.
         if (m_db->IsOpen())
             m_db->Close();
         wxSQLite3Exception failure = dbfile::Wrapped(e, m_what + " \"" + fileName + "\" cannot be used");
         m_backupError = failure.GetMessage();
+        m_openFailed = true;
         throw failure;
+    }
+    m_openFailed = false;
+    m_openNoticeDue = true;
+    // A copy of nothing would replace the last good copy.
+    if (foundEmpty && dbfile::HoldsRows(m_backupName)) {
+        m_earlierCopyKept = true;
+        m_backupError = "\"" + fileName + "\" was empty";
+        return;
     }
     try {
         dbfile::BackupChecked(*m_db, m_backupName);
@@ -46,6 +65,13 @@ void LocalDatabase::Connect(const wxString& fileName)
     }
     m_backupTaken = true;
     m_backupError.clear();
+}
+
+bool LocalDatabase::TakeOpenNoticeDue()
+{
+    const bool due = m_openNoticeDue;
+    m_openNoticeDue = false;
+    return due;
 }
 
 void LocalDatabase::RestoreFrom(const wxString& fileName)

@@ -18,6 +18,15 @@ public:
     // copy is older than this run (or missing) and BackupError says why.
     bool BackupTaken() const { return m_backupTaken; }
     const wxString& BackupError() const { return m_backupError; }
+    // The database was found missing or empty (zero bytes) at open while its
+    // copy held rows: the copy was kept rather than replaced with nothing.
+    bool EarlierCopyKept() const { return m_earlierCopyKept; }
+    // Whether the backup copy can bring back a state of this database: the
+    // one taken at this open, or the earlier one kept.
+    bool CanRevert() const { return m_backupTaken || m_earlierCopyKept; }
+    // The open file, or its folder, cannot be written: statements that
+    // change the database fail.
+    bool ReadOnly() const { return m_readOnly; }
 
     // Replaces the whole database with the content of a database file. A file
     // that is missing or not a valid database is refused before anything is
@@ -42,10 +51,16 @@ protected:
     // Creates the connection object when there is none; opens nothing.
     void CreateConnection();
     // Does nothing when connected. Otherwise opens the file (creating it when
-    // missing), creates the missing tables and takes the backup copy. A file
+    // missing), creates the missing tables and takes the backup copy, unless
+    // the file was found missing or empty and the copy holds rows. A file
     // that is not a database, or is locked or unreadable, leaves the
-    // connection closed and throws; a failed backup leaves it open and throws.
+    // connection closed and throws (OpenFailed then holds until an open
+    // succeeds); a failed backup leaves it open and throws.
     void Connect(const wxString& fileName);
+    bool OpenFailed() const { return m_openFailed; }
+    // True once after each successful open: the time to tell the user what
+    // the open found.
+    bool TakeOpenNoticeDue();
     // Creates the tables that the file lacks; leaves existing ones alone.
     virtual void CreateMissingTables() = 0;
 
@@ -63,12 +78,17 @@ private:
     const wxString m_what;
     const wxString m_backupName;
     bool m_backupTaken = false;
+    bool m_earlierCopyKept = false;
+    bool m_readOnly = false;
+    bool m_openFailed = false;
+    bool m_openNoticeDue = false;
     wxString m_backupError;
 };
 
 // The one object of a database class T per process. GetInstance creates it
-// and registers it before its Init, so that an Init that throws is not tried
-// again: later calls return the same object.
+// and registers it before its Init; when the file could not be opened (locked
+// by another program, say), the next GetInstance runs Init again, and throws
+// again while the file stays unusable.
 template <class T>
 class SingleDatabase : public LocalDatabase {
 public:
@@ -77,8 +97,16 @@ public:
         if (!s_instance) {
             s_instance = new T();
             s_instance->Init();
+        } else if (s_instance->OpenFailed()) {
+            s_instance->Init();
         }
         return s_instance;
+    }
+    // Closes the connection when there is an open one; never opens.
+    static void CloseIfOpen()
+    {
+        if (s_instance && s_instance->IsOpen())
+            s_instance->Close();
     }
     // Tests only: closes and deletes the object, so that the next GetInstance
     // starts afresh (for example in another working folder).

@@ -80,12 +80,15 @@ wxThread::ExitCode ScanDevicesThread::Entry()
     // Keep the job alive for the whole body, whatever the page does.
     std::shared_ptr<ScanJob> job = job_;
     Poster poster([&job](wxEvent* e) { job->Post(e); }, job->Id());
-    const ScanEnd end = ScanAddresses(range_, static_cast<uint16_t>(ConfigPort), poster, job->Canceller());
+    std::string endedAt;
+    const ScanEnd end =
+        ScanAddresses(range_, static_cast<uint16_t>(ConfigPort), poster, job->Canceller(), &endedAt);
     // The time-out is restored by now. A scan that ended early still tells
-    // the page, so that it leaves its scanning state.
+    // the page, so that it leaves its scanning state and can say why.
     if (end != ScanEnd::Stopped) {
         auto* finished = new wxCommandEvent(EVT_SCAN_FINISHED, job->Id());
         finished->SetInt(end == ScanEnd::Finished ? 1 : 0);
+        finished->SetString(wxString::FromAscii(endedAt.c_str()));
         job->Post(finished);
     }
     job->MarkFinished();

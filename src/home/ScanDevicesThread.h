@@ -18,8 +18,8 @@
 
 // Event types the worker posts to the page, bound for any id. Each event's
 // id is the serial number of its scan; its integer is 1, except a
-// EVT_SCAN_FINISHED after a scan that ended early (a reply without MAC or
-// alias), which carries 0.
+// EVT_SCAN_FINISHED after a scan that ended early, which carries 0 and, when
+// a module's reply lacked its MAC or alias, that module's address as string.
 constexpr int EVT_SCAN_DEVICE_FOUND = 28;  // a ScanDeviceFoundEvent
 constexpr int EVT_SCAN_FINISHED = 29;
 constexpr int EVT_SCAN_PROGRESS = 30;  // string: the address about to be probed

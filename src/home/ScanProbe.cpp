@@ -53,7 +53,8 @@ int ScanTimeout::Holders()
     return timeout_holders;
 }
 
-ScanEnd ScanAddresses(const ScanRange& range, uint16_t port, ScanListener& listener, CmdCancel* cancel)
+ScanEnd ScanAddresses(const ScanRange& range, uint16_t port, ScanListener& listener, CmdCancel* cancel,
+                      std::string* endedAt)
 {
     // Two records of ~131 KB each: off the worker's stack.
     auto probe = std::make_unique<VEMTOR_COMMAND_MSG>();
@@ -83,8 +84,11 @@ ScanEnd ScanAddresses(const ScanRange& range, uint16_t port, ScanListener& liste
         if (sock_parse_ipv4(ip.c_str(), &address))
             memcpy(record.ip, &address, sizeof record.ip);  // network order is address order
         if (!cmd_msg_get_block(work.get(), DATABLOCK_MAC, 1, 0, record.mac) ||
-            !cmd_msg_get_block(work.get(), DATABLOCK_ALIAS, 1, 0, record.alias))
+            !cmd_msg_get_block(work.get(), DATABLOCK_ALIAS, 1, 0, record.alias)) {
+            if (endedAt)
+                *endedAt = ip;
             return ScanEnd::IncompleteReply;
+        }
         listener.OnFound(record);
     }
     return ScanEnd::Finished;

@@ -47,8 +47,10 @@ enum class ScanEnd {
 // Probes every address of the range on `port`. The request is built once
 // and each address is sent a fresh copy of it, since an exchange leaves the
 // reply in its message. While it runs, the connect time-out is 1 second
-// (ScanTimeout). `cancel` may be null.
-ScanEnd ScanAddresses(const ScanRange& range, uint16_t port, ScanListener& listener, CmdCancel* cancel);
+// (ScanTimeout). `cancel` may be null. After IncompleteReply, `endedAt`
+// (when given) holds the address whose reply it was.
+ScanEnd ScanAddresses(const ScanRange& range, uint16_t port, ScanListener& listener, CmdCancel* cancel,
+                      std::string* endedAt = nullptr);
 
 // Holds the connect time-out at 1 second while at least one scan runs: the
 // first scan to start saves the time-out in force, the last one to end

@@ -14,6 +14,7 @@
 #include "Common.h"
 #include "Db.h"
 #include "MainWindow.h"
+#include "NumberText.h"
 #include "wxIPCtrl.h"
 
 namespace {
@@ -129,8 +130,11 @@ void StartPanel::RefreshModuleList()
     m_moduleList->Clear();
     m_ipAddresses.Clear();
     m_macAddresses.Clear();
+    wxString notice;
     try {
-        wxSQLite3ResultSet rows = Db::GetInstance()->GetAll();
+        Db* db = Db::GetInstance();
+        notice = db->TakeOpenNotice();
+        wxSQLite3ResultSet rows = db->GetAll();
         while (rows.NextRow()) {
             // Read every column before adding, so a row goes in whole or not at all.
             const wxString mac = rows.GetAsString("macaddress");
@@ -143,6 +147,9 @@ void StartPanel::RefreshModuleList()
     } catch (const wxSQLite3Exception& e) {
         MainWindow::GetInstance()->ReportError(e.GetMessage(), false);
     }
+    // After the rows, so that they are listed behind the message.
+    if (!notice.empty())
+        MainWindow::GetInstance()->ReportError(notice, false);
 }
 
 int StartPanel::SelectedRow() const
@@ -161,7 +168,13 @@ void StartPanel::OnConnect(wxCommandEvent&)
         box.ShowModal();
         return;
     }
+    // The hub reads the port as 16 bits: "70000" would quietly become 4464.
     const wxString port = m_portCtrl->GetValue();
+    uint16_t portNumber = 0;
+    if (!ParsePortText(port, &portNumber)) {
+        MainWindow::GetInstance()->ReportError(PortRefusal(port), false);
+        return;
+    }
     if (!AskYesNo("Are you sure to connect to device with IP = " + ip + " and Port = " + port + "?",
                   "Connect to device?"))
         return;

@@ -7,6 +7,8 @@
 #include <wx/stattext.h>
 #include <wx/wxsqlite3.h>
 
+#include <utility>
+
 #include "Common.h"
 #include "Db.h"
 #include "HubLogic.h"
@@ -104,25 +106,43 @@ void VantrelScanPanel::OnStartScan(wxCommandEvent&)
         return;
     }
 
+    MainWindow* main = MainWindow::GetInstance();
     for (int i = 0; i < 3; ++i) {
         if (m_startCtrl->GetField(i) != m_endCtrl->GetField(i)) {
-            MainWindow::GetInstance()->ReportError("Start and End Ip must be in the same subnet (C class)!",
-                                                   false);
+            main->ReportError("Start and End Ip must be in the same subnet (C class)!", false);
             return;
         }
     }
-
-    m_foundList->Clear();
-    m_foundAddresses.Clear();
+    // An empty field would quietly read as 0, and a start after the end
+    // would scan nothing: both are said rather than "Scan finished!".
+    const std::pair<wxIPCtrl*, const char*> ends[] = {{m_startCtrl.get(), "Start"}, {m_endCtrl.get(), "End"}};
+    for (const auto& [ctrl, name] : ends) {
+        if (!ctrl->Validate()) {
+            main->ReportError(wxString("Invalid ") + name + " IP = " + ctrl->GetValue() +
+                                  "\n\nEvery field needs a number: the first from 1 to 223, the others "
+                                  "from 0 to 255.",
+                              false);
+            return;
+        }
+    }
     // Read on the GUI thread; the worker never looks at the controls.
     const ScanRange range =
         MakeScanRange(m_startCtrl->GetField(0).ToStdString(), m_startCtrl->GetField(1).ToStdString(),
                       m_startCtrl->GetField(2).ToStdString(), m_startCtrl->GetField(3).ToStdString(),
                       m_endCtrl->GetField(3).ToStdString());
+    if (range.first > range.last) {
+        main->ReportError("Start IP " + m_startCtrl->GetValue() + " comes after End IP " +
+                              m_endCtrl->GetValue() + ": there is nothing to scan.",
+                          false);
+        return;
+    }
+
+    m_foundList->Clear();
+    m_foundAddresses.Clear();
     wxString error;
     std::shared_ptr<ScanJob> job = ScanDevicesThread::Start(this, range, &error);
     if (!job) {
-        MainWindow::GetInstance()->ReportError(error, false);
+        main->ReportError(error, false);
         return;
     }
     m_job = job;
@@ -164,8 +184,17 @@ void VantrelScanPanel::OnScanFinished(wxCommandEvent& event)
     m_job.reset();
     m_startStopButton->SetBitmap(m_startImage);
     m_scanning = false;
-    // 0: the scan ended early, on a reply without MAC or alias.
-    m_statusLabel->SetLabel(event.GetInt() == 1 ? "Scan finished!" : "Scan stopped!");
+    if (event.GetInt() == 1) {
+        m_statusLabel->SetLabel("Scan finished!");
+        return;
+    }
+    // The scan ended early: on a reply without MAC or alias, at its address.
+    const wxString at = event.GetString();
+    m_statusLabel->SetLabel(at.empty() ? wxString("Scan stopped!") : "Scan ended at " + at + "!");
+    if (!at.empty())
+        MainWindow::GetInstance()->ReportError(
+            "The module at " + at + " answered without its MAC address or alias: the scan ended there.",
+            false);
 }
 
 void VantrelScanPanel::OnConnectToFound(wxCommandEvent&)

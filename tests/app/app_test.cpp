@@ -1,8 +1,12 @@
 // The application shell in the real main window, in a fresh working folder:
-// the started window, the tip of the day, the "DB Function" menu on a real
-// registry, the update check's parser, and one page at a time (every show
-// operation with test pages, their fallbacks, the configuration-file tools,
-// Back and the deferred destruction of the page it replaces, login).
+// the started window, the tip of the day, the "DB Function" menu and the
+// registry in bad conditions, the update check's parser, and one page at a
+// time (every show operation with test pages, their fallbacks, the
+// configuration-file tools, Back and the deferred destruction of the page it
+// replaces, login).
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <wx/button.h>
 #include <wx/frame.h>
 #include <wx/listbox.h>
@@ -16,9 +20,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
+#include "Db.h"
 #include "LoginDialog.h"
 #include "StartPanel.h"
 #include "UpdateCheck.h"
@@ -26,6 +32,7 @@
 #include "app_fixture.h"
 
 using namespace apptest;
+using Texts = std::vector<wxString>;
 
 namespace {
 
@@ -37,17 +44,17 @@ TEST_F(Shell, StartsWithTitleStatusMenusAndToolsAndLeavesAScreenshot)
     EXPECT_EQ(main->frame->GetTitle(), "Vantrel Glimra");
     EXPECT_EQ(main->statusBar->GetStatusText(0), "Vantrel Glimra - ver. 1.4.3");
     EXPECT_TRUE(main->startPanel->IsShown());
-    std::vector<wxString> menus;
+    Texts menus;
     for (size_t m = 0; m < main->frame->GetMenuBar()->GetMenuCount(); ++m) {
         menus.push_back(main->frame->GetMenuBar()->GetMenuLabel(m) + ":");
         for (const wxMenuItem* item : main->frame->GetMenuBar()->GetMenu(m)->GetMenuItems())
             menus.back() += " " + item->GetItemLabel();
     }
-    EXPECT_EQ(menus, (std::vector<wxString>{"&File: &Home &Back &Quit",
-                                            "&DB Function: &Import DB &Export DB &Revert DB Changes",
-                                            "&Extra: &JIX-Terminal &LOGIN", "&Help: &Info &About VEMTOR"}));
+    EXPECT_EQ(menus,
+              (Texts{"&File: &Home &Back &Quit", "&DB Function: &Import DB &Export DB &Revert DB Changes",
+                     "&Extra: &JIX-Terminal &LOGIN", "&Help: &Info &About VEMTOR"}));
     // Each tool as "id label", "(off)" when disabled; "|" a separator.
-    std::vector<wxString> tools;
+    Texts tools;
     wxToolBar* bar = main->toolBar->frameToolBar;
     for (size_t i = 0; i < bar->GetToolsCount(); ++i) {
         const wxToolBarToolBase* t = bar->GetToolByPos(int(i));
@@ -55,11 +62,9 @@ TEST_F(Shell, StartsWithTitleStatusMenusAndToolsAndLeavesAScreenshot)
                                          : wxString::Format("%d %s%s", t->GetId(), t->GetLabel(),
                                                             t->IsEnabled() ? "" : " (off)"));
     }
-    EXPECT_EQ(tools, (std::vector<wxString>{
-                         "5107 Back", "5002 Home", "|", "5006 Exit", "|", "56 Import configuration (off)",
-                         "57 Export current configuration (off)", "58 Load Last configuration (off)"}));
+    EXPECT_EQ(tools, (Texts{"5107 Back", "5002 Home", "|", "5006 Exit", "|", "56 Import configuration (off)",
+                            "57 Export current configuration (off)", "58 Load Last configuration (off)"}));
     EXPECT_TRUE(dialogs->Shown().empty()) << "nothing to report on a clean start";
-
     EXPECT_TRUE(SaveScreenshot("main-window.png"));
 }
 
@@ -100,48 +105,46 @@ TEST_F(Shell, DbMenuKeepsEveryRowAndReportsFailures)
     const auto rows = [] { return Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid"); };
     for (const char* n : {"1", "2", "3"})
         AddModule(wxString("127.0.0.") + n, wxString("00:00:00:00:00:0") + n, "unit");
-    const std::vector<wxString> seeded = rows();
+    const Texts seeded = rows();
     Main();
     dialogs->FilePath(dir->File("backup"));
     Command(ID_EXPORT_DB);
-    EXPECT_EQ(dialogs->Messages(),
-              (std::vector<wxString>{"Export to file: ", "Export completed: DB Export completed"}));
+    EXPECT_EQ(dialogs->Messages(), (Texts{"Export to file: ", "Export completed: DB Export completed"}));
     EXPECT_EQ(Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid", dir->File("backup.db")), seeded);
     std::ofstream(dir->File("notes.db")) << "not a database\n";
 
     const wxString revert = "Revert DB?: Are you sure to revert database to last access?", error = "Error: ";
-    const wxString restored = "Restore completed: DB Restore completed";
+    const wxString import = "Import file: ", exportTo = "Export to file: ";
     struct Case {
         int command;
         std::string path;  // the file chosen
         int answer;        // to the revert question
-        std::vector<wxString> messages;
+        Texts messages;
         bool restored;  // to the rows the registry held when the run began
     } cases[] = {
-        {ID_IMPORT_DB, dir->File("backup.db"), 0, {"Import file: ", restored}, true},
+        {ID_IMPORT_DB, dir->File("backup.db"), 0, {import, "Restore completed: DB Restore completed"}, true},
         {ID_REVERT_DB, "", wxID_NO, {revert}, false},
-        {ID_REVERT_DB, "", wxID_YES, {revert, "Revert completed: DB Revert completed"}, true},
-        {ID_IMPORT_DB, dir->File("notes.db"), 0, {"Import file: ", error}, false},
-        {ID_IMPORT_DB, dir->File("gone.db"), 0, {"Import file: ", error}, false},
-        {ID_EXPORT_DB, dir->File("no/such/folder/x.db"), 0, {"Export to file: ", error}, false},
+        {ID_IMPORT_DB, dir->File("notes.db"), 0, {import, error}, false},
+        {ID_IMPORT_DB, dir->File("gone.db"), 0, {import, error}, false},
+        {ID_EXPORT_DB, dir->File("no/such/folder/x.db"), 0, {exportTo, error}, false},
         // The registry's own file: refused, not a backup that waits for ever.
-        {ID_EXPORT_DB, dir->File("vantrel-conf.db"), 0, {"Export to file: ", error}, false},
+        {ID_EXPORT_DB, dir->File("vantrel-conf.db"), 0, {exportTo, error}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.messages.back());
         Sql("DELETE FROM vemtor_vantrel WHERE rowid = 1");
         AddModule("127.0.0.9", "00:00:00:00:00:09", "added");
         Main()->startPanel->RefreshModuleList();
-        const std::vector<wxString> changed = rows();
+        const Texts changed = rows();
         dialogs->Clear();
         if (!c.path.empty())
             dialogs->FilePath(c.path);
         if (c.answer)
             dialogs->Answer(c.answer);
         Command(c.command);
-        std::vector<wxString> shown = dialogs->Messages();
+        Texts shown = dialogs->Messages();
         for (wxString& m : shown)
-            if (m.StartsWith(error) && m.length() > error.length())
+            if (m.StartsWith(error))
                 m = error;  // the database's own words follow
         EXPECT_EQ(shown, c.messages);
         EXPECT_EQ(rows(), c.restored ? seeded : changed);
@@ -149,55 +152,160 @@ TEST_F(Shell, DbMenuKeepsEveryRowAndReportsFailures)
     }
 }
 
-// Without this run's copy (here the copy's name is taken by a folder), a
-// revert must say so instead of restoring whatever older file is there.
-TEST_F(Shell, RevertWithoutThisRunsCopyIsRefused)
+// Root passes every permission check: without these capabilities this
+// thread meets a folder's mode as any user does. Restored on leaving.
+class WithoutFileOverride {
+public:
+    WithoutFileOverride() : saved_(Effective(~kBits, 0)) {}
+    ~WithoutFileOverride() { Effective(0, saved_); }
+
+private:
+    static constexpr uint32_t kBits = 1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER;
+    // Makes the effective set (old & keep) | add, of those permitted; the old set.
+    static uint32_t Effective(uint32_t keep, uint32_t add)
+    {
+        __user_cap_header_struct h = {_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct d[2] = {};
+        syscall(SYS_capget, &h, d);
+        const uint32_t old = d[0].effective;
+        d[0].effective = ((old & keep) | add) & d[0].permitted;
+        syscall(SYS_capset, &h, d);
+        return old;
+    }
+    const uint32_t saved_;
+};
+
+std::string Bytes(const char* file)
 {
-    AddModule("127.0.0.1", "00:00:00:00:00:01", "unit");
-    std::filesystem::create_directory(dir->File("last_backup.db"));
-    Main();
-    AddModule("127.0.0.2", "00:00:00:00:00:02", "added later");
-    const std::vector<wxString> before = Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid");
-    dialogs->Answer(wxID_YES);
-    Command(ID_REVERT_DB);
-    const std::vector<wxString> shown = dialogs->Messages();
-    ASSERT_FALSE(shown.empty());
-    EXPECT_TRUE(shown.back().StartsWith("Error: DB Revert failed")) << shown.back();
-    EXPECT_EQ(Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid"), before);
+    std::ifstream in(file, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "(missing)";
 }
 
-// The update check's text without network: the process tests show its three
+// The registry in bad conditions at start: the start page lists what it can
+// and says once what this run cannot do; the files that nothing may change
+// stay byte for byte; Revert restores the last good copy where there is one.
+// A registry locked at start is opened at its next use (here Home).
+TEST_F(Shell, RegistryInBadConditionsStaysListedAndKeepsItsLastGoodCopy)
+{
+    Sql("CREATE TABLE vemtor_vantrel_uart (macaddress TEXT, parity TEXT, stopbits TEXT, baudrate TEXT)");
+    AddModule("127.0.0.1", "00:00:00:00:00:01", "unit");
+    AddModule("127.0.0.2", "00:00:00:00:00:02", "unit");
+    const std::string seeded = Bytes("vantrel-conf.db");
+    const Texts rows = Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid");
+    const wxString registry = "Error: The registry \"vantrel-conf.db\" ";
+    const wxString failed = "Error: DB Revert failed", done = "Revert completed: DB Revert completed";
+    enum Setup { ReadOnlyFolder, EmptyFile, NoFile, CopyBlocked, Locked };
+    struct Case {
+        Setup setup;
+        wxString notice;    // in the one message at start
+        const char* kept;   // a file that must still hold the registry's first bytes
+        size_t listed;      // rows listed at start
+        wxString reverted;  // the start of the message after Revert's question
+    } cases[] = {
+        {ReadOnlyFolder,
+         registry +
+             "cannot be written in this folder: the modules are listed, but changes cannot be saved or "
+             "reverted.",
+         "vantrel-conf.db", 2, failed},
+        {EmptyFile,
+         registry +
+             "was empty when the program started, so its copy \"last_backup.db\" from an earlier run was "
+             "kept: Revert DB Changes brings its modules back.",
+         "last_backup.db", 0, done},
+        {NoFile, registry + "was empty", "last_backup.db", 0, done},
+        {CopyBlocked, "Error: No copy of the registry could be taken at start (", "vantrel-conf.db", 2,
+         failed},
+        {Locked, "registry \"vantrel-conf.db\" cannot be used: database is locked", "vantrel-conf.db", 0,
+         done},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.notice);
+        MainWindow::DestroyForTests();
+        Db::ResetForTests();
+        dialogs->Clear();
+        std::filesystem::remove_all("last_backup.db");
+        std::ofstream("vantrel-conf.db", std::ios::binary) << (c.setup == EmptyFile ? "" : seeded);
+        if (c.setup == EmptyFile || c.setup == NoFile)
+            std::ofstream("last_backup.db", std::ios::binary) << seeded;
+        if (c.setup == NoFile)
+            std::filesystem::remove("vantrel-conf.db");
+        if (c.setup == CopyBlocked)
+            std::filesystem::create_directory("last_backup.db");
+        wxSQLite3Database lock;
+        if (c.setup == Locked) {
+            lock.Open("vantrel-conf.db");
+            lock.Begin(WXSQLITE_TRANSACTION_EXCLUSIVE);
+        }
+        std::optional<WithoutFileOverride> plainUser;
+        if (c.setup == ReadOnlyFolder) {
+            plainUser.emplace();
+            std::filesystem::permissions(".", std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::remove);
+        }
+
+        Main();
+        ASSERT_EQ(dialogs->Messages().size(), 1u);
+        EXPECT_NE(dialogs->Messages()[0].Find(c.notice), wxNOT_FOUND) << dialogs->Messages()[0];
+        EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), c.listed);
+        EXPECT_TRUE(Bytes(c.kept) == seeded) << c.kept << " was changed";
+        if (c.setup == Locked)
+            lock.Close();
+        Command(ID_HOME);
+        EXPECT_EQ(dialogs->Messages().size(), 1u) << "said once";
+        EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), c.setup == Locked ? 2 : c.listed);
+
+        dialogs->Answer(wxID_YES);
+        Command(ID_REVERT_DB);
+        ASSERT_EQ(dialogs->Messages().size(), 3u);
+        EXPECT_TRUE(dialogs->Messages()[2].StartsWith(c.reverted)) << dialogs->Messages()[2];
+        EXPECT_EQ(Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid"), rows);
+        EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), 2u);
+        if (plainUser) {
+            std::filesystem::permissions(".", std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add);
+            EXPECT_FALSE(std::filesystem::exists("last_backup.db")) << "nothing written";
+        }
+    }
+}
+
+// The update check's text without network: the process tests show its
 // outcomes in the real program.
 TEST(UpdateParse, EveryTextGivesTheRightNoticeOrNone)
 {
     using namespace std::string_literals;
-    struct Case {
-        std::string bytes;  // may hold zero bytes
-        UpdateKind kind;
-        const char* version;
+    const std::pair<std::string, const char*> cases[] = {
+        {"1.5.0;0", "1.5.0"},  // available
+        {"1.5.0;1", "1.5.0"},
+        {"1410;1", "1410"},    // required; the digits joined: 1.4.10 is 1410, but ...
+        {";;150;1\n", "150"},  // separators skipped as strtok does
+        {"1.5.0;1234567", "1.5.0"},
+        // Not newer (15 < 143), the flag cut off by the 7 bytes read, and
+        // malformed: nothing, no flag, long versions, garbage, zero bytes.
+        {"1.4.3;0", ""},
+        {"1.5;0", ""},
+        {"1.4.10;1", ""},
+        {"", ""},
+        {";", ""},
+        {"1.5.0;", ""},
+        {"1.5.0;2", ""},
+        {"14100;1", ""},
+        {"123456789;1", ""},
+        {"\xff\xfe\x01;1", ""},
+        {"150\0;1"s, ""},
     };
-    std::vector<Case> cases = {
-        {"1.5.0;0", UpdateKind::Available, "1.5.0"},      {"1.5.0;1", UpdateKind::Required, "1.5.0"},
-        {"1410;1", UpdateKind::Required, "1410"},    // the digits joined: 1.4.10 is 1410, but ...
-        {";;150;1\n", UpdateKind::Required, "150"},  // separators skipped as strtok does
-        {"1.5.0;1234567", UpdateKind::Required, "1.5.0"},
-    };
-    // Not newer (15 < 143), the flag cut off by the 7 bytes read, and malformed: nothing, no flag,
-    // long versions, garbage, zero bytes.
-    for (const std::string& none : {"1.4.3;0"s, "1.5;0"s, "1.4.10;1"s, ""s, ";"s, "1.5.0;"s, "1.5.0;2"s,
-                                    "123456789;1"s, "\xff\xfe\x01;1"s, "150\0;1"s})
-        cases.push_back({none, UpdateKind::None, ""});
-    for (const Case& c : cases) {
-        SCOPED_TRACE("\"" + c.bytes + "\"");
+    for (const auto& [text, version] : cases) {
+        SCOPED_TRACE("\"" + text + "\"");
         // A copy without a terminator: the parse must stay inside the bytes given.
-        const std::vector<char> bytes(c.bytes.begin(), c.bytes.end());
+        const std::vector<char> bytes(text.begin(), text.end());
         const UpdateNotice n = ParseUpdateText(bytes.data(), bytes.size(), "1.4.3");
-        ASSERT_EQ(n.kind, c.kind);
+        const bool required = text != "1.5.0;0";
+        ASSERT_EQ(n.kind, !*version  ? UpdateKind::None
+                          : required ? UpdateKind::Required
+                                     : UpdateKind::Available);
         if (n.kind == UpdateKind::None)
             continue;
-        EXPECT_EQ(n.version, c.version);
-        EXPECT_EQ(UpdateCaption(n),
-                  n.kind == UpdateKind::Required ? "New update required!" : "New update available!");
+        EXPECT_EQ(n.version, version);
+        EXPECT_EQ(UpdateCaption(n), required ? "New update required!" : "New update available!");
         EXPECT_TRUE(UpdateMessage(n).EndsWith(".\nCurrent version: 1.4.3 - New version: " + n.version));
     }
 }
@@ -229,14 +337,14 @@ public:
     std::function<void()> onBack;  // runs inside the page's own handler
 };
 
-std::vector<std::pair<int, PageArgs>> builds;
+std::vector<PageArgs> builds;
 
 // A Page in a slot; the network page switches the configuration tools on
 // while it is built, as the real one does.
 void Register(PanelIndex index, Fail fail = Fail::No)
 {
     MainWindow::RegisterPage(index, [=](const PageArgs& args) -> wxWindow* {
-        builds.emplace_back(index, args);
+        builds.push_back(args);
         if (index == PANEL_NET)
             MainWindow::GetInstance()->toolBar->EnableConfigTools(true);
         return fail == Fail::Null ? nullptr : new Page(fail);
@@ -296,18 +404,21 @@ TEST_F(Navigation, EveryShowBuildsItsPageOrFallsBack)
     };
     // The configuration pages with the same arguments.
     using Show = void (MainWindow::*)(const wxString&, const wxString&, char, int);
-    // clang-format off
     const std::pair<PanelIndex, Show> configPages[] = {
-        {PANEL_NET, &MainWindow::ShowNetPanel}, {PANEL_SOCKET_NEW, &MainWindow::ShowSocketNewPanel},
-        {PANEL_ADVANCED, &MainWindow::ShowAdvancedPanel}, {PANEL_IO, &MainWindow::ShowIOPanel},
-        {PANEL_ADC, &MainWindow::ShowADCPanel}, {PANEL_I2C, &MainWindow::ShowI2CPanel},
-        {PANEL_POWERSAVE, &MainWindow::ShowPowersavePanel}, {PANEL_BATCH_CONF, &MainWindow::ShowBatchConf},
+        {PANEL_NET, &MainWindow::ShowNetPanel},
+        {PANEL_SOCKET_NEW, &MainWindow::ShowSocketNewPanel},
+        {PANEL_ADVANCED, &MainWindow::ShowAdvancedPanel},
+        {PANEL_IO, &MainWindow::ShowIOPanel},
+        {PANEL_ADC, &MainWindow::ShowADCPanel},
+        {PANEL_I2C, &MainWindow::ShowI2CPanel},
+        {PANEL_POWERSAVE, &MainWindow::ShowPowersavePanel},
+        {PANEL_BATCH_CONF, &MainWindow::ShowBatchConf},
         {PANEL_CANBUS, &MainWindow::ShowCanbusPanel},
         {PANEL_CANBUS_ACTUATION, &MainWindow::ShowCanbusActuactionPanel}};
-    // clang-format on
-    for (const auto& p : configPages)
-        cases.push_back({p.first, [&, p](auto m) { (m->*p.second)(ip, port, 'S', 140 + p.first); }, cfg, 'S',
-                         140 + p.first, false, Fail::Text, hub});
+    for (const auto& [index, show] : configPages)
+        cases.push_back({index,
+                         [&, show = show, index = index](auto m) { (m->*show)(ip, port, 'S', 140 + index); },
+                         cfg, 'S', 140 + index, false, Fail::Text, hub});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.index);
         Register(c.index);
@@ -315,17 +426,20 @@ TEST_F(Navigation, EveryShowBuildsItsPageOrFallsBack)
         builds.clear();
         c.show(Main());
         ASSERT_EQ(builds.size(), 1u);
-        const PageArgs& got = builds[0].second;
+        const PageArgs& got = builds[0];
         EXPECT_EQ(got.ip + "|" + got.port + "|" + got.mac + "|" + got.dataPort, c.args);
         EXPECT_EQ(got.type, c.type);
         EXPECT_EQ(got.firmware, c.firmware);
         EXPECT_EQ(Main()->currentPanel, c.index);
         EXPECT_EQ(Main()->startPanel->IsShown(), !c.hidesStart);
         ExpectOnePage();
-        // The configuration-file tools: on, and handed over, only on the network page.
+        // The configuration-file tools: on, and handed over, only on the
+        // network page; Back reaches every page shown.
         EXPECT_EQ(ToolsOn(), c.index == PANEL_NET);
         Command(ID_IMPORT_CONF);
-        EXPECT_EQ(Shown()->got, c.index == PANEL_NET ? std::vector<int>{ID_IMPORT_CONF} : std::vector<int>{});
+        Command(ID_BACK);
+        const std::vector<int> handed = {ID_IMPORT_CONF, ID_BACK};
+        EXPECT_EQ(Shown()->got, std::vector<int>(handed.begin() + (c.index != PANEL_NET), handed.end()));
 
         // The same page failing: reported (never fatal), then its fallback.
         Register(c.index, c.fail);
@@ -333,18 +447,17 @@ TEST_F(Navigation, EveryShowBuildsItsPageOrFallsBack)
         builds.clear();
         dialogs->Clear();
         c.show(Main());
-        std::vector<wxString> shown = dialogs->Messages();
+        Texts shown = dialogs->Messages();
         if (c.fail == Fail::DbException && shown.size() == 1 && shown[0].Contains("no page"))
             shown[0] = "Error: no page";  // in the database library's own words
-        EXPECT_EQ(shown,
-                  c.fail == Fail::Null ? std::vector<wxString>{} : std::vector<wxString>{"Error: no page"});
+        EXPECT_EQ(shown, c.fail == Fail::Null ? Texts{} : Texts{"Error: no page"});
         EXPECT_EQ(Main()->currentPanel, c.fallback.empty() ? PANEL_START : PANEL_MODULE);
         EXPECT_EQ(Main()->startPanel->IsShown(), c.fallback.empty());
         EXPECT_FALSE(ToolsOn());
         ExpectOnePage();
         ASSERT_EQ(builds.size(), c.fallback.empty() ? 1u : 2u);
         if (!c.fallback.empty()) {
-            EXPECT_EQ(builds[1].second.ip + ":" + builds[1].second.port, c.fallback);
+            EXPECT_EQ(builds[1].ip + ":" + builds[1].port, c.fallback);
         }
         Register(c.index);
     }
@@ -385,29 +498,24 @@ TEST_F(Navigation, BackReachesThePageShownWhichOutlivesItsHandler)
 
 TEST_F(Navigation, LoginWithTheRightPairRebuildsTheHub)
 {
-    struct Case {
-        const char* user;
-        const char* password;
-        bool logsIn;
-    } cases[] = {{"Kestru", "plovik#7", false},
-                 {"kestru ", "plovik#7", false},
-                 {"kestru", "plovik#8", false},
-                 {"kestru", "plovik#7", true}};
+    const std::pair<const char*, const char*> pairs[] = {
+        {"Kestru", "plovik#7"}, {"kestru ", "plovik#7"}, {"kestru", "plovik#8"}, {"kestru", "plovik#7"}};
     Main()->ShowModulePanel("127.0.0.7", "65012");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.user) + "/" + c.password);
+    for (const auto& [user, password] : pairs) {
+        SCOPED_TRACE(std::string(user) + "/" + password);
+        const bool right = user == pairs[3].first && password == pairs[3].second;
         builds.clear();
         Command(ID_LOGIN);
         auto* login = dynamic_cast<LoginDialog*>(Main()->frame->GetChildren().back());
         ASSERT_NE(login, nullptr);
-        login->UserNameCtrl()->ChangeValue(c.user);
-        login->PasswordCtrl()->ChangeValue(c.password);
+        login->UserNameCtrl()->ChangeValue(user);
+        login->PasswordCtrl()->ChangeValue(password);
         Click(login, wxID_OK);
-        EXPECT_EQ(login->IsShown(), !c.logsIn);
-        EXPECT_EQ(Main()->loggedIn, c.logsIn);
-        ASSERT_EQ(builds.size(), c.logsIn ? 1u : 0u);
-        if (c.logsIn) {
-            EXPECT_EQ(builds[0].second.ip + ":" + builds[0].second.port, "127.0.0.7:65012");
+        EXPECT_EQ(login->IsShown(), !right);
+        EXPECT_EQ(Main()->loggedIn, right);
+        ASSERT_EQ(builds.size(), right ? 1u : 0u);
+        if (right) {
+            EXPECT_EQ(builds[0].ip + ":" + builds[0].port, "127.0.0.7:65012");
         }
         ExpectOnePage();
     }

@@ -1,5 +1,6 @@
-// The registry and the command list in a fresh working folder: statements,
-// backup copies, export, import and revert, and files that must be refused.
+// The registry and the command list in a fresh working folder: every bound
+// parameter in its own place, whole-file copies, and files that must be
+// refused or kept.
 #include "Db.h"
 
 #include <gtest/gtest.h>
@@ -42,8 +43,6 @@ Table OnFile(const wxString& file, const std::vector<std::string>& statements)
     return rows;
 }
 
-const std::string kAll = "SELECT * FROM vemtor_vantrel LEFT JOIN vemtor_vantrel_uart USING (macaddress)";
-
 class LocalDbTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -62,84 +61,117 @@ protected:
     fs::path old_ = fs::current_path(), dir_;
 };
 
-// An existing registry is used as it is; texts that pasted SQL would break come
-// back unchanged; export, clear, import and revert keep every row; no bad import.
-TEST_F(LocalDbTest, StatementsAndWholeFileCopies)
+// Each parameter gets a value of its own (texts that pasted SQL would break,
+// and non-ASCII), so two swapped parameters cannot pass.
+TEST_F(LocalDbTest, EveryParameterLandsInItsOwnColumn)
 {
-    OnFile(Db::FileName, {"CREATE TABLE vemtor_vantrel (ip, ssid, netmask, gw, nwtype, macaddress, idtype, "
-                          "security, pwd, descri)",
-                          "CREATE TABLE vemtor_vantrel_uart (macaddress, parity, stopbits, baudrate)",
-                          "INSERT INTO vemtor_vantrel (ip, macaddress) VALUES ('10.0.0.1', 'OLD')"});
-    const std::string registry = ReadFile(Db::FileName);
     Db* db = Db::GetInstance();
-    EXPECT_TRUE(ReadFile(Db::FileName) == registry);  // tables are made only when missing
-    const Table atOpen = OnFile(Db::FileName, {kAll});
     DbCommands* list = DbCommands::GetInstance();
     list->Open("localcmd.sqlite");
     const wxString nonAscii = wxString::FromUTF8("Caf\xC3\xA9 \xE6\x9D\xB1 \xF0\x9F\x93\xA1");
-    const wxString texts[] = {"zz", "it's \"quoted\"", "a;b;", "x'); DROP TABLE x; --", "", nonAscii};
+    const wxString texts[] = {"it's \"quoted\"", "a;b;", "x'); DROP TABLE x; --", "", nonAscii};
     Table commands, uarts;
+    EXPECT_EQ(db->DeleteAll(), 0);
     for (const wxString& text : texts) {
-        const std::string t = text.utf8_string(), n = std::to_string(commands.size()), ip = "10.0.0." + n;
-        const wxString mac = "M" + n + text;
-        db->InsertModule("10.0.0.1", "x", "x", "x", 0, mac, 0, "x");
-        db->UpdateModule("10.0.0.2", text, text, text, 2, mac, 3, text);
-        db->SaveDescription(ip, mac, text);  // a known MAC: ip and descri change
-        db->InsertUart(mac, "x", "x", "x");
-        db->UpdateUart(mac, text, text, text);
-        EXPECT_EQ(Rows(db->GetByMac(mac)), (Table{{ip, t, t, t, "2", mac.utf8_string(), "1", "3", t, t}}));
+        const int n = int(commands.size());
+        const auto v = [&](const char* column) { return text + column; };
+        const auto u = [&](const char* column) { return v(column).utf8_string(); };
+        const wxString mac = wxString::Format("M%d", n) + text;
+        const std::string m = mac.utf8_string();
+        db->InsertModule(v("ip"), v("ssid"), v("mask"), v("gw"), 10 + n, mac, 20 + n, v("pwd"));
+        EXPECT_EQ(Rows(db->GetByMac(mac)),
+                  (Table{{u("ip"), u("ssid"), u("mask"), u("gw"), std::to_string(10 + n), m, "1",
+                          std::to_string(20 + n), u("pwd"), ""}}));
+        db->UpdateModule(v("ip2"), v("ssid2"), v("mask2"), v("gw2"), 30 + n, mac, 40 + n, v("pwd2"));
+        db->SaveDescription(v("ip3"), mac, v("descri"));  // a known MAC: ip and descri change
+        EXPECT_EQ(Rows(db->GetByMac(mac)),
+                  (Table{{u("ip3"), u("ssid2"), u("mask2"), u("gw2"), std::to_string(30 + n), m, "1",
+                          std::to_string(40 + n), u("pwd2"), u("descri")}}));
+        db->InsertUart(mac, v("par"), v("stop"), v("baud"));
+        db->UpdateUart(mac, v("par2"), v("stop2"), v("baud2"));
+        EXPECT_EQ(db->Exists(mac, false), v("ip3"));
         EXPECT_EQ(db->Exists(mac, true), mac);
-        EXPECT_EQ(db->GetDescription(mac), text);
-        list->Insert(text, int(commands.size() % 4));
-        commands.push_back({t, std::to_string(commands.size() % 4)});
-        uarts.push_back({mac.utf8_string(), t, t, t});
+        EXPECT_EQ(db->GetDescription(mac), v("descri"));
+        uarts.push_back({m, u("par2"), u("stop2"), u("baud2")});
+        list->Insert(v("cmd"), 50 + n);
+        commands.push_back({u("cmd"), std::to_string(50 + n)});
     }
     EXPECT_EQ(Rows(list->GetAll()), commands);
     EXPECT_EQ(OnFile(Db::FileName, {"SELECT * FROM vemtor_vantrel_uart"}), uarts);
-    db->SaveDescription("10.0.0.9", "NEW", "d");  // a new MAC: a row of its own
-    EXPECT_EQ(Rows(db->GetByMac("NEW")), (Table{{"10.0.0.9", "", "", "", "", "NEW", "1", "", "", "d"}}));
-    db->DeleteByMac("NEW");
+    // A MAC whose row has no ip counts as absent: a second row is inserted,
+    // holding only ip, MAC, idtype 1 and descri.
+    db->InsertModule("", "", "", "", 0, "NEW", 0, "");
     EXPECT_EQ(db->Exists("NEW", false), "");
-    const Table saved = OnFile(Db::FileName, {kAll});
-    db->BackupTo("export.db");
-    EXPECT_EQ(db->DeleteAll(), int(saved.size()));
-    db->RestoreFrom("export.db");
-    EXPECT_EQ(OnFile(Db::FileName, {kAll}), saved);
-    db->RestoreFrom(Db::BackupName);
-    EXPECT_EQ(OnFile(Db::FileName, {kAll}), atOpen);
-    std::ofstream("notes.db") << "ip;mac\n1.2.3.4;AA\n";
-    for (const char* bad : {"notes.db", "missing.db"}) {
-        EXPECT_THROW(db->RestoreFrom(bad), wxSQLite3Exception) << bad;
-        EXPECT_EQ(OnFile(Db::FileName, {kAll}), atOpen);
-    }
+    db->SaveDescription("10.0.0.9", "NEW", "d");
+    EXPECT_EQ(Rows(db->GetByMac("NEW")), (Table{{"", "", "", "", "0", "NEW", "1", "0", "", ""},
+                                                {"10.0.0.9", "", "", "", "", "NEW", "1", "", "", "d"}}));
+    db->DeleteByMac("NEW");
+    EXPECT_EQ(Rows(db->GetByMac("NEW")), Table{});
+    EXPECT_EQ(db->DeleteAll(), int(std::size(texts)));
 }
 
-// A fresh folder gets a registry and its copy; at a later start, a registry that
-// is no database, or whose copy would be damaged, is reported and nothing changes.
-TEST_F(LocalDbTest, UnusableRegistryLeavesTheFilesAlone)
+// At a later start: a registry that is no database is refused (and tried
+// again at the next use, so a mended file opens); one whose copy would be
+// damaged stays open, but keeps the old copy and cannot be reverted; an empty
+// file keeps a copy that holds rows, and replaces one that holds none. The
+// command list keeps its copy the same way.
+TEST_F(LocalDbTest, OpenNeverReplacesAGoodCopyWithABadOrEmptyOne)
 {
     EXPECT_TRUE(Db::GetInstance()->BackupTaken());
+    EXPECT_EQ(Db::GetInstance()->TakeOpenNotice(), "");
     EXPECT_EQ(OnFile(Db::BackupName, {"SELECT name FROM sqlite_master ORDER BY name"}),
               (Table{{"vemtor_vantrel"}, {"vemtor_vantrel_uart"}}));
+    OnFile(Db::FileName, {"INSERT INTO vemtor_vantrel (ip) VALUES ('1')"});
+    const std::string good = ReadFile(Db::FileName);
+    Db::ResetForTests();
+    Db::GetInstance();  // takes the copy that holds the row
     const std::string backup = ReadFile(Db::BackupName);
-    for (const bool damaged : {true, false}) {  // scribbled over its table, or over its header
+    enum Damage { HeaderScribbled, TableScribbled, Empty, EmptyBesideEmptyCopy };
+    for (const Damage damage : {HeaderScribbled, TableScribbled, Empty, EmptyBesideEmptyCopy}) {
+        SCOPED_TRACE(damage);
         Db::ResetForTests();
-        if (damaged)
+        std::ofstream(Db::FileName.utf8_string(), std::ios::binary) << good;
+        std::ofstream(Db::BackupName.utf8_string(), std::ios::binary) << backup;
+        if (damage == TableScribbled)
             OnFile(Db::FileName,
                    {"WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 800) "
                     "INSERT INTO vemtor_vantrel (descri) SELECT hex(zeroblob(40)) FROM s"});
-        std::fstream(Db::FileName.utf8_string(), std::ios::in | std::ios::out)
-                .seekp(damaged ? 5 * 4096 + 100 : 0)
-            << std::string(3000, 'Z');
-        const std::string registry = ReadFile(Db::FileName);
-        EXPECT_THROW(Db::GetInstance(), wxSQLite3Exception);
-        Db* db = Db::GetInstance();  // no second try
-        EXPECT_EQ(db->IsOpen(), damaged);
-        EXPECT_FALSE(db->BackupTaken());
-        EXPECT_NE(db->BackupError().Find(damaged ? Db::BackupName : Db::FileName), wxNOT_FOUND);
-        EXPECT_TRUE(ReadFile(Db::FileName) == registry);
-        EXPECT_TRUE(ReadFile(Db::BackupName) == backup);
+        if (damage == HeaderScribbled || damage == TableScribbled)
+            std::fstream(Db::FileName.utf8_string(), std::ios::in | std::ios::out)
+                    .seekp(damage == TableScribbled ? 5 * 4096 + 100 : 0)
+                << std::string(3000, 'Z');
+        if (damage == Empty || damage == EmptyBesideEmptyCopy)
+            std::ofstream(Db::FileName.utf8_string(), std::ios::trunc);
+        if (damage == EmptyBesideEmptyCopy)
+            OnFile(Db::BackupName, {"DELETE FROM vemtor_vantrel"});
+        const std::string registry = ReadFile(Db::FileName), copy = ReadFile(Db::BackupName);
+        if (damage == HeaderScribbled) {
+            EXPECT_THROW(Db::GetInstance(), wxSQLite3Exception);
+            EXPECT_TRUE(ReadFile(Db::FileName) == registry && ReadFile(Db::BackupName) == copy);
+            std::ofstream(Db::FileName.utf8_string(), std::ios::binary) << good;
+        }
+        Db* db = Db::GetInstance();  // for a refused file, its next use
+        EXPECT_TRUE(db->IsOpen());
+        EXPECT_EQ(db->CanRevert(), damage != TableScribbled);
+        EXPECT_EQ(db->EarlierCopyKept(), damage == Empty);
+        EXPECT_EQ(db->TakeOpenNotice().empty(), damage != TableScribbled && damage != Empty);
+        EXPECT_EQ(db->TakeOpenNotice(), "") << "said once";
+        if (damage == TableScribbled || damage == Empty) {
+            EXPECT_TRUE(ReadFile(Db::BackupName) == copy);
+        }
+        if (damage == TableScribbled) {
+            EXPECT_TRUE(ReadFile(Db::FileName) == registry);
+        }
     }
+
+    DbCommands* list = DbCommands::GetInstance();
+    std::ofstream("localcmd.sqlite", std::ios::trunc);
+    OnFile(DbCommands::BackupName,
+           {"CREATE TABLE commandList (cmd TEXT, type INTEGER)", "INSERT INTO commandList VALUES ('AT', 0)"});
+    const std::string commands = ReadFile(DbCommands::BackupName);
+    list->Open("localcmd.sqlite");
+    EXPECT_TRUE(list->EarlierCopyKept());
+    EXPECT_TRUE(ReadFile(DbCommands::BackupName) == commands);
 }
 
 }  // namespace

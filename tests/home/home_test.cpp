@@ -1,17 +1,18 @@
 // The pages of the home area in the real main window, in a fresh working
-// folder: the start page's list and its questions, what the details page shows
-// of a stored module, the hub against a test module on 127.0.0.1 (the identity
-// read under the progress wait, the registry row, the buttons, the refusals, an
-// abandoned wait, the alias edit), and the scan of 127.0.0.1 to 127.0.0.6 with
-// test modules on the configuration port 65000 (these tests hold its lock).
+// folder: the start page's list, questions and port check, what the details
+// page shows, the hub against a test module (the identity read under the
+// progress wait, the registry row, the buttons, the refusals, an abandoned
+// wait, the alias edit), Back from each page, and the scan of 127.65.0.1 to
+// 127.65.0.6 on the fixed configuration port 65000 (these tests hold its
+// lock). The hub's decisions are tables of plain functions.
 #include <wx/bmpbuttn.h>
 #include <wx/frame.h>
 #include <wx/listbox.h>
+#include <wx/progdlg.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 
-#include <chrono>
 #include <map>
 
 #include "CommandProgressWait.h"
@@ -19,9 +20,11 @@
 #include "ScanDevicesThread.h"
 #include "SendCommandThread.h"
 #include "StartPanel.h"
+#include "VantrelDetailsPanel.h"
 #include "VantrelPanel.h"
 #include "VantrelScanPanel.h"
 #include "app_fixture.h"
+#include "cmd_error.h"
 #include "sock.h"
 #include "test_module.h"
 #include "wxIPCtrl.h"
@@ -29,14 +32,86 @@
 using namespace apptest;
 using testmod::Fault;
 using testmod::TestModule;
+using Texts = std::vector<wxString>;
+using HubIds = std::vector<int>;
 
 namespace {
 
+// Each threshold at and one past it; the right column stacks from the top.
+TEST(HubDecisions, ButtonsByTypeFirmwareAndLogin)
+{
+    struct {
+        char type;
+        int firmware;
+        bool loggedIn;
+        std::vector<int> ids;
+    } cases[] = {
+        // clang-format off
+        {'D', 112, false, {12, 16, 14}},              {'D', 113, false, {12, 16, 14, 20}},
+        {'S', 119, false, {12, 16, 14, 13, 20}},      {'S', 120, false, {12, 23, 14, 22, 13, 20}},
+        {'A', 119, false, {12, 16, 14, 17, 20}},      {'A', 120, false, {12, 23, 14, 22, 17, 24, 20}},
+        {'b', 120, false, {12, 23, 14, 22, 17, 24}},  {'e', 120, false, {12, 23, 14, 22, 20}},
+        {'s', 120, false, {12, 23, 14, 22, 13}},      {'I', 120, false, {12, 23, 14, 25}},
+        {'7', 112, false, {12, 16, 14, 13, 21}},      {'2', 120, false, {12, 23, 14, 22, 17, 24, 20, 21}},
+        {'8', 113, false, {12, 16, 14, 20}},          {'C', 141, false, {12, 23, 14, 22, 13, 20}},
+        {'C', 140, true, {12, 23, 14, 22, 13, 20}},   {'C', 141, true, {12, 23, 14, 22, 13, 20, 26, 27}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        std::vector<int> ids, rightColumn;
+        for (const HubButton& b : HubButtons(c.type, c.firmware, c.loggedIn)) {
+            ids.push_back(b.id);
+            if (b.x == 194)
+                rightColumn.push_back(b.y);
+        }
+        EXPECT_EQ(ids, c.ids) << c.type << " " << c.firmware << (c.loggedIn ? " logged in" : "");
+        for (size_t i = 0; i < rightColumn.size(); ++i)
+            EXPECT_EQ(rightColumn[i], 270 + 50 * int(i)) << c.type << " " << c.firmware;
+    }
+}
+
+// Firmware texts of every length, the refusals in their order, the data port.
+TEST(HubDecisions, FirmwareNumberRefusalsAndDataPort)
+{
+    const std::pair<const char*, int> numbers[] = {
+        {"1.4.0", 140}, {"V1.2.3", 123}, {"10.2.3", 23}, {"1.10", 110},        {"1.3", 13},
+        {"", 0},        {"x.y", 0},      {" -1.2", -12}, {"123456789", 56789},
+    };
+    for (const auto& [text, number] : numbers)
+        EXPECT_EQ(FirmwareVersionNumber(text), number) << text;
+
+    struct {
+        uint16_t buffer;
+        const char* model;
+        char type;
+        int firmware;
+        HubRefusal refusal;
+    } checks[] = {
+        {128, "Unknown", 'Z', 140, HubRefusal::LegacyBufferSize},
+        {127, "m", 'S', 0, HubRefusal::None},
+        {129, "m", 'S', 0, HubRefusal::None},
+        {1024, "Unknown", 'Z', 140, HubRefusal::UnknownModel},
+        {1024, "m", 'A', 109, HubRefusal::OldCanFirmware},
+        {1024, "m", 'A', 110, HubRefusal::None},
+        {1024, "m", '3', 109, HubRefusal::OldCanFirmware},
+        {1024, "m", 'a', 109, HubRefusal::None},
+    };
+    for (const auto& c : checks)
+        EXPECT_EQ(CheckModule(c.buffer, c.model, c.type, c.firmware), c.refusal) << c.type << c.firmware;
+
+    for (const char* t = "ABab23"; *t; ++t)
+        EXPECT_EQ(TerminalDataPort(*t), 65300) << *t;
+    for (const char* t = "DEde4589"; *t; ++t)
+        EXPECT_EQ(TerminalDataPort(*t), 65200) << *t;
+    for (const char* t = "SsCcFfGgIi0167Z"; *t; ++t)
+        EXPECT_EQ(TerminalDataPort(*t), 65100) << *t;
+}
+
 using Pages = AppTest;
 
-std::vector<wxString> Listed(StartPanel* page)
+Texts Listed(StartPanel* page)
 {
-    std::vector<wxString> rows;
+    Texts rows;
     for (unsigned i = 0; i < page->ModuleList()->GetCount(); ++i)
         rows.push_back(page->ModuleList()->GetString(i));
     return rows;
@@ -48,9 +123,8 @@ TEST_F(Pages, StartPageListsDeletesAndClearsAfterItsQuestions)
     AddModule("127.0.0.2", "00:1e:c0:4a:10:02", "two");
     AddModule("127.0.0.3", "00:1e:c0:4a:10:02", "two again");
     AddModule("127.0.0.4", "00:1e:c0:4a:10:03", wxString::FromUTF8("Ünïcode – ok"));
-    const std::vector<wxString> all = {"00:1e:c0:4a:10:01 - one", "00:1e:c0:4a:10:02 - two",
-                                       "00:1e:c0:4a:10:02 - two again",
-                                       wxString::FromUTF8("00:1e:c0:4a:10:03 - Ünïcode – ok")};
+    const Texts all = {"00:1e:c0:4a:10:01 - one", "00:1e:c0:4a:10:02 - two", "00:1e:c0:4a:10:02 - two again",
+                       wxString::FromUTF8("00:1e:c0:4a:10:03 - Ünïcode – ok")};
     StartPanel* start = Main()->startPanel;
     EXPECT_EQ(Listed(start), all);
     EXPECT_EQ(start->IpAddresses()[3], "127.0.0.4");
@@ -61,7 +135,7 @@ TEST_F(Pages, StartPageListsDeletesAndClearsAfterItsQuestions)
         int button;
         int answer;
         const wxString& question;
-        std::vector<wxString> left;
+        Texts left;
     } steps[] = {
         {wxID_DELETE, wxID_NO, one, all},
         {wxID_DELETE, wxID_YES, one, {all[0], all[3]}},  // every row of the selected MAC
@@ -74,56 +148,44 @@ TEST_F(Pages, StartPageListsDeletesAndClearsAfterItsQuestions)
         dialogs->Clear();
         dialogs->Answer(s.answer);
         ASSERT_TRUE(Click(start, s.button));
-        EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{s.question});
+        EXPECT_EQ(dialogs->Messages(), Texts{s.question});
         EXPECT_EQ(dialogs->Shown()[0].style & (wxYES_NO | wxICON_QUESTION), wxYES_NO | wxICON_QUESTION);
         EXPECT_EQ(Listed(start), s.left);
         EXPECT_EQ(Sql("SELECT macaddress || ' - ' || descri FROM vemtor_vantrel ORDER BY rowid"), s.left);
     }
 }
 
-TEST_F(Pages, DetailsPageShowsAStoredModuleAndItsBackLeadsHome)
+TEST_F(Pages, DetailsPageShowsAStoredModule)
 {
-    struct Case {
-        const char* nwtype;
-        const char* security;  // stored as SQL
-        const char* network;
-        const char* shownSecurity;
-    } cases[] = {{"1", "3", "Infrastructure", "WEP"}, {"0", "NULL", "Ad-Hoc", "None"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.network + wxString("/") + c.shownSecurity);
-        Sql("DELETE FROM vemtor_vantrel");
-        Sql(wxString::Format(
-            "INSERT INTO vemtor_vantrel VALUES ('127.0.0.21', 'plant-floor', '255.255.255.0', "
-            "'127.0.0.1', %s, '00:1e:c0:4a:10:01', 0, %s, 's3cret-key', 'Boiler room')",
-            c.nwtype, c.security));
-        Main()->ShowDetailsPanel("00:1e:c0:4a:10:01");
-        ASSERT_EQ(Main()->currentPanel, PANEL_DETAILS);
-        wxWeakRef<wxWindow> page = Main()->GetPanel(PANEL_DETAILS);
-        // Each value follows its label.
-        std::map<wxString, wxString> shown;
-        wxString label;
-        for (wxWindow* child : page->GetChildren())
-            if (dynamic_cast<wxStaticText*>(child)) {
-                shown[label] = child->GetLabel();
-                label = child->GetLabel();
-                EXPECT_EQ(label.Find("s3cret"), wxNOT_FOUND) << "the password is never shown";
-            }
-        const std::map<wxString, wxString> expected = {
-            {"MAC Address", "00:1e:c0:4a:10:01"}, {"IP", "127.0.0.21"},
-            {"Description", "Boiler room"},       {"SSID", "plant-floor"},
-            {"Netmask", "255.255.255.0"},         {"Default Gateway", "127.0.0.1"},
-            {"Network Type", c.network},          {"Security", c.shownSecurity}};
-        for (const auto& [name, value] : expected)
-            EXPECT_EQ(shown[name], value) << name;
-
-        // The page's Back replaces it from inside its own handler.
-        AddModule("127.0.0.9", "00:1e:c0:4a:10:09", "added meanwhile");
-        ASSERT_TRUE(Click(page, ID_BACK));
-        EXPECT_EQ(Main()->currentPanel, PANEL_START);
-        EXPECT_TRUE(Main()->startPanel->IsShown());
-        EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), 2u) << "the list is read again";
-        EXPECT_TRUE(guitest::WaitFor([&] { return !page; }, 2000)) << "the details page was never destroyed";
-    }
+    Sql("INSERT INTO vemtor_vantrel VALUES ('127.0.0.21', 'plant-floor', '255.255.255.0', '127.0.0.1', 1, "
+        "'00:1e:c0:4a:10:01', 0, 3, 's3cret-key', 'Boiler room')");
+    Main()->ShowDetailsPanel("00:1e:c0:4a:10:01");
+    ASSERT_EQ(Main()->currentPanel, PANEL_DETAILS);
+    // Each value follows its label.
+    std::map<wxString, wxString> shown;
+    wxString label;
+    for (wxWindow* child : Main()->GetPanel(PANEL_DETAILS)->GetChildren())
+        if (dynamic_cast<wxStaticText*>(child)) {
+            shown[label] = child->GetLabel();
+            label = child->GetLabel();
+            EXPECT_EQ(label.Find("s3cret"), wxNOT_FOUND) << "the password is never shown";
+        }
+    const std::map<wxString, wxString> expected = {
+        {"MAC Address", "00:1e:c0:4a:10:01"}, {"IP", "127.0.0.21"},
+        {"Description", "Boiler room"},       {"SSID", "plant-floor"},
+        {"Netmask", "255.255.255.0"},         {"Default Gateway", "127.0.0.1"},
+        {"Network Type", "Infrastructure"},   {"Security", "WEP"}};
+    for (const auto& [name, value] : expected)
+        EXPECT_EQ(shown[name], value) << name;
+    // Stored texts read like atoi: empty is 0, anything past the digits ends them.
+    const std::pair<const char*, const char*> types[] = {
+        {"", "Ad-Hoc"}, {"0x1", "Ad-Hoc"}, {"-1", "Infrastructure"}};
+    for (const auto& [stored, text] : types)
+        EXPECT_EQ(DetailsNetworkTypeText(stored), text) << stored;
+    const std::pair<const char*, const char*> security[] = {{"0", "None"},  {"1", "WPA"}, {"2", "WPA2"},
+                                                            {" 3x", "WEP"}, {"4", ""},    {"-1", ""}};
+    for (const auto& [stored, text] : security)
+        EXPECT_EQ(DetailsSecurityText(stored), text) << stored;
     EXPECT_TRUE(dialogs->Shown().empty());
 }
 
@@ -147,24 +209,41 @@ protected:
     TestModule module;
 };
 
-TEST_F(Hub, ConnectFromTheStartPageShowsTheModuleAndStoresIt)
+// Connect from the start page: a port outside 1 to 65535 is refused before
+// the question, and no module sees a connection: not the one where "70000"
+// lands when cut to 16 bits (4464), nor the one where "-1" does (65535),
+// which "65535" itself reaches. The hub shows that module and stores it.
+TEST_F(Hub, ConnectFromTheStartPageChecksThePortAndShowsTheModule)
 {
-    Main()->startPanel->IpCtrl()->SetValue("127.0.0.1");
-    Main()->startPanel->PortCtrl()->SetValue(module.PortText());
-    dialogs->Answer(wxID_YES);
-    ASSERT_TRUE(Click(Main()->startPanel, 31));
+    const char* const ip = "127.77.0.1";
+    TestModule cut(ip, 4464), edge(ip, 65535);
+    edge.SetIdentity("1.4.0", 'C', "porch");
+    ASSERT_TRUE(cut.Start()) << ip << ":4464 is taken by another program";
+    ASSERT_TRUE(edge.Start()) << ip << ":65535 is taken by another program";
+    StartPanel* start = Main()->startPanel;
+    start->IpCtrl()->SetValue(ip);
+    for (const char* port : {"70000", "65536", "0", "-1", "", "1e3", "65535"}) {
+        SCOPED_TRACE(port);
+        const bool valid = wxString(port) == "65535";
+        dialogs->Clear();
+        dialogs->Answer(wxID_YES);
+        start->PortCtrl()->ChangeValue(port);  // past the field's filter, as a paste may be
+        ASSERT_TRUE(Click(start, 31));
+        EXPECT_EQ(dialogs->Messages(),
+                  Texts{valid ? "Connect to device?: Are you sure to connect to device with "
+                                "IP = 127.77.0.1 and Port = 65535?"
+                              : "Error: Invalid Port = " + wxString(port) +
+                                    "\n\nThe port must be a whole number from 1 to 65535."});
+        EXPECT_EQ(Main()->currentPanel, valid ? PANEL_MODULE : PANEL_START);
+        EXPECT_EQ(cut.Connections() + edge.Connections(), valid ? 1 : 0);
+    }
     auto* hub = dynamic_cast<VantrelPanel*>(Main()->GetPanel(PANEL_MODULE));
-    ASSERT_NE(hub, nullptr) << testing::PrintToString(dialogs->Messages());
-    EXPECT_EQ(dialogs->Messages(),
-              std::vector<wxString>{"Connect to device?: Are you sure to connect to device "
-                                    "with IP = 127.0.0.1 and Port = " +
-                                    module.PortText() + "?"});
+    ASSERT_NE(hub, nullptr);
     for (const wxString text : {"Vantrel-CS-UART Configuration", "1.4.0", "porch", "00:1e:c0:12:34:56"})
         EXPECT_TRUE(ShowsText(hub, text)) << text;
     EXPECT_EQ(Sql("SELECT ip, macaddress, descri FROM vemtor_vantrel"),
-              std::vector<wxString>{"127.0.0.1|" + Mac + "|porch"});
+              Texts{"127.77.0.1|" + Mac + "|porch"});
     EXPECT_EQ(CommandJob::Running(), 0);
-
     EXPECT_TRUE(SaveScreenshot("hub.png"));
 
     // A registry that fails to store is reported; the hub is built all the same.
@@ -175,79 +254,69 @@ TEST_F(Hub, ConnectFromTheStartPageShowsTheModuleAndStoresIt)
     EXPECT_TRUE(dialogs->Messages()[0].StartsWith("Error: ")) << dialogs->Messages()[0];
 }
 
-TEST_F(Hub, ButtonsFollowTheModuleAndRefusalsLeaveItListed)
+TEST_F(Hub, RefusalsAreReportedAndLeaveTheModuleListed)
 {
     TestModule refusing;
     refusing.SetFault(Fault::Refuse);
     ASSERT_TRUE(refusing.Start());
-    const char* const buffer128 =
-        "Your Vantrel module has an USDB buffer size of 128 bytes\n\nPlease use Configuration Version 1.0.2";
-    const char* const unknown =
-        "Your Vantrel model seems to be unknown. Please contact Vemtor Technical Support";
-    const char* const oldCan =
-        "Your version of Vantrel CAN-bus is not supported by this Vantrel Glimra version.\n\nPlease use "
-        "Vantrel "
-        "Glimra Version 1.1.9";
     const wxString longIp(40, '1');
     struct Case {
         char type;
         const char* firmware;
-        bool loggedIn;
-        std::vector<int> ids;  // the picture buttons; none when refused
-        wxString error = "";
-        uint16_t buffer = 1024;
+        uint16_t buffer;
+        wxString error;  // "": the hub is shown
         wxString ip = "127.0.0.1", port = "";
     } cases[] = {
-        {'S', "1.2.0", false, {12, 23, 14, 22, 13, 20}},
-        {'S', "1.1.9", false, {12, 16, 14, 13, 20}},
-        {'D', "1.1.2", false, {12, 16, 14}},
-        {'I', "1.3.0", false, {12, 23, 14, 25}},
-        {'a', "1.0.9", false, {12, 16, 14, 17}},
-        {'2', "1.2.0", false, {12, 23, 14, 22, 17, 24, 20, 21}},
-        {'C', "1.4.1", true, {12, 23, 14, 22, 13, 20, 26, 27}},
-        {'C', "1.4.0", true, {12, 23, 14, 22, 13, 20}},
-        {'S', "1.4.0", false, {}, buffer128, 128},
-        {'Z', "1.4.0", false, {}, unknown},
-        {'A', "1.0.9", false, {}, oldCan},
-        {'C', "1.4.0", false, {}, "Vantrel module unreachable", 1024, "127.0.0.1", refusing.PortText()},
-        {'C', "1.4.0", false, {}, "Invalid Vantrel module address: " + longIp, 1024, longIp},
+        {'S', "1.2.0", 1024, ""},
+        {'S', "1.4.0", 128,
+         "Your Vantrel module has an USDB buffer size of 128 bytes\n\nPlease use Configuration Version "
+         "1.0.2"},
+        {'Z', "1.4.0", 1024,
+         "Your Vantrel model seems to be unknown. Please contact Vemtor Technical Support"},
+        {'A', "1.0.9", 1024,
+         "Your version of Vantrel CAN-bus is not supported by this Vantrel Glimra version.\n\nPlease use "
+         "Vantrel Glimra Version 1.1.9"},
+        {'C', "1.4.0", 1024, "Vantrel module unreachable", "127.0.0.1", refusing.PortText()},
+        {'C', "1.4.0", 1024, "Invalid Vantrel module address: " + longIp, longIp},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(1, c.type) + " " + c.firmware + (c.loggedIn ? " logged in" : ""));
+        SCOPED_TRACE(c.error);
         Sql("DELETE FROM vemtor_vantrel");
         dialogs->Clear();
         module.SetIdentity(c.firmware, c.type, "case", c.buffer);
-        Main()->loggedIn = c.loggedIn;
         std::vector<int> ids;
         if (VantrelPanel* hub = ShowHub(c.ip, c.port))
             for (wxWindow* child : hub->GetChildren())
                 if (dynamic_cast<wxBitmapButton*>(child))
                     ids.push_back(child->GetId());
-        EXPECT_EQ(ids, c.ids);
-        EXPECT_EQ(dialogs->Messages(),
-                  c.error.empty() ? std::vector<wxString>{} : std::vector<wxString>{"Error: " + c.error});
-        // A module that answered is stored and listed, refused or not.
+        EXPECT_EQ(ids, (c.error.empty() ? HubIds{12, 23, 14, 22, 13, 20} : HubIds{}));
+        EXPECT_EQ(dialogs->Messages(), c.error.empty() ? Texts{} : Texts{"Error: " + c.error});
+        EXPECT_EQ(Main()->currentPanel, c.error.empty() ? PANEL_MODULE : PANEL_START);
+        // A module that answered is stored, and listed when refused.
         const bool answered = c.ip == "127.0.0.1" && c.port.empty();
         EXPECT_EQ(Sql("SELECT descri FROM vemtor_vantrel").size(), answered ? 1u : 0u);
         if (!c.error.empty()) {
-            EXPECT_EQ(Main()->currentPanel, PANEL_START);
             EXPECT_EQ(Main()->startPanel->MacAddresses().Index(Mac) != wxNOT_FOUND, answered);
         }
     }
 }
 
+// A wait that runs out, or is cancelled (Yes after a No), stops its worker at
+// once, though the exchange's receive time-out is long: no thread, no socket
+// and no error are left behind.
 TEST_F(Hub, AnAbandonedWaitLeavesNoWorkerAndNoSocket)
 {
     const wxString question = "End Connection?: Do you really want to cancel connection?";
     const wxString aborted = "Error: Connection aborted by user";
     struct Case {
-        int pressEveryMs;  // 0: nobody presses Cancel, the wait runs out
+        bool press;  // false: nobody presses Cancel, the wait runs out
         std::vector<int> answers;
-        std::vector<wxString> messages;
-        int atLeastMs;
+        Texts messages;
+        int lastValue;  // of the progress dialog while waiting; -1: any
     } cases[] = {
-        {0, {}, {aborted}, CommandWaitSteps * 100},
-        {150, {wxID_NO, wxID_YES}, {question, question, aborted}, 0},
+        // 51 steps: 0, 2, ..., 98 are shown while waiting, and 100 ends it.
+        {false, {}, {aborted}, 98},
+        {true, {wxID_NO, wxID_YES}, {question, question, aborted}, -1},
     };
     module.SetFault(Fault::Silent);
     sock_set_receive_timeout(15);  // the worker would still be waiting
@@ -255,23 +324,26 @@ TEST_F(Hub, AnAbandonedWaitLeavesNoWorkerAndNoSocket)
         dialogs->Clear();
         for (int answer : c.answers)
             dialogs->Answer(answer);
-        // Presses the progress dialog's Cancel, as the user would.
-        wxTimer presser;
-        presser.Bind(wxEVT_TIMER, [](wxTimerEvent&) {
+        // Watches the progress dialog and presses its Cancel, as the user would.
+        int lastValue = -1, ticks = 0;
+        wxTimer watcher;
+        watcher.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
             for (wxWindow* top : wxTopLevelWindows)
-                if (wxWindow* cancel = top->IsShown() ? top->FindWindow(wxID_CANCEL) : nullptr) {
+                if (auto* progress = dynamic_cast<wxProgressDialog*>(top); progress && progress->IsShown()) {
+                    lastValue = progress->GetValue();
                     wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
-                    click.SetEventObject(cancel);
-                    cancel->ProcessWindowEvent(click);
+                    click.SetEventObject(progress->FindWindow(wxID_CANCEL));
+                    if (c.press && ++ticks % 6 == 0)
+                        progress->FindWindow(wxID_CANCEL)->ProcessWindowEvent(click);
                 }
         });
-        if (c.pressEveryMs)
-            presser.Start(c.pressEveryMs);
-        const auto begin = std::chrono::steady_clock::now();
+        watcher.Start(25);
+        cmd_set_error(CMD_ERR_VCOM_SAVE);  // never recorded by the library
         EXPECT_EQ(ShowHub(), nullptr);
-        EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(c.atLeastMs));
-        presser.Stop();
+        watcher.Stop();
+        EXPECT_EQ(cmd_get_error(), CMD_ERR_VCOM_SAVE) << "the stopped exchange recorded an error";
         EXPECT_EQ(dialogs->Messages(), c.messages);
+        EXPECT_TRUE(c.lastValue < 0 || lastValue == c.lastValue) << lastValue;
         EXPECT_TRUE(guitest::WaitFor([] { return CommandJob::Running() == 0; }, 1000));
         EXPECT_TRUE(guitest::WaitFor([&] { return OpenConnections(module.Port()) == 0; }, 1000));
     }
@@ -285,18 +357,22 @@ TEST_F(Hub, AliasEditWritesChecksTheEchoAndStores)
     guitest::Pump();
     wxTextCtrl* field = hub->GetAliasCtrl();
     field->SetValue("garage");
-    module.SetFault(Fault::AlterEcho, DATABLOCK_ALIAS);
+    // An echo that differs in the alias or in the section code is an error.
     struct Case {
-        std::vector<wxString> messages;
+        int alteredBlock;  // 0: the echo is what was sent
+        Texts messages;
         const char* stored;
         bool done;  // the reboot notice shown and the field no longer editable
-    } cases[] = {{{"Error: Configuration saved with errors!"}, "porch", false}, {{}, "garage", true}};
+    } cases[] = {{DATABLOCK_ALIAS, {"Error: Configuration saved with errors!"}, "porch", false},
+                 {DATABLOCK_SAVE, {"Error: Configuration saved with errors!"}, "porch", false},
+                 {0, {}, "garage", true}};
     for (const Case& c : cases) {
+        module.SetFault(c.alteredBlock ? Fault::AlterEcho : Fault::None, c.alteredBlock);
         dialogs->Clear();
         ASSERT_TRUE(Click(hub, ID_HUB_ALIAS_SAVE));
         guitest::Pump();
         EXPECT_EQ(dialogs->Messages(), c.messages);
-        EXPECT_EQ(Sql("SELECT descri FROM vemtor_vantrel"), std::vector<wxString>{c.stored});
+        EXPECT_EQ(Sql("SELECT descri FROM vemtor_vantrel"), Texts{c.stored});
         EXPECT_EQ(ShowsText(hub, "*Vantrel reboot required"), c.done);
         EXPECT_EQ(field->IsEditable(), !c.done);
         // What was written: the alias in 32 bytes and the alias section's save code.
@@ -309,22 +385,99 @@ TEST_F(Hub, AliasEditWritesChecksTheEchoAndStores)
         EXPECT_EQ(blocks[0].values, alias);
         EXPECT_EQ(blocks[1].id, DATABLOCK_SAVE);
         EXPECT_EQ(blocks[1].values, testmod::Bytes{4});
-        module.SetFault(Fault::None);
     }
 }
 
+// Each feature button hands its page the hub's address and port (the
+// terminal: "65000" and the data port by type), type, firmware and MAC.
+TEST_F(Hub, FeatureButtonsOpenTheirPagesWithTheModule)
+{
+    std::vector<std::pair<int, PageArgs>> built;
+    for (int i = PANEL_NET; i < PANEL_SLOT_COUNT; ++i)
+        if (i != PANEL_SCAN)
+            MainWindow::RegisterPage(PanelIndex(i), [&built, i](const PageArgs& a) -> wxWindow* {
+                built.push_back({i, a});
+                return new wxPanel(MainWindow::GetInstance()->frame);
+            });
+    Main()->loggedIn = true;
+    const wxString hub = "127.0.0.1|" + module.PortText() + "|";
+    struct Case {
+        char type;
+        const char* firmware;
+        int button, panel;
+        wxString args;  // ip|port|mac|dataPort|type|firmware
+    };
+    std::vector<Case> cases = {
+        {'S', "1.1.9", ID_HUB_UART, PANEL_UART, hub + Mac + "||S|119"},
+        {'S', "1.1.9", ID_HUB_SOCKET, PANEL_SOCKET, hub + "||S|0"},
+        {'I', "1.3.0", ID_HUB_I2C, PANEL_I2C, hub + "||I|130"},
+        {'2', "1.4.1", ID_HUB_TERMINAL, PANEL_TERMINAL, "127.0.0.1|65000||65300|2|0"},
+    };
+    const std::pair<int, int> allOf2[] = {{ID_HUB_NETWORK, PANEL_NET},
+                                          {ID_HUB_SOCKET_NEW, PANEL_SOCKET_NEW},
+                                          {ID_HUB_ADVANCED, PANEL_ADVANCED},
+                                          {ID_HUB_CANBUS, PANEL_CANBUS},
+                                          {ID_HUB_CANBUS_ACTUATION, PANEL_CANBUS_ACTUATION},
+                                          {ID_HUB_IO, PANEL_IO},
+                                          {ID_HUB_ADC, PANEL_ADC},
+                                          {ID_HUB_POWERSAVE, PANEL_POWERSAVE},
+                                          {ID_HUB_BATCH_CONF, PANEL_BATCH_CONF}};
+    for (const auto& [button, panel] : allOf2)
+        cases.push_back({'2', "1.4.1", button, panel, hub + "||2|141"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        module.SetIdentity(c.firmware, c.type, "unit");
+        VantrelPanel* page = ShowHub();
+        ASSERT_NE(page, nullptr);
+        built.clear();
+        ASSERT_TRUE(Click(page, c.button));
+        ASSERT_EQ(built.size(), 1u);
+        const PageArgs& a = built[0].second;
+        EXPECT_EQ(built[0].first, c.panel);
+        EXPECT_EQ(wxString::Format("%s|%s|%s|%s|%c|%d", a.ip, a.port, a.mac, a.dataPort, a.type, a.firmware),
+                  c.args);
+    }
+}
+
+// The menu's Back (or the details page's own button) from each kind of page
+// leads to the start page, read again, and the page it leaves is destroyed.
+TEST_F(Hub, BackFromEachPageLeadsToTheStartPage)
+{
+    for (PanelIndex index : {PANEL_MODULE, PANEL_DETAILS, PANEL_SCAN}) {
+        SCOPED_TRACE(index);
+        if (index == PANEL_MODULE)
+            ShowHub();
+        else if (index == PANEL_DETAILS)
+            Main()->ShowDetailsPanel(Mac);
+        else
+            Main()->ShowScanPanel();
+        ASSERT_EQ(Main()->currentPanel, index);
+        wxWeakRef<wxWindow> page = Main()->GetPanel(index);
+        AddModule("127.0.0.9", wxString::Format("00:00:00:00:00:%02d", int(index)), "added meanwhile");
+        const size_t rows = Sql("SELECT * FROM vemtor_vantrel").size();
+        if (index == PANEL_DETAILS)
+            ASSERT_TRUE(Click(page, ID_BACK));
+        else
+            Command(ID_BACK);
+        EXPECT_EQ(Main()->currentPanel, PANEL_START);
+        EXPECT_TRUE(Main()->startPanel->IsShown());
+        EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), rows);
+        EXPECT_TRUE(guitest::WaitFor([&] { return !page; }, 2000)) << "the page was never destroyed";
+    }
+    EXPECT_TRUE(dialogs->Shown().empty());
+}
+
+// Every address of the range is held by this test: test modules at .2 and .5
+// (more where a test places them), a refusing port at the others, so that no
+// other program on this machine can answer a probe.
 class Scan : public AppTest {
 protected:
     void SetUp() override
     {
         AppTest::SetUp();
         sock_set_connect_timeout(3);  // what each scan must put back
-        for (uint8_t n : {2, 5}) {
-            modules.push_back(std::make_unique<TestModule>("127.0.0." + std::to_string(n), 65000));
-            modules.back()->SetIdentity("1.4.0", 'S', "unit " + std::to_string(n), 1024,
-                                        {0, 30, 192, 0, 0, n});
-            ASSERT_TRUE(modules.back()->Start()) << "port 65000 of 127.0.0." << int(n) << " is taken";
-        }
+        for (int n = 1; n <= 6; ++n)
+            Place(n, n == 2 || n == 5 ? Fault::None : Fault::Refuse);
         Main()->ShowScanPanel();
         page = dynamic_cast<VantrelScanPanel*>(Main()->GetPanel(PANEL_SCAN));
         ASSERT_NE(page, nullptr);
@@ -333,14 +486,33 @@ protected:
             e.Skip();
         });
     }
-    void StartStop() { Click(page, 32); }  // the page's start/stop button
+    static wxString At(int n) { return wxString::Format("127.65.0.%d", n); }
+    void Place(int n, Fault fault, int param = 0)
+    {
+        at[n].reset();  // lets go of the address first
+        at[n] = std::make_unique<TestModule>(At(n).ToStdString(), 65000);
+        at[n]->SetIdentity("1.4.0", 'S', "unit " + std::to_string(n), 1024, {0, 30, 192, 0, 0, uint8_t(n)});
+        at[n]->SetFault(fault, param);
+        ASSERT_TRUE(at[n]->Start()) << At(n) << ":65000 is taken by another program";
+    }
+    // The start or end control's octet field i.
+    wxTextCtrl* Field(bool end, int i)
+    {
+        std::vector<wxTextCtrl*> found;
+        for (wxWindow* child : page->GetChildren())
+            if (child->GetId() == 2004 + i)
+                found.push_back(dynamic_cast<wxTextCtrl*>(child));
+        return found.at(end);
+    }
     // Starts a scan of the range; false when it did not end in time.
-    bool RunScan(const char* from, const char* to, int ms = 5000)
+    bool RunScan(const wxString& from, const wxString& to, int ms = 5000)
     {
         progress.clear();
-        page->StartControl()->SetValue(from);
-        page->EndControl()->SetValue(to);
-        StartStop();
+        for (int i = 0; i < 4; ++i) {
+            Field(false, i)->ChangeValue(wxSplit(from, '.')[i]);
+            Field(true, i)->ChangeValue(wxSplit(to, '.')[i]);
+        }
+        Click(page, 32);  // the start/stop button
         return guitest::WaitFor([this] { return !page->IsScanning(); }, ms);
     }
     // The scan ended cleanly: no worker, no connection, the time-out put back.
@@ -351,72 +523,100 @@ protected:
         EXPECT_EQ(sock_get_connect_timeout(), 3);
     }
 
-    std::vector<std::unique_ptr<TestModule>> modules;
+    std::map<int, std::unique_ptr<TestModule>> at;
     VantrelScanPanel* page = nullptr;
-    std::vector<wxString> progress;
+    Texts progress;
 };
 
-TEST_F(Scan, FindsExactlyTheModulesOfTheRange)
+// A range that cannot be scanned is said and nothing is probed; one address
+// alone is a range; a whole range finds exactly its modules, each sent a
+// request of its own (not the reply an earlier exchange left), and stores them.
+TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
 {
-    ASSERT_TRUE(RunScan("127.0.0.1", "127.0.1.6"));
-    EXPECT_EQ(dialogs->Messages(),
-              std::vector<wxString>{"Error: Start and End Ip must be in the same subnet (C class)!"});
-    EXPECT_EQ(page->Job(), nullptr);
-
-    dialogs->Clear();
-    ASSERT_TRUE(RunScan("127.0.0.1", "127.0.0.6"));
+    const wxString fields =
+        "\n\nEvery field needs a number: the first from 1 to 223, the others from 0 to 255.";
+    const struct {
+        wxString from, to, message;  // message "": the scan runs
+        Texts probed;
+    } cases[] = {
+        {At(1), "127.65.1.6", "Start and End Ip must be in the same subnet (C class)!", {}},
+        {"127.65.0.", At(6), "Invalid Start IP = 127.65.0." + fields, {}},
+        {"127..0.1", "127..0.6", "Invalid Start IP = 127..0.1" + fields, {}},
+        {At(1), "127.65.0.", "Invalid End IP = 127.65.0." + fields, {}},
+        {At(1), "127.65.0.256", "Invalid End IP = 127.65.0.256" + fields, {}},
+        {At(4), At(3), "Start IP 127.65.0.4 comes after End IP 127.65.0.3: there is nothing to scan.", {}},
+        {At(3), At(3), "", {At(3)}},
+        {At(1), At(6), "", {At(1), At(2), At(3), At(4), At(5), At(6)}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.from + " - " + c.to);
+        dialogs->Clear();
+        ASSERT_TRUE(RunScan(c.from, c.to));
+        EXPECT_EQ(dialogs->Messages(), c.message.empty() ? Texts{} : Texts{"Error: " + c.message});
+        EXPECT_EQ(progress, c.probed);
+        EXPECT_EQ(page->StatusLabel()->IsShown(), c.message.empty()) << "a refused start changes nothing";
+        ExpectCleanEnd();
+    }
     EXPECT_EQ(page->StatusLabel()->GetLabel(), "Scan finished!");
-    EXPECT_EQ(progress, (std::vector<wxString>{"127.0.0.1", "127.0.0.2", "127.0.0.3", "127.0.0.4",
-                                               "127.0.0.5", "127.0.0.6"}));
     ASSERT_EQ(page->FoundList()->GetCount(), 2u);
-    EXPECT_EQ(page->FoundList()->GetString(0), "IP: 127.0.0.2 - MAC: 00:1e:c0:00:00:02 - Alias: unit 2");
-    EXPECT_EQ(page->FoundList()->GetString(1), "IP: 127.0.0.5 - MAC: 00:1e:c0:00:00:05 - Alias: unit 5");
-    EXPECT_EQ(
-        Sql("SELECT ip, macaddress, descri FROM vemtor_vantrel ORDER BY rowid"),
-        (std::vector<wxString>{"127.0.0.2|00:1e:c0:00:00:02|unit 2", "127.0.0.5|00:1e:c0:00:00:05|unit 5"}));
-    EXPECT_TRUE(dialogs->Shown().empty());
-    ExpectCleanEnd();
-    // Each module got a request of its own, not the reply that an earlier
-    // exchange left in the message.
-    for (const auto& m : modules) {
+    EXPECT_EQ(page->FoundList()->GetString(0), "IP: 127.65.0.2 - MAC: 00:1e:c0:00:00:02 - Alias: unit 2");
+    EXPECT_EQ(page->FoundList()->GetString(1), "IP: 127.65.0.5 - MAC: 00:1e:c0:00:00:05 - Alias: unit 5");
+    EXPECT_EQ(Sql("SELECT ip, macaddress, descri FROM vemtor_vantrel ORDER BY rowid"),
+              (Texts{"127.65.0.2|00:1e:c0:00:00:02|unit 2", "127.65.0.5|00:1e:c0:00:00:05|unit 5"}));
+    for (int n : {2, 5}) {
         std::vector<testmod::Block> blocks;
-        ASSERT_EQ(m->Requests().size(), 1u);
-        EXPECT_EQ(m->Requests()[0].action, CMD_ACTION_GET);
-        ASSERT_TRUE(testmod::DecodeBlocks(m->Requests()[0].data, false, &blocks));
+        ASSERT_EQ(at[n]->Requests().size(), 1u);
+        EXPECT_EQ(at[n]->Requests()[0].action, CMD_ACTION_GET);
+        ASSERT_TRUE(testmod::DecodeBlocks(at[n]->Requests()[0].data, false, &blocks));
         ASSERT_EQ(blocks.size(), 2u);
         EXPECT_EQ(blocks[0].id, DATABLOCK_MAC);
         EXPECT_EQ(blocks[1].id, DATABLOCK_ALIAS);
     }
 }
 
-TEST_F(Scan, AStopOrAReplyWithoutMacOrAliasEndsTheScanCleanly)
+// A module answering without its MAC or alias ends the scan at its address,
+// which the page names; the user's stop is "Scan stopped!". Either way
+// nothing of the ended scan arrives later.
+TEST_F(Scan, AnEarlyEndNamesTheAddressAndAStopEndsCleanly)
 {
-    TestModule silent("127.0.0.3", 65000);  // takes the connection, never answers
-    silent.SetFault(Fault::Silent);
-    ASSERT_TRUE(silent.Start());
     sock_set_receive_timeout(10);
     struct Case {
-        int missing;  // 0: the user stops the scan while 127.0.0.3 keeps it waiting
+        int missing;  // 0: the user stops the scan while 127.65.0.3 keeps it waiting
+        Texts messages;
+        const char* label;
         size_t probed, found;
-    } cases[] = {{DATABLOCK_MAC, 2, 0}, {DATABLOCK_ALIAS, 2, 0}, {0, 3, 1}};
+    } cases[] = {
+        {DATABLOCK_ALIAS,
+         {"Error: The module at 127.65.0.2 answered without its MAC address or alias: the scan ended there."},
+         "Scan ended at 127.65.0.2!",
+         2,
+         0},
+        {DATABLOCK_MAC,
+         {"Error: The module at 127.65.0.2 answered without its MAC address or alias: the scan ended there."},
+         "Scan ended at 127.65.0.2!",
+         2,
+         0},
+        {0, {}, "Scan stopped!", 3, 1},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.missing);
-        modules[0]->SetFault(c.missing ? Fault::MissingBlock : Fault::None, c.missing);
-        const bool ended = RunScan("127.0.0.1", "127.0.0.6", c.missing ? 5000 : 0);
+        SCOPED_TRACE(c.label);
+        dialogs->Clear();
+        Place(2, c.missing ? Fault::MissingBlock : Fault::None, c.missing);
+        Place(3, c.missing ? Fault::Refuse : Fault::Silent);
+        const bool ended = RunScan(At(1), At(5), c.missing ? 5000 : 0);
         if (!c.missing) {
             EXPECT_FALSE(ended);
-            ASSERT_TRUE(silent.WaitForRequests(1, 3000));
-            guitest::WaitFor([&] { return progress.size() == c.probed; }, 1000);
-            StartStop();
+            ASSERT_TRUE(at[3]->WaitForRequests(1, 3000));
+            Click(page, 32);
             EXPECT_FALSE(page->IsScanning()) << "stopped at once";
         }
-        EXPECT_EQ(page->StatusLabel()->GetLabel(), "Scan stopped!");
+        EXPECT_EQ(dialogs->Messages(), c.messages);
         ExpectCleanEnd();
         guitest::PumpFor(100);
-        EXPECT_EQ(page->StatusLabel()->GetLabel(), "Scan stopped!") << "nothing of the ended scan arrives";
+        EXPECT_EQ(page->StatusLabel()->GetLabel(), c.label) << "nothing of the ended scan arrives";
         EXPECT_EQ(progress.size(), c.probed);
         EXPECT_EQ(page->FoundList()->GetCount(), c.found);
-        EXPECT_EQ(modules[1]->Connections(), 0) << "127.0.0.5 is never probed";
+        EXPECT_EQ(at[5]->Connections(), 0) << "127.65.0.5 is never probed";
     }
 }
 

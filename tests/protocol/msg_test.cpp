@@ -9,20 +9,17 @@
 
 namespace {
 
-TEST(Crc, CheckValueAndEdges)
+TEST(Crc, CheckValueAndEveryLengthAgainstABitwiseCrc)
 {
     const char* digits = "123456789";
     EXPECT_EQ(crc16_modbus(digits, 9), 0x4B37);
     EXPECT_EQ(crc16_modbus(digits, 0), 0xFFFF);
-
     // The byte-wise register gives the same value, and restart begins anew.
     uint16_t v = 0;
     for (int round = 0; round < 2; ++round)
         for (int i = 0; i < 9; ++i)
             v = crc16_modbus_update(static_cast<uint8_t>(digits[i]), i == 0);
     EXPECT_EQ(v, 0x4B37);
-
-    // Against the test module's own bitwise CRC on every length up to 300.
     Bytes data(300);
     for (size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<uint8_t>(i * 7 + 3);
@@ -32,85 +29,88 @@ TEST(Crc, CheckValueAndEdges)
 
 TEST(Message, WorkedFrames)
 {
-    struct Case {
-        const char* name;
-        std::vector<uint16_t> ids;
-        const char* frame;
-    } cases[] = {
-        {"read 38", {38}, "53 54 00 01 00 00 04 00 00 01 00 26 00 EE F8 45 4E"},
-        {"no blocks", {}, nullptr},
-        {"read 2 and 39", {2, 39}, "53 54 00 01 00 00 08 00 00 01 00 02 00 01 00 27 00"},
+    const std::pair<std::vector<uint16_t>, const char*> cases[] = {
+        {{38}, "53 54 00 01 00 00 04 00 00 01 00 26 00 EE F8 45 4E"},
+        {{2, 39}, "53 54 00 01 00 00 08 00 00 01 00 02 00 01 00 27 00"},  // the CRC: below
+        {{}, "53 54 00 01 00 00 00 00 00"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [ids, worked] : cases) {
         auto m = NewMsg();
         cmd_msg_init(m.get(), 1, 0, CMD_ACTION_GET);
-        for (uint16_t id : c.ids)
+        testmod::Frame f;  // the test module's own encoding of the same request
+        for (uint16_t id : ids) {
             ASSERT_TRUE(cmd_msg_add_block(m.get(), id, 1, 0, nullptr));
-        cmd_msg_finalize(m.get());
-        Bytes frame = Serialize(m.get());
-        // The frame must equal the test module's independent encoding.
-        testmod::Frame f;
-        for (uint16_t id : c.ids)
-            for (uint8_t b : Bytes{1, uint8_t(id >> 8), uint8_t(id), 0})
-                f.data.push_back(b);
-        EXPECT_EQ(frame, testmod::EncodeFrame(f));
-        if (c.frame) {
-            // The whole worked frame, or header and data where the CRC is
-            // left to the independent encoder above.
-            const Bytes expected = Hex(c.frame);
-            EXPECT_EQ(Bytes(frame.begin(), frame.begin() + long(std::min(frame.size(), expected.size()))), expected);
+            f.data.insert(f.data.end(), {1, uint8_t(id >> 8), uint8_t(id), 0});
         }
-        EXPECT_EQ(frame.size(), 13u + 4 * c.ids.size());
+        cmd_msg_finalize(m.get());
+        const Bytes frame = Serialize(m.get()), expected = Hex(worked);
+        EXPECT_EQ(frame, testmod::EncodeFrame(f)) << worked;
+        ASSERT_EQ(frame.size(), 13 + 4 * ids.size());
+        EXPECT_EQ(Bytes(frame.begin(), frame.begin() + long(expected.size())), expected);
     }
 }
 
-TEST(Message, AddBlockRefusals)
+// Each limit at and one past it: index + count against the table's maximum,
+// count 0, ids 56 and 57.
+TEST(Message, AddBlockLimits)
 {
     struct Case {
         uint16_t id;
         uint8_t count, index;
         bool ok;
     } cases[] = {
-        {37, 8, 0, true}, {37, 5, 4, false}, {37, 1, 7, true}, {37, 1, 8, false}, {56, 1, 0, false},
-        {57, 1, 0, false}, {2, 0, 0, false}, {40, 50, 0, true}, {40, 1, 255, false}, {0, 1, 0, true},
+        {37, 8, 0, true},  {37, 9, 0, false},  {37, 1, 7, true},  {37, 1, 8, false},  {37, 5, 4, false},
+        {40, 50, 0, true}, {40, 51, 0, false}, {40, 1, 49, true}, {40, 1, 50, false}, {40, 1, 255, false},
+        {2, 0, 0, false},  {0, 1, 0, true},    {55, 1, 0, true},  {56, 1, 0, false},  {57, 1, 0, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "id " << c.id << " count " << int(c.count) << " index " << int(c.index));
+        SCOPED_TRACE(testing::Message()
+                     << "id " << c.id << " count " << int(c.count) << " index " << int(c.index));
         auto m = NewMsg();
         cmd_msg_init(m.get(), 1, 0, CMD_ACTION_SET);
         Bytes values(size_t(c.count) * (c.id <= 56 ? datablock_table[c.id].size : 1) + 1, 0xAB);
         cmd_set_error(0);
         EXPECT_EQ(cmd_msg_add_block(m.get(), c.id, c.count, c.index, values.data()), c.ok);
-        if (c.ok) {
-            EXPECT_EQ(m->idx_data, 4 + c.count * datablock_table[c.id].size);
-            EXPECT_EQ(m->data[0], c.count);
-            EXPECT_EQ(m->data[2], c.id);
-            EXPECT_EQ(m->data[3], c.index);
-        } else {
-            EXPECT_EQ(cmd_get_error(), CMD_ERR_DATABLOCK_NOT_ADDED);
-            EXPECT_EQ(m->idx_data, 0);
-            EXPECT_EQ(m->data[0], 0);
-        }
+        EXPECT_EQ(cmd_get_error(), c.ok ? 0 : CMD_ERR_DATABLOCK_NOT_ADDED);
+        EXPECT_EQ(m->idx_data, c.ok ? 4 + c.count * datablock_table[c.id].size : 0);
+        EXPECT_EQ(Bytes(m->data, m->data + 4),
+                  (c.ok ? Bytes{c.count, 0, uint8_t(c.id), c.index} : Bytes(4, 0)));
     }
 }
 
-TEST(Message, FrameNeverPasses65535Bytes)
+// A frame's length travels in 16 bits: a request of exactly 65535 frame bytes
+// is built, one byte more is refused.
+TEST(Message, LargestRequestThatStillFits)
 {
-    auto m = NewMsg();
-    cmd_msg_init(m.get(), 1, 0, CMD_ACTION_SET);
-    Bytes value(128, 0x11);
-    int added = 0;
-    while (cmd_msg_add_block(m.get(), 55, 1, 0, value.data()))
-        ++added;
-    EXPECT_EQ(cmd_get_error(), CMD_ERR_DATABLOCK_NOT_ADDED);
-    EXPECT_EQ(added, CMD_MSG_MAX_DATA / 132);
-    // Header-only blocks still fit up to the limit, never past it.
-    while (cmd_msg_add_block(m.get(), 1, 1, 0, nullptr)) {
+    const Bytes value(128, 0x11);
+    // Blocks of 132 (id 55 with its value), 5 (id 0 with its byte) and 4
+    // (header only) bytes, to reach exactly `n` data bytes.
+    const auto fill = [&](VEMTOR_COMMAND_MSG* m, int n) {
+        while (n - m->idx_data >= 132 + 20)
+            ASSERT_TRUE(cmd_msg_add_block(m, 55, 1, 0, value.data()));
+        int left = n - m->idx_data;
+        for (int fives = left % 4; fives > 0; --fives, left -= 5)
+            ASSERT_TRUE(cmd_msg_add_block(m, 0, 1, 0, value.data()));
+        for (; left > 0; left -= 4)
+            ASSERT_TRUE(cmd_msg_add_block(m, 1, 1, 0, nullptr));
+        ASSERT_EQ(m->idx_data, n);
+    };
+    const int max = 65535 - 13;
+    const struct {
+        int fill;
+        bool withValue;  // a 5-byte block, else a 4-byte header
+        bool ok;
+    } cases[] = {
+        {max - 5, true, true}, {max - 4, true, false}, {max - 4, false, true}, {max - 3, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fill);
+        auto m = NewMsg();
+        cmd_msg_init(m.get(), 1, 0, CMD_ACTION_SET);
+        fill(m.get(), c.fill);
+        EXPECT_EQ(cmd_msg_add_block(m.get(), 0, 1, 0, c.withValue ? value.data() : nullptr), c.ok);
+        cmd_msg_finalize(m.get());
+        EXPECT_EQ(Serialize(m.get()).size(), c.ok ? 65535u : size_t(c.fill + 13));
     }
-    cmd_msg_finalize(m.get());
-    EXPECT_LE(CMD_MSG_FRAME_OVERHEAD + cmd_msg_data_length(m.get()), 65535);
-    EXPECT_GT(CMD_MSG_FRAME_OVERHEAD + cmd_msg_data_length(m.get()), 65535 - 4);
 }
 
 // A received message holding the given data, as the receive path leaves it.
@@ -118,7 +118,7 @@ std::unique_ptr<VEMTOR_COMMAND_MSG> Received(const Bytes& data)
 {
     testmod::Frame f;
     f.data = data;
-    Bytes wire = testmod::EncodeFrame(f);
+    const Bytes wire = testmod::EncodeFrame(f);
     auto m = NewMsg();
     cmd_msg_elab(wire.data(), wire.size(), m.get(), nullptr, nullptr);
     EXPECT_TRUE(cmd_msg_is_complete(m.get()));
@@ -127,10 +127,9 @@ std::unique_ptr<VEMTOR_COMMAND_MSG> Received(const Bytes& data)
 
 TEST(Message, GetBlockFromReply)
 {
-    Bytes mac = {1, 2, 3, 4, 5, 6};
-    Bytes alias(32, 0);
+    const Bytes mac = {1, 2, 3, 4, 5, 6};
+    Bytes alias(32, 0), sockets(3 * 18);
     memcpy(alias.data(), "kitchen", 7);
-    Bytes sockets(3 * 18);
     for (size_t i = 0; i < sockets.size(); ++i)
         sockets[i] = uint8_t(i);
     auto m = Received(testmod::EncodeBlocks({{1, 2, 0, mac}, {1, 39, 0, alias}, {3, 37, 16, sockets}}));
@@ -140,7 +139,8 @@ TEST(Message, GetBlockFromReply)
     EXPECT_STREQ(reinterpret_cast<char*>(out), "kitchen");
     ASSERT_TRUE(cmd_msg_get_block(m.get(), DATABLOCK_MAC, 1, 0, out));
     EXPECT_EQ(Bytes(out, out + 6), mac);
-    // Index counts from the block's first element, not the module's index 16.
+    // Index counts from the block's first element, not the module's index 16;
+    // the last element is in reach, one past it is not.
     ASSERT_TRUE(cmd_msg_get_block(m.get(), DATABLOCK_SOCKETS, 1, 2, out));
     EXPECT_EQ(Bytes(out, out + 18), Bytes(sockets.begin() + 36, sockets.end()));
 
@@ -152,6 +152,7 @@ TEST(Message, GetBlockFromReply)
     } failures[] = {
         {"absent id", 38, 1, 0, CMD_ERR_DATABLOCK_NOT_FOUND},
         {"more than the table allows", 39, 2, 0, CMD_ERR_DATABLOCK_NOT_FOUND},
+        {"one past the block's elements", 37, 1, 3, 0},
         {"more than the block carries", 37, 2, 2, 0},
         {"id above the table", 57, 1, 0, CMD_ERR_DATABLOCK_NOT_FOUND},
         {"count zero", 2, 0, 0, CMD_ERR_DATABLOCK_NOT_FOUND},
@@ -164,19 +165,28 @@ TEST(Message, GetBlockFromReply)
     }
 }
 
+// Every header and value run must lie inside dataLength: a value run that
+// ends exactly there is read, one byte short of its block is not.
 TEST(Message, GetBlockNeverReadsPastDataLength)
 {
+    const auto block = [](uint8_t count, uint16_t id, size_t values) {
+        return testmod::EncodeBlocks({{count, id, 0, Bytes(values, 'v')}});
+    };
+    const auto join = [](Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; };
     struct Case {
         const char* name;
         Bytes data;
         uint16_t id;
+        bool ok;
     } cases[] = {
-        {"unsent request", {}, 2},
-        {"values run past the data", {1, 0, 39, 0, 'a', 'b'}, 39},
-        {"header cut short", {1, 0}, 2},
-        {"walk passes the end", {1, 0, 2, 0, 1, 2, 3, 4, 5, 6}, 39},
-        {"skipped block runs past the end", {4, 0, 37, 0, 9, 9}, 39},
-        {"id above 56 in the walk", {1, 0, 90, 0, 1, 0, 39, 0}, 39},
+        {"unsent request", {}, 2, false},
+        {"value run exactly to the end", block(1, 39, 32), 39, true},
+        {"value run one byte short", block(1, 39, 31), 39, false},
+        {"header cut short", {1, 0, 39}, 39, false},
+        {"skipped block exactly to the end", block(1, 2, 6), 39, false},
+        {"skipped block one byte short", block(4, 37, 71), 39, false},
+        {"after a whole skipped block", join(block(4, 37, 72), block(1, 39, 32)), 39, true},
+        {"id above 56 in the walk", {1, 0, 90, 0, 1, 0, 39, 0}, 39, false},
     };
     uint8_t out[67];
     for (const Case& c : cases) {
@@ -189,8 +199,11 @@ TEST(Message, GetBlockNeverReadsPastDataLength)
         // Poison the bytes behind the data: a read of them would return them.
         memset(m->data + c.data.size(), 'X', 200);
         cmd_set_error(0);
-        EXPECT_FALSE(cmd_msg_get_block(m.get(), c.id, 1, 0, out));
-        EXPECT_EQ(cmd_get_error(), CMD_ERR_DATABLOCK_NOT_FOUND);
+        EXPECT_EQ(cmd_msg_get_block(m.get(), c.id, 1, 0, out), c.ok);
+        EXPECT_EQ(cmd_get_error(), c.ok ? 0 : CMD_ERR_DATABLOCK_NOT_FOUND);
+        if (c.ok) {
+            EXPECT_EQ(Bytes(out, out + 32), Bytes(32, 'v'));
+        }
     }
 }
 

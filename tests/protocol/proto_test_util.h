@@ -4,11 +4,10 @@
 #include <dirent.h>
 
 #include <chrono>
-#include <thread>
-
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cmd_msg.h"
@@ -34,17 +33,13 @@ inline Bytes Serialize(const VEMTOR_COMMAND_MSG* m)
     return out;
 }
 
+// "53 54 ..." as bytes.
 inline Bytes Hex(const std::string& text)
 {
     Bytes b;
-    for (size_t i = 0; i + 1 < text.size();) {
-        if (text[i] == ' ') {
-            ++i;
-            continue;
-        }
-        b.push_back(static_cast<uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
-        i += 2;
-    }
+    for (size_t i = 0; i + 1 < text.size(); i += text[i] == ' ' ? 1 : 2)
+        if (text[i] != ' ')
+            b.push_back(static_cast<uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
     return b;
 }
 
@@ -61,11 +56,9 @@ inline int OpenFdCount()
 
 // Waits until the process has `expected` descriptors open again: the test
 // module's side of a connection closes a moment after the client's.
-bool FdCountSettles(int expected, int timeout_ms = 2000);
-
-inline bool FdCountSettles(int expected, int timeout_ms)
+inline bool FdCountSettles(int expected, int timeout_ms = 2000)
 {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     while (OpenFdCount() != expected) {
         if (std::chrono::steady_clock::now() > end)
             return false;
@@ -74,13 +67,10 @@ inline bool FdCountSettles(int expected, int timeout_ms)
     return true;
 }
 
-// Restores the library-wide time-outs and pause after a test changes them.
+// Sets the library-wide time-outs and pause; restores them on leaving.
 class ExchangeSettings {
 public:
     ExchangeSettings(uint8_t connect_s, uint8_t receive_s, unsigned pause_ms)
-        : connect_(sock_get_connect_timeout()),
-          receive_(sock_get_receive_timeout()),
-          pause_(cmd_test_get_exchange_pause_ms())
     {
         sock_set_connect_timeout(connect_s);
         sock_set_receive_timeout(receive_s);
@@ -94,6 +84,6 @@ public:
     }
 
 private:
-    uint8_t connect_, receive_;
-    unsigned pause_;
+    uint8_t connect_ = sock_get_connect_timeout(), receive_ = sock_get_receive_timeout();
+    unsigned pause_ = cmd_test_get_exchange_pause_ms();
 };
