@@ -14,24 +14,6 @@
 
 namespace {
 
-ConfigPageTexts CanTexts()
-{
-    ConfigPageTexts texts;
-    texts.question = "Are you sure to update module CANBUS configuration?";
-    texts.warning = "Please pay attention to your CANBUS Configuration before update!";
-    return texts;
-}
-
-ConfigPageRules CanRules()
-{
-    ConfigPageRules rules;
-    // A failed write stays on the confirmation view.
-    rules.backToEditAfterFailedWrite = false;
-    // The grid is taken and checked whichever way the view switches.
-    rules.checksOnEveryEdit = true;
-    return rules;
-}
-
 const wxString CanbusUpdateError = "Error on CANBUS update. Configuration not saved!";
 
 constexpr int kLabelX = 30;
@@ -54,7 +36,12 @@ const wxColour kEditableBackground(255, 255, 255);
 
 CanPage::CanPage(const wxString& windowName, const wxString& ip, const wxString& port, char type,
                  int firmware)
-    : ConfigPage(windowName, ip, port, type, firmware, CanTexts(), CanRules())
+    : ConfigPage(windowName, ip, port, type, firmware,
+                 ConfigPageTexts("Are you sure to update module CANBUS configuration?",
+                                 "Please pay attention to your CANBUS Configuration before update!"),
+                 // A failed write stays on the confirmation view; the grid is
+                 // taken and checked whichever way the view switches.
+                 ConfigPageRules{false, true})
 {
     const std::vector<BlockBytes> values = ReadBlocks({{DATABLOCK_CAN_SETTINGS, 1, 0}});
     m_read = DecodeCanSettings(values.at(0));

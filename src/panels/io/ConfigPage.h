@@ -32,6 +32,35 @@ extern const wxString NetworkDownText;
 
 // The texts a page plugs into the cycle.
 struct ConfigPageTexts {
+    ConfigPageTexts(const wxString& question, const wxString& warning) : question(question), warning(warning)
+    {
+    }
+
+    // The other spelling of the two back tool tips: "Go back to Vantrel
+    // Panel" and "Go Back to modify configuration!".
+    ConfigPageTexts& OtherBackTips()
+    {
+        backTip = "Go back to Vantrel Panel";
+        goBackTip = "Go Back to modify configuration!";
+        return *this;
+    }
+    ConfigPageTexts& GoBackTip(const wxString& text)
+    {
+        goBackTip = text;
+        return *this;
+    }
+    ConfigPageTexts& NotSaved(const wxString& text)
+    {
+        notSaved = text;
+        return *this;
+    }
+    // A failed exchange is told by the protocol library's own text.
+    ConfigPageTexts& LastErrorOnNetworkDown()
+    {
+        networkDown.clear();
+        return *this;
+    }
+
     wxString question;  // the update question
     wxString warning;   // tool tip of the edit and confirm buttons
     wxString backTip = "Go Back to Vantrel Panel";
@@ -46,6 +75,8 @@ struct ConfigPageRules {
     bool backToEditAfterFailedWrite = true;  // binds EVT_PANEL_BACK_TO_EDIT
     bool checksOnEveryEdit = false;          // the checks run on every OnEdit, before the id is looked at
 };
+constexpr ConfigPageRules StayOnFailedWrite{false, false};
+constexpr ConfigPageRules ChecksOnEveryEdit{true, true};
 
 class ConfigPage : public wxPanel {
 public:

@@ -6,28 +6,12 @@
 #include "ChannelGrid.h"
 #include "Common.h"
 
-namespace {
-
-ConfigPageTexts AdcTexts()
-{
-    ConfigPageTexts texts;
-    texts.question = "Are you sure to update Analogic Input configuration?";
-    texts.warning = "Please pay attention to your Analogic Input Configuration before update!";
-    texts.notSaved = "Error on io update. Configuration not saved!";
-    return texts;
-}
-
-ConfigPageRules AdcRules()
-{
-    ConfigPageRules rules;
-    rules.backToEditAfterFailedWrite = false;
-    return rules;
-}
-
-}  // namespace
-
 VantrelADCPanel::VantrelADCPanel(const wxString& ip, const wxString& port, char type, int firmware)
-    : ConfigPage("VantrelADCPanel", ip, port, type, firmware, AdcTexts(), AdcRules())
+    : ConfigPage("VantrelADCPanel", ip, port, type, firmware,
+                 ConfigPageTexts("Are you sure to update Analogic Input configuration?",
+                                 "Please pay attention to your Analogic Input Configuration before update!")
+                     .NotSaved("Error on io update. Configuration not saved!"),
+                 StayOnFailedWrite)
 {
     m_read = DecodeAdc(ReadBlocks({AdcReadBlock()}).at(0));
     m_edited = m_read;

@@ -11,26 +11,6 @@
 
 namespace {
 
-ConfigPageTexts I2cTexts()
-{
-    ConfigPageTexts texts;
-    texts.question = "Are you sure to update module configuration?";
-    texts.warning =
-        "Please pay attention to your I2C Sensor Configuration.\nAll changes will be irreversible!";
-    texts.backTip = "Go back to Vantrel Panel";
-    texts.goBackTip = "Go Back to modify configuration!";
-    texts.networkDown = wxEmptyString;
-    return texts;
-}
-
-ConfigPageRules I2cRules()
-{
-    ConfigPageRules rules;
-    rules.backToEditAfterFailedWrite = true;
-    rules.checksOnEveryEdit = true;
-    return rules;
-}
-
 void RowLabel(wxWindow* page, const wxString& text, int y)
 {
     auto* label = new wxStaticText(page, wxID_ANY, text, wxPoint(30, y), wxSize(120, -1));
@@ -53,7 +33,14 @@ void ShowCheckError(const wxString& message, const wxString& caption)
 }  // namespace
 
 VantrelI2CPanel::VantrelI2CPanel(const wxString& ip, const wxString& port, char type, int firmware)
-    : ConfigPage("VantrelI2CPanel", ip, port, type, firmware, I2cTexts(), I2cRules())
+    : ConfigPage(
+          "VantrelI2CPanel", ip, port, type, firmware,
+          ConfigPageTexts(
+              "Are you sure to update module configuration?",
+              "Please pay attention to your I2C Sensor Configuration.\nAll changes will be irreversible!")
+              .OtherBackTips()
+              .LastErrorOnNetworkDown(),
+          ChecksOnEveryEdit)
 {
     m_read = DecodeI2c(ReadBlocks({BlockRef{DATABLOCK_I2C}}).at(0));
     BuildForm();

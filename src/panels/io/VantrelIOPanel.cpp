@@ -6,28 +6,12 @@
 #include "ChannelGrid.h"
 #include "Common.h"
 
-namespace {
-
-ConfigPageTexts IoTexts()
-{
-    ConfigPageTexts texts;
-    texts.question = "Are you sure to update I/O configuration?";
-    texts.warning = "Please pay attention to your I/O Configuration before update!";
-    texts.notSaved = "Error on io update. Configuration not saved!";
-    return texts;
-}
-
-ConfigPageRules IoRules()
-{
-    ConfigPageRules rules;
-    rules.backToEditAfterFailedWrite = false;
-    return rules;
-}
-
-}  // namespace
-
 VantrelIOPanel::VantrelIOPanel(const wxString& ip, const wxString& port, char type, int firmware)
-    : ConfigPage("VantrelIOPanel", ip, port, type, firmware, IoTexts(), IoRules()),
+    : ConfigPage("VantrelIOPanel", ip, port, type, firmware,
+                 ConfigPageTexts("Are you sure to update I/O configuration?",
+                                 "Please pay attention to your I/O Configuration before update!")
+                     .NotSaved("Error on io update. Configuration not saved!"),
+                 StayOnFailedWrite),
       m_lineCount(IoLineCount(type)),
       m_lock(IoLockFor(type))
 {

@@ -22,18 +22,6 @@ namespace {
 const wxString kWarning =
     "Please pay attention to your Powersave Configuration.\nAll changes will be irreversible!";
 
-ConfigPageTexts PowersaveTexts()
-{
-    ConfigPageTexts texts;
-    texts.question = "Are you sure to update module configuration?";
-    texts.warning = kWarning;
-    texts.backTip = "Go back to Vantrel Panel";
-    texts.goBackTip = "Go Back to modify configuration!";
-    texts.notSaved = "Error on POWERSAVE conf update. Configuration not saved!";
-    texts.networkDown = wxEmptyString;
-    return texts;
-}
-
 void RowLabel(wxWindow* page, const wxString& text, int y)
 {
     auto* label = new wxStaticText(page, wxID_ANY, text, wxPoint(30, y), wxSize(120, -1));
@@ -52,7 +40,11 @@ wxTextCtrl* DigitField(wxWindow* page, wxWindowID id, const wxString& value, int
 
 VantrelPowersavePanel::VantrelPowersavePanel(const wxString& ip, const wxString& port, char type,
                                              int firmware)
-    : ConfigPage("VantrelPowersavePanel", ip, port, type, firmware, PowersaveTexts())
+    : ConfigPage("VantrelPowersavePanel", ip, port, type, firmware,
+                 ConfigPageTexts("Are you sure to update module configuration?", kWarning)
+                     .OtherBackTips()
+                     .NotSaved("Error on POWERSAVE conf update. Configuration not saved!")
+                     .LastErrorOnNetworkDown())
 {
     if (!PowersaveSupported(firmware))
         MainWindow::GetInstance()->ReportError(PowersaveFirmwareText, true);

@@ -27,22 +27,6 @@ const ColumnSpec Columns[SocketColumnCount] = {
 // The cells a check may draw red.
 const int CheckedColumns[] = {COL_LOCAL_PORT, COL_SERVER_IP, COL_SERVER_PORT, COL_TIMEOUT};
 
-ConfigPageTexts SocketTexts()
-{
-    ConfigPageTexts texts;
-    texts.question = "Are you sure to update SOCKET configuration?";
-    texts.warning = "Please pay attention to your SOCKET Configuration before update!";
-    texts.notSaved = "Error on socket update. Configuration not saved!";
-    return texts;
-}
-
-ConfigPageRules SocketRules()
-{
-    ConfigPageRules rules;
-    rules.checksOnEveryEdit = true;
-    return rules;
-}
-
 template <size_t N>
 wxArrayString Choices(const wxString (&texts)[N])
 {
@@ -53,7 +37,12 @@ wxArrayString Choices(const wxString (&texts)[N])
 
 SocketPage::SocketPage(SocketPageKind kind, const wxString& windowName, const wxString& ip,
                        const wxString& port, char type, int firmware)
-    : ConfigPage(windowName, ip, port, type, firmware, SocketTexts(), SocketRules()), m_kind(kind)
+    : ConfigPage(windowName, ip, port, type, firmware,
+                 ConfigPageTexts("Are you sure to update SOCKET configuration?",
+                                 "Please pay attention to your SOCKET Configuration before update!")
+                     .NotSaved("Error on socket update. Configuration not saved!"),
+                 ChecksOnEveryEdit),
+      m_kind(kind)
 {
     const std::vector<BlockBytes> values = ReadBlocks(SocketReadBlocks(kind));
     const SocketRecords read = DecodeSocketTable(values.at(0));

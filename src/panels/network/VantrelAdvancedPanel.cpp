@@ -11,24 +11,6 @@
 
 namespace {
 
-ConfigPageTexts AdvancedTexts()
-{
-    ConfigPageTexts texts;
-    texts.question = "Are you sure to update module configuration?";
-    texts.warning = "Please pay attention to your Advanced Configuration.\nAll changes will be irreversible!";
-    texts.backTip = "Go back to Vantrel Panel";
-    texts.goBackTip = "Go Back to modify configuration!";
-    texts.networkDown = wxEmptyString;  // the protocol library's text
-    return texts;
-}
-
-ConfigPageRules AdvancedRules()
-{
-    ConfigPageRules rules;
-    rules.checksOnEveryEdit = true;
-    return rules;
-}
-
 // Numeric fields take digits only.
 wxTextValidator DigitsValidator()
 {
@@ -69,7 +51,14 @@ uint16_t NumberValue(const AdvancedConfig& c, AdvancedField field)
 }  // namespace
 
 VantrelAdvancedPanel::VantrelAdvancedPanel(const wxString& ip, const wxString& port, char type, int firmware)
-    : ConfigPage("VantrelAdvancedPanel", ip, port, type, firmware, AdvancedTexts(), AdvancedRules())
+    : ConfigPage(
+          "VantrelAdvancedPanel", ip, port, type, firmware,
+          ConfigPageTexts(
+              "Are you sure to update module configuration?",
+              "Please pay attention to your Advanced Configuration.\nAll changes will be irreversible!")
+              .OtherBackTips()
+              .LastErrorOnNetworkDown(),
+          ChecksOnEveryEdit)
 {
     m_read = DecodeAdvanced(ReadBlocks(AdvancedReadBlocks(type, firmware)), type, firmware);
     BuildForm();

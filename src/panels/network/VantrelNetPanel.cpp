@@ -24,17 +24,6 @@ const wxSize kControlSize(170, -1);
 const wxString kWarning =
     "Please pay attention to your Network Configuration.\nAll changes will be irreversible!";
 
-ConfigPageTexts NetTexts()
-{
-    ConfigPageTexts texts;
-    texts.question = "Are you sure to update module configuration?";
-    texts.warning = kWarning;
-    texts.backTip = "Go back to Vantrel Panel";
-    texts.goBackTip = "Go Back to modify configuration!";
-    texts.notSaved = "Configuration not saved!";
-    return texts;
-}
-
 // A bold row label, with the row's tool tip when it has one.
 void RowLabel(wxWindow* page, const wxString& text, int y, const wxString& toolTip = wxString())
 {
@@ -79,7 +68,8 @@ int Number(const wxString& text)
 }  // namespace
 
 VantrelNetPanel::VantrelNetPanel(const wxString& ip, const wxString& port, char type, int firmware)
-    : ConfigPage("VantrelNetPanel", ip, port, type, firmware, NetTexts())
+    : ConfigPage("VantrelNetPanel", ip, port, type, firmware,
+                 ConfigPageTexts("Are you sure to update module configuration?", kWarning).OtherBackTips())
 {
     if (VantrelToolBar* bar = MainWindow::GetInstance()->toolBar)
         bar->EnableConfigTools(true);

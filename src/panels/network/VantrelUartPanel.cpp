@@ -11,15 +11,6 @@
 
 namespace {
 
-ConfigPageTexts UartTexts()
-{
-    ConfigPageTexts texts;
-    texts.question = "Are you sure to update module UART/RS485/RS232 configuration?";
-    texts.warning = "Please pay attention to your UART/RS485/RS232 Configuration before update!";
-    texts.goBackTip = "Go Back to modify configuration!";
-    return texts;
-}
-
 // A bold row label with the row's tool tip.
 void RowLabel(wxWindow* page, const wxString& text, int y, const wxString& toolTip)
 {
@@ -48,7 +39,11 @@ wxComboBox* ReadOnlyCombo(wxWindow* page, int y, const wxArrayString& choices, i
 
 VantrelUartPanel::VantrelUartPanel(const wxString& ip, const wxString& port, const wxString& mac, char type,
                                    int firmware)
-    : ConfigPage("VantrelUartPanel", ip, port, type, firmware, UartTexts()), m_mac(mac)
+    : ConfigPage("VantrelUartPanel", ip, port, type, firmware,
+                 ConfigPageTexts("Are you sure to update module UART/RS485/RS232 configuration?",
+                                 "Please pay attention to your UART/RS485/RS232 Configuration before update!")
+                     .GoBackTip("Go Back to modify configuration!")),
+      m_mac(mac)
 {
     m_read = DecodeUart(ReadBlocks(UartReadBlocks()));
     BuildForm();
@@ -78,7 +73,8 @@ void VantrelUartPanel::BuildForm()
     new wxStaticText(this, wxID_ANY, "8", wxPoint(200, 190), wxSize(120, -1));
 
     PlaceButtons(wxPoint(30, 230));
-    new wxStaticBitmap(this, wxID_ANY, IconBitmap("vantrel_uart_bg.jpg"), wxPoint(289, 269), wxSize(511, 269));
+    new wxStaticBitmap(this, wxID_ANY, IconBitmap("vantrel_uart_bg.jpg"), wxPoint(289, 269),
+                       wxSize(511, 269));
 }
 
 void VantrelUartPanel::EnableForm(bool editable)
