@@ -1,12 +1,12 @@
 // The "DB Function" menu: import, export and revert of the module registry.
 // Every database failure ends in the "Error" dialog; none ends the program.
 #include <wx/filedlg.h>
-#include <wx/filename.h>
 #include <wx/frame.h>
 #include <wx/msgdlg.h>
 #include <wx/wxsqlite3.h>
 
 #include "Db.h"
+#include "Files.h"
 #include "MainWindow.h"
 #include "StartPanel.h"
 #include "VantrelMenuBar.h"
@@ -17,16 +17,6 @@ void Tell(const wxString& message, const wxString& caption)
 {
     wxMessageDialog box(nullptr, message, caption, wxOK);
     box.ShowModal();
-}
-
-// The chosen file. wxGTK's native chooser reports its path only after it has
-// been shown; the folder and name it keeps are the same choice.
-wxString ChosenPath(const wxFileDialog& dialog)
-{
-    const wxString path = dialog.GetPath();
-    if (!path.empty() || dialog.GetFilename().empty())
-        return path;
-    return wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
 }
 
 void RefreshStartPage(MainWindow* main)

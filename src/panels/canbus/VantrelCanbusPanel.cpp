@@ -2,13 +2,13 @@
 
 #include <wx/combobox.h>
 #include <wx/filedlg.h>
-#include <wx/filename.h>
 #include <wx/grid.h>
 #include <wx/msgdlg.h>
 
 #include <cstdio>
 
 #include "CanCsv.h"
+#include "Files.h"
 #include "MainWindow.h"
 #include "wxGridCellCustomEditor.h"
 
@@ -16,16 +16,6 @@ namespace {
 
 const std::vector<int> kSignalTested = {1, 3, 4};
 const std::vector<int> kMessageTested = {1};
-
-// The chosen file. wxGTK's native chooser reports its path only after it has
-// been shown; the folder and name it keeps are the same choice.
-wxString ChosenPath(const wxFileDialog& dialog)
-{
-    const wxString path = dialog.GetPath();
-    if (!path.empty() || dialog.GetFilename().empty())
-        return path;
-    return wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
-}
 
 }  // namespace
 

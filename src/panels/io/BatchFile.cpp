@@ -1,19 +1,14 @@
 #include "BatchFile.h"
 
-#include <sys/stat.h>
-#include <wx/file.h>
-#include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/wxsqlite3.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <set>
 #include <utility>
 
 #include "DbFile.h"
+#include "Files.h"
 
 const wxString BatchModuleTable = "vantrel_batch_module";
 const wxString BatchRecordTable = "vantrel_batch_datablocks";
@@ -31,18 +26,6 @@ constexpr int kBlob = 4;
 wxString Quoted(const wxString& path)
 {
     return "\"" + path + "\"";
-}
-
-// The mode of the file replaced, or what the process's mask leaves of
-// read-write for everyone (the temporary file starts private).
-mode_t ModeFor(const wxString& path)
-{
-    struct stat st;
-    if (stat(path.fn_str(), &st) == 0)
-        return st.st_mode & 07777;
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
 }
 
 // The type character as one 8-bit character, the way module texts travel.
@@ -106,31 +89,19 @@ bool Fail(wxString* error, const wxString& text)
 
 bool WriteBatchFile(const wxString& path, const BatchConfig& config, wxString* error)
 {
-    // The library would report its own failures in dialogs of its own.
-    wxLogNull quiet;
-    const wxFileName target(path);
-    const wxString folder = target.GetPath().empty() ? wxString(".") : target.GetPath();
-    wxString temp;
-    {
-        wxFile file;
-        temp = wxFileName::CreateTempFileName(folder + wxFILE_SEP_PATH + "." + target.GetFullName() + "-",
-                                              &file);
-        if (temp.empty() || !file.IsOpened())
-            return Fail(error, "Cannot create a file in " + Quoted(folder));
-    }
+    FileReplacement replacement(path);
+    if (!replacement.Created())
+        return Fail(error, "Cannot create a file in " + Quoted(replacement.Folder()));
+    replacement.File().Close();
     try {
-        WriteTables(temp, config);
-        dbfile::CheckDatabaseFile(temp);
+        WriteTables(replacement.Path(), config);
+        dbfile::CheckDatabaseFile(replacement.Path());
     } catch (const wxSQLite3Exception& e) {
-        wxRemoveFile(temp);
         return Fail(error, "Cannot write " + Quoted(path) + ": " + Reason(e));
     }
-    // rename() replaces the file in one step: it is never seen half written.
-    if (chmod(temp.fn_str(), ModeFor(path)) != 0 || std::rename(temp.fn_str(), path.fn_str()) != 0) {
-        const wxString reason = wxString::FromUTF8(std::strerror(errno));
-        wxRemoveFile(temp);
+    wxString reason;
+    if (!replacement.Commit(&reason))
         return Fail(error, "Cannot write " + Quoted(path) + ": " + reason);
-    }
     return true;
 }
 

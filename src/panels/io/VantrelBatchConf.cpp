@@ -2,7 +2,6 @@
 
 #include <wx/button.h>
 #include <wx/filedlg.h>
-#include <wx/filename.h>
 #include <wx/frame.h>
 #include <wx/msgdlg.h>
 #include <wx/statline.h>
@@ -16,6 +15,7 @@
 #include "Common.h"
 #include "Db.h"
 #include "DbFile.h"
+#include "Files.h"
 #include "HubLogic.h"
 #include "MainWindow.h"
 #include "NumberText.h"
@@ -45,16 +45,6 @@ wxString LastErrorText()
             text = wxString(bytes.data(), wxConvISO8859_1, bytes.size());
     }
     return text.empty() ? wxString("Vantrel module unreachable") : text;
-}
-
-// The chosen file. wxGTK's native chooser reports its path only after it has
-// been shown; the folder and name it keeps are the same choice.
-wxString ChosenPath(const wxFileDialog& dialog)
-{
-    const wxString path = dialog.GetPath();
-    if (!path.empty() || dialog.GetFilename().empty())
-        return path;
-    return wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
 }
 
 wxStaticText* Label(wxWindow* page, const wxString& text, int y, const wxFont& font)

@@ -1,14 +1,12 @@
 #include "NetXml.h"
 
-#include <sys/stat.h>
-#include <wx/file.h>
-#include <wx/filefn.h>
 #include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
 #include <wx/xml/xml.h>
 
-#include <cstdio>
+
+#include "Files.h"
 
 const char* const NetXmlNames[XML_ELEMENT_COUNT] = {"dhcp",    "ip",     "rfpower", "ssid",     "netmask",
                                                     "gateway", "nwtype", "channel", "security", "psk"};
@@ -31,19 +29,6 @@ bool Accepted(const wxString& text, int first, int last)
         if (text == Number(i))
             return true;
     return false;
-}
-
-// The mode a new file gets: the one of the file it replaces, or what the
-// process's mask leaves of read-write for everyone (the temporary file
-// starts private).
-mode_t ModeFor(const wxString& path)
-{
-    struct stat st;
-    if (stat(path.fn_str(), &st) == 0)
-        return st.st_mode & 07777;
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
 }
 
 }  // namespace
@@ -84,22 +69,11 @@ XmlSave SaveNetXml(const wxString& path, const NetXmlValues& values)
     std::string bytes(size, '\0');
     memory.CopyTo(bytes.data(), size);
 
-    // The library would report its own failures in dialogs of its own.
-    wxLogNull quiet;
-    const wxFileName target(path);
-    const wxString folder = target.GetPath().empty() ? wxString(".") : target.GetPath();
-    wxFile file;
-    const wxString temp =
-        wxFileName::CreateTempFileName(folder + wxFILE_SEP_PATH + "." + target.GetFullName() + "-", &file);
-    if (temp.empty() || !file.IsOpened())
+    FileReplacement replacement(path);
+    if (!replacement.Created())
         return XmlSave::CannotCreate;
-    const bool written =
-        file.Write(bytes.data(), bytes.size()) == bytes.size() && file.Flush() && file.Close();
-    if (!written || chmod(temp.fn_str(), ModeFor(path)) != 0 ||
-        std::rename(temp.fn_str(), path.fn_str()) != 0) {
-        wxRemoveFile(temp);
+    if (replacement.File().Write(bytes.data(), bytes.size()) != bytes.size() || !replacement.Commit())
         return XmlSave::Failed;
-    }
     return XmlSave::Saved;
 }
 

@@ -3,7 +3,6 @@
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/filedlg.h>
-#include <wx/filename.h>
 #include <wx/msgdlg.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
@@ -12,6 +11,7 @@
 
 #include "Common.h"
 #include "Db.h"
+#include "Files.h"
 #include "MainWindow.h"
 #include "VantrelToolBar.h"
 #include "wxIPCtrl.h"
@@ -46,16 +46,6 @@ wxComboBox* ReadOnlyCombo(wxWindow* page, int id, int y, const wxArrayString& ch
 wxArrayString Choices(const wxString* texts, size_t n)
 {
     return wxArrayString(n, texts);
-}
-
-// The chosen file. wxGTK's native chooser reports its path only after it has
-// been shown; the folder and name it keeps are the same choice.
-wxString ChosenPath(const wxFileDialog& dialog)
-{
-    const wxString path = dialog.GetPath();
-    if (!path.empty() || dialog.GetFilename().empty())
-        return path;
-    return wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
 }
 
 int Number(const wxString& text)
