@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <chrono>
 
+#include "TerminalLogic.h"
 #include "cmd_error.h"
 
 namespace {
@@ -276,6 +277,74 @@ ThreadStart ReadUartThread::Start(const std::shared_ptr<ReceiveJob>& job)
 wxThread::ExitCode ReadUartThread::Entry()
 {
     std::shared_ptr<ReceiveJob> job = job_;
+    job->Run();
+    TerminalWorkerEnded();
+    return 0;
+}
+
+// ---- PeriodicJob and SendPeriodicallyThread
+
+PeriodicJob::PeriodicJob(wxEvtHandler* handler, std::shared_ptr<DataConnection> connection,
+                         std::vector<uint8_t> message, int period_ms, bool use_counter)
+    : WorkerLink(handler),
+      connection_(std::move(connection)),
+      message_(std::move(message)),
+      period_ms_(period_ms),
+      use_counter_(use_counter)
+{
+}
+
+void PeriodicJob::Stop()
+{
+    Cancel();
+    {
+        std::lock_guard<std::mutex> g(lock_);
+    }
+    cv_.notify_all();
+}
+
+void PeriodicJob::Run()
+{
+    const auto stopping = [this] { return Canceller()->IsCancelled(); };
+    uint16_t counter = 1;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> g(lock_);
+            if (cv_.wait_for(g, std::chrono::milliseconds(period_ms_), stopping))
+                break;
+        }
+        const std::vector<uint8_t> frame = use_counter_ ? CounterFrame(message_, counter) : message_;
+        const DataConnection::SendResult result =
+            connection_->Send(frame.data(), static_cast<uint16_t>(frame.size()));
+        if (result == DataConnection::SendResult::Sent) {
+            sent_.fetch_add(1);
+            counter = NextMessageCounter(counter);
+        } else if (result == DataConnection::SendResult::Lost) {
+            break;
+        } else {
+            WhileListening([](wxEvtHandler* handler) {
+                wxCommandEvent event(EVT_PERIODIC_SEND_FAILED, EVT_PERIODIC_SEND_FAILED);
+                event.SetInt(1);
+                wxQueueEvent(handler, event.Clone());
+            });
+        }
+    }
+    MarkFinished();
+}
+
+SendPeriodicallyThread::SendPeriodicallyThread(std::shared_ptr<PeriodicJob> job)
+    : wxThread(wxTHREAD_DETACHED), job_(std::move(job))
+{
+}
+
+ThreadStart SendPeriodicallyThread::Start(const std::shared_ptr<PeriodicJob>& job)
+{
+    return StartTerminalWorker(new SendPeriodicallyThread(job));
+}
+
+wxThread::ExitCode SendPeriodicallyThread::Entry()
+{
+    std::shared_ptr<PeriodicJob> job = job_;
     job->Run();
     TerminalWorkerEnded();
     return 0;

@@ -110,14 +110,15 @@ struct ReceivedChunk {
 };
 
 // Receives into a queue that the page empties on the GUI thread. The page
-// learns of new chunks by EVT_UART_DATA_READY (one event while the queue
-// has chunks), of the end of the connection by EVT_UART_READ_FAILED.
+// learns of new chunks by EVT_UART_DATA_READY (one event each time the queue
+// stops being empty, so a fast peer cannot flood the page's event queue), of
+// the end of the connection by EVT_UART_READ_FAILED.
 class ReceiveJob : public WorkerLink {
 public:
     static constexpr size_t ChunkSize = 1460;
     // Beyond this the receiving waits for the page: the peer is slowed down
-    // instead of memory filling up.
-    static constexpr size_t MaxPendingBytes = 1 << 20;
+    // instead of memory filling up, and one rendering stays short.
+    static constexpr size_t MaxPendingBytes = 128 << 10;
 
     ReceiveJob(wxEvtHandler* handler, std::shared_ptr<DataConnection> connection);
 
@@ -155,6 +156,47 @@ protected:
 private:
     explicit ReadUartThread(std::shared_ptr<ReceiveJob> job);
     std::shared_ptr<ReceiveJob> job_;
+};
+
+// Sends one message again and again, a period apart, until stopped; the first
+// one period after the start. In counter mode each message carries the next
+// counter value (CounterFrame). A failed send is reported by
+// EVT_PERIODIC_SEND_FAILED and tried again at the next period; the sender
+// ends by itself once the connection has ended.
+class PeriodicJob : public WorkerLink {
+public:
+    PeriodicJob(wxEvtHandler* handler, std::shared_ptr<DataConnection> connection,
+                std::vector<uint8_t> message, int period_ms, bool use_counter);
+    // Wakes the sender from its wait: it sends nothing more once the send in
+    // progress, if any, has returned.
+    void Stop();
+    // Messages sent so far.
+    unsigned Sent() const { return sent_.load(); }
+    bool UsesCounter() const { return use_counter_; }
+
+private:
+    friend class SendPeriodicallyThread;
+    void Run();
+
+    std::shared_ptr<DataConnection> connection_;
+    const std::vector<uint8_t> message_;
+    const int period_ms_;
+    const bool use_counter_;
+    std::mutex lock_;
+    std::condition_variable cv_;
+    std::atomic<unsigned> sent_{0};
+};
+
+class SendPeriodicallyThread : public wxThread {
+public:
+    static ThreadStart Start(const std::shared_ptr<PeriodicJob>& job);
+
+protected:
+    ExitCode Entry() override;
+
+private:
+    explicit SendPeriodicallyThread(std::shared_ptr<PeriodicJob> job);
+    std::shared_ptr<PeriodicJob> job_;
 };
 
 // The close: shuts the socket down and waits, until a deadline, for the

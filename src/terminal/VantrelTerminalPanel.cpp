@@ -5,6 +5,7 @@
 #include <wx/bmpbuttn.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
+#include <wx/filename.h>
 #include <wx/frame.h>
 #include <wx/listbox.h>
 #include <wx/msgdlg.h>
@@ -22,6 +23,7 @@
 #include "MainWindow.h"
 #include "NumberText.h"
 #include "TerminalThreads.h"
+#include "TerminalView.h"
 #include "TestConnection.h"
 
 namespace {
@@ -30,6 +32,8 @@ namespace {
 // within milliseconds; past this the page goes without them (they hold
 // nothing of it).
 constexpr int kCloseTimeoutMs = 3000;
+// How long the first chunk of a rendering waits for more to come.
+constexpr int kRenderDelayMs = 10;
 
 const wxString kFormatNames[4] = {"ASCII", "Hex", "Binary", "Decimal"};
 const wxString kInputHints[4] = {
@@ -54,7 +58,8 @@ VantrelTerminalPanel::VantrelTerminalPanel(const wxString& ip, const wxString& c
               "terminalPanel"),
       m_ip(ip),
       m_configPort(configPort),
-      m_timer(this, ID_TERM_TIMER)
+      m_timer(this, ID_TERM_TIMER),
+      m_renderTimer(this, ID_TERM_RENDER_TIMER)
 {
     MainWindow* main = MainWindow::GetInstance();
     // A port that is not a whole number from 1 to 65535 would reach
@@ -67,6 +72,7 @@ VantrelTerminalPanel::VantrelTerminalPanel(const wxString& ip, const wxString& c
     } catch (const wxSQLite3Exception& e) {
         main->ReportError(e.GetMessage(), true);
     }
+    m_workingDbPath = wxFileName(m_commandDbFile).GetAbsolutePath();
     Bind(wxEVT_CLOSE_WINDOW, &VantrelTerminalPanel::OnClose, this, GetId());
     RingBufferInit(&m_ringBuffer, RING_BUFFER_CAPACITY_MAX);
 
@@ -78,6 +84,8 @@ VantrelTerminalPanel::VantrelTerminalPanel(const wxString& ip, const wxString& c
          this);
     Bind(wxEventTypeTag<wxCommandEvent>(EVT_CONNECTION_LOST), &VantrelTerminalPanel::OnConnectionLost, this);
     Bind(wxEVT_TIMER, &VantrelTerminalPanel::OnTimer, this, ID_TERM_TIMER);
+    Bind(wxEVT_TIMER, &VantrelTerminalPanel::OnRenderTimer, this, ID_TERM_RENDER_TIMER);
+    BindPageHandlers();
 
     Connect();
     StartReceiving();
@@ -89,6 +97,42 @@ VantrelTerminalPanel::~VantrelTerminalPanel() = default;
 VantrelTerminalPanel::WorkerGuard::~WorkerGuard()
 {
     page->StopWorkers();
+}
+
+VantrelTerminalPanel::ModalScope::~ModalScope()
+{
+    if (--page_->m_modalDepth == 0 && page_->m_lostPending) {
+        page_->m_lostPending = false;
+        page_->CallAfter(&VantrelTerminalPanel::ReportConnectionLost);
+    }
+}
+
+void VantrelTerminalPanel::BindPageHandlers()
+{
+    Bind(wxEVT_BUTTON, &VantrelTerminalPanel::OnSendMessage, this, ID_TERM_SEND);
+    Bind(wxEVT_BUTTON, &VantrelTerminalPanel::OnPeriodicButton, this, ID_TERM_PERIODIC_START);
+    Bind(wxEVT_BUTTON, &VantrelTerminalPanel::OnPeriodicButton, this, ID_TERM_PERIODIC_STOP);
+    Bind(wxEVT_CHECKBOX, &VantrelTerminalPanel::OnPeriodicButton, this, ID_TERM_PERIODIC_CHECK);
+    Bind(wxEVT_BUTTON, &VantrelTerminalPanel::OnClearReceived, this, ID_TERM_CLEAR_RECEIVED);
+    Bind(wxEVT_BUTTON, &VantrelTerminalPanel::OnLogging, this, ID_TERM_STOP_LOG);
+    Bind(wxEVT_BUTTON, &VantrelTerminalPanel::OnLogging, this, ID_TERM_START_LOG);
+    Bind(wxEVT_RADIOBOX, &VantrelTerminalPanel::OnRxFormat, this, ID_TERM_RX_FORMAT);
+    Bind(wxEVT_RADIOBOX, &VantrelTerminalPanel::OnTxFormat, this, ID_TERM_TX_FORMAT);
+    Bind(wxEVT_BUTTON, &VantrelTerminalPanel::OnExportView, this, ID_TERM_EXPORT_VIEW);
+    Bind(wxEVT_BUTTON, &VantrelTerminalPanel::OnAddMessage, this, ID_TERM_ADD);
+    Bind(wxEventTypeTag<wxCommandEvent>(ID_TERM_ADD), &VantrelTerminalPanel::OnAddMessage, this);
+    Bind(wxEVT_TEXT_ENTER, &VantrelTerminalPanel::OnInputEnter, this, ID_TERM_INPUT);
+    Bind(wxEVT_BUTTON, &VantrelTerminalPanel::OnEditSelected, this, ID_TERM_EDIT);
+    Bind(wxEVT_BUTTON, &VantrelTerminalPanel::OnClearSelected, this, ID_TERM_CLEAR_SELECTED);
+    Bind(wxEVT_BUTTON, &VantrelTerminalPanel::OnClearAll, this, ID_TERM_CLEAR_ALL);
+    Bind(wxEVT_BUTTON, &VantrelTerminalPanel::OnImportExport, this, ID_TERM_EXPORT_LIST);
+    Bind(wxEVT_BUTTON, &VantrelTerminalPanel::OnImportExport, this, ID_TERM_IMPORT_LIST);
+}
+
+void VantrelTerminalPanel::ReportError(const wxString& message)
+{
+    ModalScope scope(this);
+    MainWindow::GetInstance()->ReportError(message, false);
 }
 
 void VantrelTerminalPanel::BuildControls(const wxString& title)
@@ -188,12 +232,7 @@ void VantrelTerminalPanel::BuildControls(const wxString& title)
     for (size_t i = 0; i < 4; ++i)
         makeButton(receiveButtons[i], right + static_cast<int>(i) * 91, ry);
     for (int i = 0; i < 4; ++i) {
-        m_receiveViews[i] = new wxTextCtrl(
-            this, i, wxEmptyString, wxPoint(right, viewsY), wxSize(320, 300),
-            wxTE_MULTILINE | wxTE_READONLY | wxTE_RICH | wxVSCROLL | wxTE_CHARWRAP | wxBORDER_NONE);
-        m_receiveViews[i]->SetBackgroundColour(*wxBLACK);
-        m_receiveViews[i]->SetForegroundColour(*wxWHITE);
-        m_receiveViews[i]->SetDefaultStyle(wxTextAttr(*wxWHITE, *wxBLACK));
+        m_receiveViews[i] = new TerminalView(this, i, wxPoint(right, viewsY), wxSize(320, 300));
         m_receiveViews[i]->Bind(wxEVT_SET_FOCUS, &VantrelTerminalPanel::OnControlFocus, this);
     }
 
@@ -281,9 +320,14 @@ bool VantrelTerminalPanel::IsReceiving() const
     return m_readJob && !m_readJob->IsFinished();
 }
 
-wxTextCtrl* VantrelTerminalPanel::GetReceiveView(int format) const
+TerminalView* VantrelTerminalPanel::GetReceiveView(int format) const
 {
     return format >= 0 && format < 4 ? m_receiveViews[format] : nullptr;
+}
+
+wxTextCtrl* VantrelTerminalPanel::GetInputField(int format) const
+{
+    return IsTerminalFormat(format) ? m_inputFields[format] : nullptr;
 }
 
 void VantrelTerminalPanel::StopWorkers()
@@ -292,6 +336,7 @@ void VantrelTerminalPanel::StopWorkers()
         return;
     m_stopped = true;
     m_timer.Stop();
+    m_renderTimer.Stop();
     // First nobody reports to the page any more, then the socket ends and the
     // workers are waited for.
     if (m_connectJob)
@@ -300,6 +345,10 @@ void VantrelTerminalPanel::StopWorkers()
     if (m_readJob) {
         m_readJob->Stop();
         workers.push_back(m_readJob);
+    }
+    if (m_periodicJob) {
+        m_periodicJob->Stop();
+        workers.push_back(m_periodicJob);
     }
     if (m_watchdogJob) {
         m_watchdogJob->Stop();
@@ -316,6 +365,7 @@ void VantrelTerminalPanel::StopWorkers()
             disconnect->Run();
     }
     m_readJob.reset();
+    m_periodicJob.reset();
     m_watchdogJob.reset();
     m_connectJob.reset();
     m_connection.reset();
@@ -352,10 +402,22 @@ void VantrelTerminalPanel::OnConnectionLost(wxCommandEvent& event)
     }
     if (m_lostReported || m_stopped)
         return;
+    // Leaving from under an open dialog of the page would destroy the page
+    // while that dialog's handler still runs.
+    if (m_modalDepth > 0) {
+        m_lostPending = true;
+        return;
+    }
+    ReportConnectionLost();
+}
+
+void VantrelTerminalPanel::ReportConnectionLost()
+{
+    if (m_lostReported || m_stopped)
+        return;
     m_lostReported = true;
     // What arrived before the end is still shown.
-    wxCommandEvent ready(EVT_UART_DATA_READY, EVT_UART_DATA_READY);
-    OnDataReady(ready);
+    RenderPending();
     if (m_connection)
         m_connection->MarkLost();
     StopWorkers();
@@ -367,10 +429,13 @@ void VantrelTerminalPanel::OnConnectionLost(wxCommandEvent& event)
 
 void VantrelTerminalPanel::OnDataReady(wxCommandEvent&)
 {
-    if (!m_readJob)
-        return;
-    for (const ReceivedChunk& chunk : m_readJob->TakeChunks())
-        (void)chunk;  // rendered by the receive path
+    if (!m_stopped && !m_renderTimer.IsRunning())
+        m_renderTimer.StartOnce(kRenderDelayMs);
+}
+
+void VantrelTerminalPanel::OnRenderTimer(wxTimerEvent&)
+{
+    RenderPending();
 }
 
 void VantrelTerminalPanel::OnControlFocus(wxFocusEvent& event)

@@ -3,18 +3,26 @@
 // cycles that leave no socket and no thread behind, the peer closing, the
 // connection dialog, the hub's terminal button and the watchdog.
 #include <dirent.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
 #include <wx/frame.h>
+#include <wx/listbox.h>
+#include <wx/radiobox.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <thread>
 
 #include "DbCommands.h"
 #include "HubLogic.h"
 #include "StartPanel.h"
 #include "TerminalThreads.h"
+#include "TerminalView.h"
 #include "TestConnection.h"
 #include "UartDialog.h"
 #include "VantrelPanel.h"
@@ -316,6 +324,228 @@ TEST_F(Terminal, TheWatchdogReportsOnTheGuiThreadOnlyWhenTheModuleStopsAnswering
     EXPECT_TRUE(job->WaitFinished(1000));
     guitest::PumpFor(50);
     EXPECT_EQ(events, 1);
+}
+
+// A control event, as a click or a choice sends it.
+void Send(VantrelTerminalPanel* page, wxEventType type, int id, int value = 0)
+{
+    wxWindow* control = page->FindWindow(id);
+    ASSERT_NE(control, nullptr) << id;
+    if (auto* radio = dynamic_cast<wxRadioBox*>(control))
+        radio->SetSelection(value);
+    if (auto* box = dynamic_cast<wxCheckBox*>(control))
+        box->SetValue(value != 0);
+    wxCommandEvent event(type, id);
+    event.SetInt(value);
+    event.SetEventObject(control);
+    control->ProcessWindowEvent(event);
+}
+
+// Types a command in a format and adds it to the list.
+void AddCommand(VantrelTerminalPanel* page, int format, const wxString& text)
+{
+    Send(page, wxEVT_RADIOBOX, ID_TERM_TX_FORMAT, format);
+    page->GetInputField(format)->SetValue(text);
+    Send(page, wxEVT_BUTTON, ID_TERM_ADD);
+}
+
+wxCheckBox* CheckBox(VantrelTerminalPanel* page, const wxString& label)
+{
+    for (wxWindow* child : page->GetChildren())
+        if (auto* box = dynamic_cast<wxCheckBox*>(child); box && box->GetLabel() == label)
+            return box;
+    return nullptr;
+}
+
+class TerminalTraffic : public Terminal {
+protected:
+    void SetUp() override
+    {
+        Terminal::SetUp();
+        ASSERT_TRUE(module.Start());
+        page = Open(module);
+        ASSERT_NE(page, nullptr);
+        ASSERT_TRUE(guitest::WaitFor([&] { return module.DataConnected(); }, 2000));
+    }
+    wxString View(int format) { return page->GetReceiveView(format)->GetValue(); }
+    VantrelTerminalPanel* page = nullptr;
+};
+
+TEST_F(TerminalTraffic, SendsOnceAndPeriodicallyTheExactBytes)
+{
+    AddCommand(page, FORMAT_HEX, "1 a ff");
+    AddCommand(page, FORMAT_HEX, "aa bb cc dd");
+    EXPECT_EQ(page->GetCommandList()->GetString(0), "aa bb cc dd (Hex)");
+    page->GetCommandList()->SetSelection(1);
+    Send(page, wxEVT_BUTTON, ID_TERM_SEND);
+    ASSERT_TRUE(module.WaitForData(3, 2000));
+    EXPECT_EQ(module.DataReceived(), (Bytes{0x01, 0x0A, 0xFF}));
+    EXPECT_TRUE(View(FORMAT_HEX).EndsWith("1 a ff\n"));
+
+    // The periodic settings: refused periods send nothing.
+    page->GetCommandList()->SetSelection(0);
+    Send(page, wxEVT_CHECKBOX, ID_TERM_PERIODIC_CHECK, 1);
+    wxTextCtrl* periodText = nullptr;
+    for (wxWindow* child : page->GetChildren())
+        if (auto* t = dynamic_cast<wxTextCtrl*>(child); t && t->GetToolTipText().StartsWith("Set frequency"))
+            periodText = t;
+    ASSERT_NE(periodText, nullptr);
+    ASSERT_TRUE(periodText->IsEnabled());
+    for (const char* refused : {"0", "-5", ""}) {
+        dialogs->Clear();
+        periodText->SetValue(refused);
+        Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
+        EXPECT_EQ(dialogs->Messages(),
+                  std::vector<wxString>{"Error: The period must be a whole number from 1 to 999"});
+        EXPECT_FALSE(page->IsSendingPeriodically());
+    }
+
+    // Counter mode every 15 ms, then a stop within its bound.
+    CheckBox(page, "Use msg counter")->SetValue(true);
+    CheckBox(page, "Write Timestamp")->SetValue(false);
+    periodText->SetValue("15");
+    dialogs->Clear();
+    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
+    ASSERT_TRUE(page->IsSendingPeriodically()) << testing::PrintToString(dialogs->Messages());
+    ASSERT_TRUE(module.WaitForData(3 + 4 * 4, 3000));
+    auto begin = std::chrono::steady_clock::now();
+    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_STOP);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(400));
+    EXPECT_FALSE(page->IsSendingPeriodically());
+    guitest::PumpFor(100);
+    const Bytes got = module.DataReceived();
+    ASSERT_EQ((got.size() - 3) % 4, 0u);
+    const size_t frames = (got.size() - 3) / 4;
+    for (size_t i = 0; i < frames; ++i) {
+        const Bytes frame(got.begin() + 3 + 4 * i, got.begin() + 7 + 4 * i);
+        EXPECT_EQ(frame, (Bytes{0x00, static_cast<uint8_t>(i + 1), 0xAA, 0xBB})) << i;
+    }
+    const wxString hex = View(FORMAT_HEX);
+    EXPECT_NE(hex.Find(" [START Periodical TX] - aa bb cc dd\n"), wxNOT_FOUND);
+    EXPECT_NE(hex.Find(" [END Periodical TX] - aa bb cc dd\n"), wxNOT_FOUND);
+    EXPECT_TRUE(hex.EndsWith(wxString::Format(" Sent %zu messages\n", frames))) << hex;
+    EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
+
+    // A long period stops at once, having sent nothing.
+    periodText->SetValue("999");
+    dynamic_cast<wxComboBox*>(periodText->GetNextSibling())->SetSelection(1);
+    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
+    ASSERT_TRUE(page->IsSendingPeriodically());
+    begin = std::chrono::steady_clock::now();
+    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_STOP);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(400));
+    EXPECT_TRUE(hex.Length() < View(FORMAT_HEX).Length());
+    EXPECT_TRUE(View(FORMAT_HEX).EndsWith(" Sent 0 messages\n"));
+    EXPECT_EQ(module.DataReceived().size(), got.size());
+    EXPECT_TRUE(guitest::WaitFor([] { return TerminalWorkersRunning() == 1; }, 1000))
+        << "the receive worker only";
+}
+
+TEST_F(TerminalTraffic, ChunksShowInOrderInAllFourViews)
+{
+    module.SendData({'A', 'B'});
+    ASSERT_TRUE(guitest::WaitFor([&] { return View(FORMAT_HEX) == "41 42 "; }, 2000)) << View(FORMAT_HEX);
+    module.SendData({0x00, 0x0F, 0x10, 0xFF});
+    const wxString hex = "41 42 00 0f 10 ff ";
+    ASSERT_TRUE(guitest::WaitFor([&] { return View(FORMAT_HEX) == hex; }, 2000)) << View(FORMAT_HEX);
+    EXPECT_EQ(View(FORMAT_ASCII), wxString::FromUTF8("AB\x0F\x10\xC3\xBF"));
+    EXPECT_EQ(View(FORMAT_BINARY), "01000001 01000010 00000000 00001111 00010000 11111111 ");
+    EXPECT_EQ(View(FORMAT_DECIMAL), "65 66 0 15 16 255 ");
+    Send(page, wxEVT_RADIOBOX, ID_TERM_RX_FORMAT, FORMAT_HEX);
+    for (int i = 0; i < TerminalFormatCount; ++i)
+        EXPECT_EQ(page->GetReceiveView(i)->IsShown(), i == FORMAT_HEX) << i;
+    Main()->frame->Refresh();  // events were handed over directly: paint before the picture
+    Main()->frame->Update();
+    EXPECT_TRUE(SaveScreenshot("terminal-hex.png"));
+
+    // Paused, nothing is received; what came meanwhile shows after the resume.
+    Send(page, wxEVT_BUTTON, ID_TERM_STOP_LOG);
+    guitest::PumpFor(50);
+    module.SendData({'C'});
+    guitest::PumpFor(200);
+    EXPECT_EQ(View(FORMAT_HEX), hex);
+    Send(page, wxEVT_BUTTON, ID_TERM_START_LOG);
+    EXPECT_TRUE(guitest::WaitFor([&] { return View(FORMAT_HEX) == hex + "43 "; }, 2000)) << View(FORMAT_HEX);
+
+    // The shown view goes to a file as it stands.
+    dialogs->Clear();
+    const std::string file = dir->File("view.txt");
+    dialogs->FilePath(file);
+    Send(page, wxEVT_BUTTON, ID_TERM_EXPORT_VIEW);
+    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Save File As?: "});
+    std::ifstream in(file);
+    std::stringstream saved;
+    saved << in.rdbuf();
+    EXPECT_EQ(saved.str(), (hex + "43 ").utf8_string());
+
+    Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_RECEIVED);
+    for (int i = 0; i < TerminalFormatCount; ++i)
+        EXPECT_EQ(View(i), "") << i;
+}
+
+TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
+{
+    AddCommand(page, FORMAT_ASCII, "ab");
+    AddCommand(page, FORMAT_HEX, "0a ff");
+    Send(page, wxEVT_RADIOBOX, ID_TERM_TX_FORMAT, FORMAT_DECIMAL);
+    page->GetInputField(FORMAT_DECIMAL)->SetValue("7 8");
+    wxCommandEvent enter(wxEVT_TEXT_ENTER, ID_TERM_INPUT);  // Enter adds as the button does
+    page->GetInputField(FORMAT_DECIMAL)->ProcessWindowEvent(enter);
+    ASSERT_TRUE(guitest::WaitFor([&] { return page->GetCommands().size() == 3; }, 1000));
+    const std::vector<wxString> shown = {"7 8 (Decimal)", "0a ff (Hex)", "ab (ASCII)"};
+    const auto rows = [&] {
+        std::vector<wxString> out;
+        for (unsigned i = 0; i < page->GetCommandList()->GetCount(); ++i)
+            out.push_back(page->GetCommandList()->GetString(i));
+        return out;
+    };
+    ASSERT_EQ(rows(), shown);
+
+    const std::vector<wxString> stored = {"ab|0", "0a ff|1", "7 8|3"};
+    // A file named like the working list, in another folder, is written too.
+    std::filesystem::create_directory(dir->File("elsewhere"));
+    for (const std::string& file : {dir->File("list.sqlite"), dir->File("elsewhere/localcmd.sqlite")}) {
+        SCOPED_TRACE(file);
+        dialogs->FilePath(file);
+        Send(page, wxEVT_BUTTON, ID_TERM_EXPORT_LIST);
+        EXPECT_EQ(Sql("SELECT cmd, type FROM commandList ORDER BY rowid", file), stored);
+        EXPECT_TRUE(Sql("SELECT * FROM commandList", "localcmd.sqlite").empty());
+    }
+
+    Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_ALL);
+    EXPECT_TRUE(rows().empty());
+    dialogs->FilePath(dir->File("list.sqlite"));
+    Send(page, wxEVT_BUTTON, ID_TERM_IMPORT_LIST);
+    EXPECT_EQ(rows(), shown);
+    ASSERT_EQ(page->GetCommands().size(), 3u);
+    EXPECT_EQ(page->GetCommands()[1].text, "0a ff");
+    EXPECT_EQ(page->GetCommands()[1].format, FORMAT_HEX);
+
+    // A file without a list, or with rows of an unknown format, is reported;
+    // the list stays usable and the next export writes exactly what it shows.
+    Sql("CREATE TABLE other (x)", dir->File("nolist.sqlite"));
+    Sql("CREATE TABLE commandList (cmd TEXT, type INTEGER)", dir->File("odd.sqlite"));
+    Sql("INSERT INTO commandList VALUES ('zz', 7), ('5', 3)", dir->File("odd.sqlite"));
+    dialogs->Clear();
+    dialogs->FilePath(dir->File("nolist.sqlite"));
+    Send(page, wxEVT_BUTTON, ID_TERM_IMPORT_LIST);
+    dialogs->FilePath(dir->File("odd.sqlite"));
+    Send(page, wxEVT_BUTTON, ID_TERM_IMPORT_LIST);
+    EXPECT_EQ(
+        dialogs->Messages(),
+        (std::vector<wxString>{"Import file: ", "Error: No command list in " + dir->File("nolist.sqlite"),
+                               "Import file: ", "Error: 1 commands of an unknown format were not imported"}));
+    EXPECT_EQ(rows().front(), "5 (Decimal)");
+    dialogs->FilePath(dir->File("again.sqlite"));
+    Send(page, wxEVT_BUTTON, ID_TERM_EXPORT_LIST);
+    EXPECT_EQ(Sql("SELECT cmd FROM commandList ORDER BY rowid", dir->File("again.sqlite")),
+              (std::vector<wxString>{"ab", "0a ff", "7 8", "5"}));
+
+    // Removing the top row removes the newest entry.
+    page->GetCommandList()->SetSelection(0);
+    Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_SELECTED);
+    EXPECT_EQ(rows(), shown);
+    EXPECT_EQ(page->GetCommandList()->GetSelection(), 0);
 }
 
 }  // namespace
