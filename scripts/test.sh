@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: the normal build, the
-# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz
-# corpus replay and a bounded fuzzing run, and the benchmarks once.
+# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# terminal's tests under ThreadSanitizer, the fuzz corpus replay and a bounded
+# fuzzing run, and the benchmarks once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -21,6 +22,19 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== terminal under ThreadSanitizer"
+# The terminal's workers and page, once more with TSan: only the terminal's
+# test programs are built. See tests/tsan.supp for what is left unreported.
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANTREL_BENCH=OFF \
+  "-DCMAKE_C_FLAGS=-fsanitize=thread -fno-omit-frame-pointer" \
+  "-DCMAKE_CXX_FLAGS=-fsanitize=thread -fno-omit-frame-pointer" \
+  -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=thread
+cmake --build build-tsan -j "$jobs" --target terminal_logic_tests terminal_page_tests
+export TSAN_OPTIONS="halt_on_error=1 ignore_noninstrumented_modules=1 suppressions=$PWD/tests/tsan.supp"
+build-tsan/tests/terminal/terminal_logic_tests
+tests/run-with-xvfb.sh build-tsan/tests/terminal/terminal_page_tests
+unset TSAN_OPTIONS
 
 echo "== fuzzing"
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

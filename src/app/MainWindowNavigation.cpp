@@ -117,15 +117,11 @@ void MainWindow::ClearPanels()
         if (!page)
             continue;
         page->Show(false);
-        if (index == PANEL_TERMINAL) {
-            // Its close handler stops its threads, which still reach the
-            // page through the slot, and then destroys it.
-            if (sizer)
-                sizer->Detach(page);
+        // The terminal's close handler stops its threads; then it goes like
+        // any other page, once none of its handlers runs.
+        if (index == PANEL_TERMINAL)
             page->Close(false);
-        } else {
-            RetirePage(page);
-        }
+        RetirePage(page);
         slots[index] = nullptr;
     }
     if (showDepth == 0)

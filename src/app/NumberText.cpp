@@ -19,7 +19,8 @@ bool AccumulateDigits(const wxString& text, size_t& i, uint64_t limit, uint64_t*
     uint64_t v = 0;
     for (; i < text.length() && IsDigit(text[i]); ++i) {
         const unsigned digit = unsigned(text[i].GetValue() - '0');
-        if (v > (limit - digit) / 10)
+        // A digit above the limit alone passes it (and would wrap below).
+        if (digit > limit || v > (limit - digit) / 10)
             return false;
         v = v * 10 + digit;
     }

@@ -17,6 +17,7 @@
 #include "VantrelScanPanel.h"
 #include "VantrelSocketNewPanel.h"
 #include "VantrelSocketPanel.h"
+#include "VantrelTerminalPanel.h"
 #include "VantrelUartPanel.h"
 
 namespace {
@@ -51,4 +52,7 @@ void RegisterPages()
     RegisterModulePage<VantrelCanbusPanel>(PANEL_CANBUS);
     RegisterModulePage<VantrelCanbusActuactionPanel>(PANEL_CANBUS_ACTUATION);
     RegisterModulePage<VantrelBatchConf>(PANEL_BATCH_CONF);
+    MainWindow::RegisterPage(PANEL_TERMINAL, [](const PageArgs& a) {
+        return new VantrelTerminalPanel(a.ip, a.port, a.dataPort, a.type);
+    });
 }

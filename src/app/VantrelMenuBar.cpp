@@ -6,6 +6,7 @@
 #include "Common.h"
 #include "LoginDialog.h"
 #include "MainWindow.h"
+#include "UartDialog.h"
 
 namespace {
 
@@ -84,7 +85,15 @@ void VantrelMenuBar::OnMenuQuit(wxCommandEvent&)
 
 void VantrelMenuBar::OnMenuTerminal(wxCommandEvent&)
 {
-    // The terminal's connection dialog arrives with the terminal page.
+    // A new dialog at every choice; the frame, its parent, destroys it.
+    MainWindow* main = MainWindow::GetInstance();
+    try {
+        auto* dialog = new UartDialog(main->frame, wxID_ANY, wxS("JIX-Terminal"), wxDefaultPosition,
+                                      wxSize(350, 200), wxDEFAULT_DIALOG_STYLE);
+        dialog->SetValues(wxS("192.168.100.10"), wxEmptyString, wxS("65100"), -1);
+    } catch (const wxString& text) {
+        main->ReportError(text, false);
+    }
 }
 
 void VantrelMenuBar::OnMenuLogin(wxCommandEvent&)

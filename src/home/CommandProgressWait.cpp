@@ -14,33 +14,24 @@
 #include "SendCommandThread.h"
 #include "sock.h"
 
-namespace {
+void ReportRelay::QueueEvent(wxEvent* event)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    events_.emplace_back(event);
+}
 
-// Takes the worker's report on the worker's thread and hands it to the
-// page's handlers on the GUI thread, only when the wait asks for it.
-class ReportRelay : public wxEvtHandler {
-public:
-    void QueueEvent(wxEvent* event) override
+void ReportRelay::Deliver(wxWindow* page)
+{
+    std::vector<std::unique_ptr<wxEvent>> ready;
     {
         std::lock_guard<std::mutex> g(lock_);
-        events_.emplace_back(event);
+        ready.swap(events_);
     }
+    for (const std::unique_ptr<wxEvent>& event : ready)
+        page->GetEventHandler()->SafelyProcessEvent(*event);
+}
 
-    void Deliver(wxWindow* page)
-    {
-        std::vector<std::unique_ptr<wxEvent>> ready;
-        {
-            std::lock_guard<std::mutex> g(lock_);
-            ready.swap(events_);
-        }
-        for (const std::unique_ptr<wxEvent>& event : ready)
-            page->GetEventHandler()->SafelyProcessEvent(*event);
-    }
-
-private:
-    std::mutex lock_;
-    std::vector<std::unique_ptr<wxEvent>> events_;
-};
+namespace {
 
 // Sleeps `ms` in short slices, keeping the dialog painted and its Cancel
 // button (and timers) alive, and delivering the worker's report.
@@ -74,12 +65,18 @@ int CommandProgressWait(wxWindow* page, VEMTOR_COMMAND_MSG* request, const char*
     std::shared_ptr<CommandJob> job = SendCommandThread::Start(&relay, request, ip, port);
     if (!job)
         return 0;  // no worker: nothing can report
+    return ProgressWait(page, *job, relay, waitFlag);
+}
+
+int ProgressWait(wxWindow* page, WorkerLink& worker, ReportRelay& relay, int& waitFlag)
+{
+    waitFlag = 0;
     // However this call ends, even by an exception, the worker lets go of
     // the relay and the request before they go.
     struct CancelOnExit {
-        CommandJob& job;
-        ~CancelOnExit() { job.Cancel(); }
-    } cancelOnExit{*job};
+        WorkerLink& worker;
+        ~CancelOnExit() { worker.Cancel(); }
+    } cancelOnExit{worker};
 
     auto dialog = std::make_unique<wxProgressDialog>(
         "Connection to Vantrel", "Connection in progress. Please Wait...", 100, page,
@@ -98,11 +95,11 @@ int CommandProgressWait(wxWindow* page, VEMTOR_COMMAND_MSG* request, const char*
     }
     dialog.reset();
 
-    // The job is cancelled in every case: when no report came the worker
-    // stops, and either way it posts nothing more to the relay, which goes
-    // with this call. A report that came before the cancel (during the last
-    // update, the question, or just now) still counts.
-    job->Cancel();
+    // The worker is cancelled in every case: when no report came it stops,
+    // and either way it posts nothing more to the relay, which goes with the
+    // caller. A report that came before the cancel (during the last update,
+    // the question, or just now) still counts.
+    worker.Cancel();
     relay.Deliver(page);
     return waitFlag;
 }

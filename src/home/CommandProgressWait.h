@@ -3,11 +3,29 @@
 // dialog "Connection to Vantrel", which the user may cancel.
 #pragma once
 
+#include <wx/event.h>
+
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 #include "cmd_msg.h"
 
 class wxWindow;
+class WorkerLink;
+
+// Takes a worker's reports on the worker's thread and hands them to the
+// page's handlers on the GUI thread, only when the wait asks for it.
+class ReportRelay : public wxEvtHandler {
+public:
+    void QueueEvent(wxEvent* event) override;
+    void Deliver(wxWindow* page);
+
+private:
+    std::mutex lock_;
+    std::vector<std::unique_ptr<wxEvent>> events_;
+};
 
 // Number of progress steps and the step length: 100 ms plus ten times the
 // connect time-out in seconds.
@@ -27,3 +45,8 @@ unsigned CommandWaitStepMs();
 // socket and ends by itself.
 int CommandProgressWait(wxWindow* page, VEMTOR_COMMAND_MSG* request, const char* ip, uint16_t port,
                         int& waitFlag);
+
+// The same wait for a worker that the caller has started and that reports
+// through `relay` (its handler). The worker is cancelled when the wait ends,
+// however it ends; reports that came before are delivered to `page`.
+int ProgressWait(wxWindow* page, WorkerLink& worker, ReportRelay& relay, int& waitFlag);

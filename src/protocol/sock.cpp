@@ -341,6 +341,17 @@ int sock_recv(sock_t& s, void* buffer, size_t size)
     return n == 0 ? 0 : -1;
 }
 
+int sock_recv_shared(sock_t s, void* buffer, size_t size)
+{
+    ssize_t n;
+    do {
+        n = recv(s, buffer, size, 0);
+    } while (n < 0 && plat_interrupted(plat_last_error()));
+    if (n < 0)
+        cmd_set_system_error(plat_last_error());
+    return n < 0 ? -1 : static_cast<int>(n);
+}
+
 bool sock_shutdown(sock_t s)
 {
     if (shutdown(s, SHUT_RDWR) < 0) {

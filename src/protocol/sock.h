@@ -65,6 +65,10 @@ int sock_recv_timeout(sock_t& s, void* buffer, size_t size, CmdCancel* cancel = 
 // One blocking receive. -1 on error and 0 at end of stream, both closing the
 // socket and setting `s` to SOCK_INVALID.
 int sock_recv(sock_t& s, void* buffer, size_t size);
+// One blocking receive on a socket that several threads share: whatever the
+// result the socket stays open, for its one owner to close. Byte count; 0 at
+// end of stream (or after a shutdown); -1 on error, recorded.
+int sock_recv_shared(sock_t s, void* buffer, size_t size);
 bool sock_shutdown(sock_t s);
 // Closes a valid socket once and sets it to SOCK_INVALID.
 void sock_close(sock_t& s);

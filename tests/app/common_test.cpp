@@ -64,6 +64,8 @@ TEST(Common, NumbersFromTextNeverWrap)
         {"4294967295", 0, 4294967295, false, true, 4294967295},
         {"4294967296", 0, 4294967295, false, false, 0},
         {"99999999999999999999999", 0, 4294967295, false, false, 0},
+        {"3", 0, 3, false, true, 3},
+        {"7", 0, 3, false, false, 0},
         {"65535", 1, 65535, true, true, 65535},
         {"65536", 1, 65535, true, false, 0},
         {"1", 1, 65535, true, true, 1},

@@ -11,6 +11,7 @@
 #include <fstream>
 
 #include "Db.h"
+#include "DbCommands.h"
 #include "Pages.h"
 #include "cmd_test_hooks.h"
 #include "sock.h"
@@ -28,6 +29,7 @@ void AppTest::SetUp()
         "macaddress TEXT, idtype INTEGER, security INTEGER, pwd TEXT, descri TEXT)");
     dialogs = std::make_unique<guitest::DialogScript>();
     Db::ResetForTests();
+    DbCommands::ResetForTests();
     for (int i = PANEL_START + 1; i < PANEL_SLOT_COUNT; ++i)
         MainWindow::RegisterPage(static_cast<PanelIndex>(i), nullptr);
     RegisterPages();
@@ -44,6 +46,7 @@ void AppTest::TearDown()
     MainWindow::DestroyForTests();
     guitest::Pump();
     Db::ResetForTests();
+    DbCommands::ResetForTests();
     sock_set_connect_timeout(connect_);
     sock_set_receive_timeout(receive_);
     cmd_test_set_exchange_pause_ms(pause_);

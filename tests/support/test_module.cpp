@@ -327,8 +327,66 @@ void TestModule::SendReply(int conn, const Bytes& reply, Fault fault, int param)
     send(conn, wire.data(), wire.size(), MSG_NOSIGNAL);
 }
 
+bool TestModule::SendData(const Bytes& bytes)
+{
+    std::lock_guard<std::mutex> g(lock_);
+    return data_conn_ >= 0 &&
+           send(data_conn_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+}
+
+void TestModule::CloseData()
+{
+    std::lock_guard<std::mutex> g(lock_);
+    if (data_conn_ >= 0)
+        shutdown(data_conn_, SHUT_RDWR);
+}
+
+bool TestModule::DataConnected() const
+{
+    std::lock_guard<std::mutex> g(lock_);
+    return data_conn_ >= 0;
+}
+
+Bytes TestModule::DataReceived() const
+{
+    std::lock_guard<std::mutex> g(lock_);
+    return data_;
+}
+
+bool TestModule::WaitForData(size_t n, int timeout_ms) const
+{
+    std::unique_lock<std::mutex> g(lock_);
+    return requests_cv_.wait_for(g, std::chrono::milliseconds(timeout_ms), [&] { return data_.size() >= n; });
+}
+
+void TestModule::ServeData(int conn)
+{
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        data_conn_ = conn;
+    }
+    uint8_t buf[4096];
+    for (;;) {
+        if (!WaitReadable(conn, -1))
+            break;
+        ssize_t n = recv(conn, buf, sizeof buf, 0);
+        if (n <= 0)
+            break;
+        std::lock_guard<std::mutex> g(lock_);
+        data_.insert(data_.end(), buf, buf + n);
+        requests_cv_.notify_all();
+    }
+    // Under the lock: no SendData is writing when the caller closes conn.
+    std::lock_guard<std::mutex> g(lock_);
+    data_conn_ = -1;
+}
+
 void TestModule::Handle(int conn)
 {
+    if (data_service_) {
+        ServeData(conn);
+        return;
+    }
     Frame request;
     if (!ReadRequest(conn, &request))
         return;

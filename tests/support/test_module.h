@@ -90,6 +90,17 @@ public:
     void SetIdentity(const std::string& firmware, char type, const std::string& alias,
                      uint16_t buffer_size = 1024, const Bytes& mac = {0x00, 0x1E, 0xC0, 0x12, 0x34, 0x56});
 
+    // The module's raw data service (the terminal's peer) in place of the
+    // command protocol: every byte received is kept, SendData writes to the
+    // connection, CloseData ends it from this side.
+    void SetDataService(bool on) { data_service_ = on; }
+    // False when no connection is open.
+    bool SendData(const Bytes& bytes);
+    void CloseData();
+    bool DataConnected() const;
+    Bytes DataReceived() const;
+    bool WaitForData(size_t n, int timeout_ms) const;
+
     int Connections() const { return connections_.load(); }
     std::vector<Frame> Requests() const;
     bool WaitForRequests(size_t n, int timeout_ms) const;
@@ -101,6 +112,7 @@ private:
     Bytes Reply(const Frame& request, Fault fault, int param);
     void SendReply(int conn, const Bytes& reply, Fault fault, int param);
     bool WaitReadable(int fd, int timeout_ms) const;
+    void ServeData(int conn);
 
     std::string address_;
     uint16_t port_;
@@ -111,6 +123,7 @@ private:
     std::atomic<bool> running_{false};
     std::atomic<int> connections_{0};
     std::atomic<bool> close_after_reply_{false};
+    std::atomic<bool> data_service_{false};
 
     mutable std::mutex lock_;
     mutable std::condition_variable requests_cv_;
@@ -120,6 +133,8 @@ private:
     std::function<std::optional<Bytes>(const Frame&)> responder_;
     std::map<std::pair<uint16_t, uint8_t>, Bytes> store_;
     std::vector<Frame> requests_;
+    int data_conn_ = -1;
+    Bytes data_;
 };
 
 }  // namespace testmod

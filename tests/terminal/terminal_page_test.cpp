@@ -1,0 +1,551 @@
+// The terminal page in the real main window against test modules on loopback
+// (the module's data service): connecting and its fallbacks, open and close
+// cycles that leave no socket and no thread behind, the peer closing, the
+// connection dialog, the hub's terminal button and the watchdog.
+#include <dirent.h>
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/frame.h>
+#include <wx/listbox.h>
+#include <wx/radiobox.h>
+#include <wx/textctrl.h>
+#include <wx/timer.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "DbCommands.h"
+#include "HubLogic.h"
+#include "StartPanel.h"
+#include "TerminalThreads.h"
+#include "TerminalView.h"
+#include "TestConnection.h"
+#include "UartDialog.h"
+#include "VantrelPanel.h"
+#include "VantrelTerminalPanel.h"
+#include "app_fixture.h"
+#include "test_module.h"
+#include "wxIPCtrl.h"
+
+using namespace apptest;
+using testmod::Bytes;
+using testmod::Fault;
+using testmod::TestModule;
+
+namespace {
+
+int Entries(const char* dir)
+{
+    int n = 0;
+    if (DIR* d = opendir(dir)) {
+        while (readdir(d))
+            ++n;
+        closedir(d);
+    }
+    return n;
+}
+int OpenFds()
+{
+    return Entries("/proc/self/fd");
+}
+int Threads()
+{
+    return Entries("/proc/self/task");
+}
+
+// Presses Cancel on whatever progress dialog is shown, as the user would.
+struct CancelPresser : wxTimer {
+    CancelPresser()
+    {
+        Bind(wxEVT_TIMER, [](wxTimerEvent&) {
+            for (wxWindow* top : wxTopLevelWindows)
+                if (wxWindow* cancel = top->IsShown() ? top->FindWindow(wxID_CANCEL) : nullptr) {
+                    wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
+                    click.SetEventObject(cancel);
+                    cancel->ProcessWindowEvent(click);
+                }
+        });
+    }
+};
+
+class Terminal : public AppTest {
+protected:
+    void SetUp() override
+    {
+        AppTest::SetUp();
+        module.SetDataService(true);
+        // What stays open for the rest of the run once built: the window,
+        // and the command list that the first page opens.
+        Main();
+        DbCommands::GetInstance()->Open("localcmd.sqlite");
+        guitest::Pump();
+    }
+    VantrelTerminalPanel* Page()
+    {
+        return dynamic_cast<VantrelTerminalPanel*>(Main()->GetPanel(PANEL_TERMINAL));
+    }
+    // Opens the terminal as the connection dialog does; the page, or null.
+    VantrelTerminalPanel* Open(const TestModule& m)
+    {
+        Main()->ShowTerminalPanel(m.Address(), m.Address(), "", m.PortText(), -1);
+        return Page();
+    }
+    // Closes it as Home does; the time the close took.
+    std::chrono::milliseconds Close()
+    {
+        const auto begin = std::chrono::steady_clock::now();
+        Main()->ShowStartPanel();
+        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                     begin);
+    }
+    TestModule module{"127.0.0.31"};
+};
+
+TEST_F(Terminal, ConnectsOrFallsBackToTheStartPage)
+{
+    const wxString aborted = "Error: Connection aborted by user";
+    const wxString question = "End Connection?: Do you really want to cancel connection?";
+    struct Case {
+        Fault fault;
+        std::vector<int> answers;  // to the cancel question, pressed every 150 ms
+        std::vector<wxString> messages;
+    } cases[] = {
+        {Fault::None, {}, {}},
+        {Fault::Refuse, {}, {"Error: Vantrel module unreachable"}},
+        {Fault::NeverAccept, {wxID_NO, wxID_YES}, {question, question, aborted}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.fault));
+        TestModule peer("127.0.0.32");
+        peer.SetDataService(true);
+        peer.SetFault(c.fault);
+        ASSERT_TRUE(peer.Start());
+        sock_set_connect_timeout(c.fault == Fault::NeverAccept ? 5 : 1);
+        dialogs->Clear();
+        for (int answer : c.answers)
+            dialogs->Answer(answer);
+        CancelPresser presser;
+        if (!c.answers.empty())
+            presser.Start(150);
+        const int fds = OpenFds();
+        VantrelTerminalPanel* page = Open(peer);
+        presser.Stop();
+        EXPECT_EQ(dialogs->Messages(), c.messages);
+        if (c.fault != Fault::None) {
+            EXPECT_EQ(page, nullptr);
+            EXPECT_EQ(Main()->currentPanel, PANEL_START);
+            EXPECT_TRUE(Main()->startPanel->IsShown());
+            EXPECT_TRUE(
+                guitest::WaitFor([&] { return TerminalWorkersRunning() == 0 && OpenFds() == fds; }, 2000));
+            continue;
+        }
+        ASSERT_NE(page, nullptr);
+        EXPECT_EQ(page->GetConnected(), 1);
+        EXPECT_TRUE(page->IsReceiving());
+        EXPECT_GE(page->GetSocket(), 0);
+        EXPECT_EQ(page->GetDataPort(), peer.Port());
+        EXPECT_TRUE(ShowsText(page, "Unknown JIX-Terminal"));
+        EXPECT_TRUE(guitest::WaitFor([&] { return peer.DataConnected(); }, 1000));
+        EXPECT_TRUE(SaveScreenshot("terminal.png"));
+        // Back does nothing without a module to go back to.
+        Command(ID_BACK);
+        EXPECT_EQ(Page(), page);
+        Close();
+    }
+}
+
+TEST_F(Terminal, FiftyOpenAndCloseCyclesLeaveNoSocketAndNoThread)
+{
+    ASSERT_TRUE(module.Start());
+    // The first page makes the toolkit start what it keeps for the run.
+    ASSERT_NE(Open(module), nullptr);
+    Close();
+    ASSERT_TRUE(guitest::WaitFor([] { return TerminalWorkersRunning() == 0; }, 2000));
+    guitest::PumpFor(200);
+    const int fds = OpenFds();
+    const int threads = Threads();
+
+    for (int cycle = 0; cycle < 50; ++cycle) {
+        SCOPED_TRACE(cycle);
+        VantrelTerminalPanel* page = Open(module);
+        ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+        ASSERT_TRUE(guitest::WaitFor([&] { return module.DataConnected(); }, 2000));
+        std::atomic<bool> sending{false};
+        std::thread sender;
+        switch (cycle % 3) {
+            case 1:  // the peer is still sending while the page closes
+                sending = true;
+                sender = std::thread([&] {
+                    const Bytes chunk(4096, 0x5A);
+                    while (sending && module.SendData(chunk)) {
+                    }
+                });
+                guitest::PumpFor(20);
+                break;
+            case 2:  // the peer has just closed
+                module.CloseData();
+                break;
+        }
+        EXPECT_LT(Close().count(), 3100);
+        sending = false;
+        if (sender.joinable())
+            sender.join();
+        EXPECT_EQ(Page(), nullptr);
+        EXPECT_TRUE(guitest::WaitFor(
+            [&] {
+                // The toolkit's own pool threads may end meanwhile.
+                return TerminalWorkersRunning() == 0 && !module.DataConnected() && OpenFds() == fds &&
+                       Threads() <= threads;
+            },
+            3000))
+            << "fds " << OpenFds() << " of " << fds << ", threads " << Threads() << " of " << threads;
+    }
+    EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
+}
+
+TEST_F(Terminal, ThePeerClosingLeadsToTheStartPage)
+{
+    ASSERT_TRUE(module.Start());
+    const int fds = OpenFds();
+    ASSERT_NE(Open(module), nullptr);
+    ASSERT_TRUE(guitest::WaitFor([&] { return module.DataConnected(); }, 2000));
+    module.SendData({'b', 'y', 'e'});
+    module.CloseData();
+    ASSERT_TRUE(guitest::WaitFor([&] { return Main()->currentPanel == PANEL_START; }, 3000));
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Connection Lost!: Connection Lost, redirecting to Home."});
+    EXPECT_EQ(dialogs->Shown()[0].style & (wxOK | wxICON_ERROR), wxOK | wxICON_ERROR);
+    EXPECT_EQ(Page(), nullptr);
+    EXPECT_TRUE(Main()->startPanel->IsShown());
+    EXPECT_TRUE(guitest::WaitFor([&] { return TerminalWorkersRunning() == 0 && OpenFds() == fds; }, 2000));
+}
+
+UartDialog* ShownDialog()
+{
+    for (wxWindow* w : wxTopLevelWindows)
+        if (auto* d = dynamic_cast<UartDialog*>(w); d && d->IsShown())
+            return d;
+    return nullptr;
+}
+
+TEST_F(Terminal, TheDialogChecksAddressAndPortBeforeItOpens)
+{
+    ASSERT_TRUE(module.Start());
+    struct Case {
+        const char* firstOctet;
+        wxString port;
+        const char* ipError;
+        const char* portError;
+    } cases[] = {
+        {"0", module.PortText(), "Invalid IP", ""},  {"127", "", "", "Invalid Port"},
+        {"0", "", "Invalid IP", "Invalid Port"},     {"127", "65536", "", "Port must be 1 to 65535"},
+        {"127", "0", "", "Port must be 1 to 65535"}, {"127", module.PortText(), "", ""},
+    };
+    Command(ID_TERMINAL);
+    UartDialog* dialog = ShownDialog();
+    ASSERT_NE(dialog, nullptr);
+    guitest::PumpFor(100);  // on screen, as before a person can press OK
+    EXPECT_EQ(dialog->GetTitle(), "JIX-Terminal");
+    EXPECT_EQ(dialog->GetIpCtrl()->GetValue(), "192.168.100.10");
+    EXPECT_EQ(dialog->GetPortText()->GetValue(), "65100");
+    auto* octet = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(2004));
+    ASSERT_NE(octet, nullptr);
+    dialog->GetIpCtrl()->SetValue("1.0.0.31");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.firstOctet + (" port " + c.port));
+        octet->SetValue(c.firstOctet);
+        dialog->GetPortText()->SetValue(c.port);
+        ASSERT_TRUE(Click(dialog, wxID_OK));
+        EXPECT_EQ(dialog->GetIpError(), c.ipError);
+        EXPECT_EQ(dialog->GetPortError(), c.portError);
+        const bool opens = !*c.ipError && !*c.portError;
+        EXPECT_EQ(dialog->IsShown(), !opens);
+        EXPECT_EQ(Page() != nullptr, opens);
+        EXPECT_EQ(module.Connections(), opens ? 1 : 0);
+    }
+    EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
+}
+
+TEST_F(Terminal, TheHubOpensTheDataPortOfItsTypeAndBackReturnsToIt)
+{
+    TestModule config("127.0.0.33", ConfigPort);  // what the hub hands to the terminal for Back
+    config.SetIdentity("1.4.0", 'A', "tank");     // a CAN model: data port 65300
+    ASSERT_TRUE(config.Start());
+    TestModule data("127.0.0.33", CanDataPort);
+    data.SetDataService(true);
+    ASSERT_TRUE(data.Start());
+    Main()->ShowModulePanel(config.Address(), config.PortText());
+    auto* hub = dynamic_cast<VantrelPanel*>(Main()->GetPanel(PANEL_MODULE));
+    ASSERT_NE(hub, nullptr) << testing::PrintToString(dialogs->Messages());
+    ASSERT_TRUE(Click(hub, ID_HUB_TERMINAL));
+    VantrelTerminalPanel* page = Page();
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    EXPECT_EQ(page->GetDataPort(), CanDataPort);
+    EXPECT_TRUE(guitest::WaitFor([&] { return data.DataConnected(); }, 1000));
+    EXPECT_TRUE(ShowsText(page, MainWindow::GetModelName('A') + " JIX-Terminal"));
+
+    Command(ID_BACK);
+    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
+    EXPECT_EQ(Page(), nullptr);
+    EXPECT_TRUE(
+        guitest::WaitFor([&] { return !data.DataConnected() && TerminalWorkersRunning() == 0; }, 2000));
+    EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
+}
+
+TEST_F(Terminal, TheWatchdogReportsOnTheGuiThreadOnlyWhenTheModuleStopsAnswering)
+{
+    TestModule watched("127.0.0.34");
+    ASSERT_TRUE(watched.Start());
+    wxEvtHandler handler;
+    int events = 0;
+    bool onGuiThread = false;
+    handler.Bind(wxEventTypeTag<wxCommandEvent>(EVT_UART_READ_FAILED), [&](wxCommandEvent& e) {
+        ++events;
+        onGuiThread = wxThread::IsMain() && e.GetId() == EVT_UART_READ_FAILED;
+    });
+    auto job = TestConnection::Start(&handler, watched.Address(), watched.Port(), 20);
+    ASSERT_NE(job, nullptr);
+    EXPECT_TRUE(guitest::WaitFor([&] { return job->Passes() >= 3; }, 3000));
+    EXPECT_EQ(events, 0);
+    watched.Stop();  // connections are refused from now on
+    EXPECT_TRUE(guitest::WaitFor([&] { return events == 1; }, 3000));
+    EXPECT_TRUE(onGuiThread);
+    EXPECT_TRUE(job->WaitFinished(1000));
+
+    // A stop ends it at once, without an event.
+    TestModule again("127.0.0.34");
+    ASSERT_TRUE(again.Start());
+    job = TestConnection::Start(&handler, again.Address(), again.Port(), 60000);
+    job->Stop();
+    EXPECT_TRUE(job->WaitFinished(1000));
+    guitest::PumpFor(50);
+    EXPECT_EQ(events, 1);
+}
+
+// A control event, as a click or a choice sends it.
+void Send(VantrelTerminalPanel* page, wxEventType type, int id, int value = 0)
+{
+    wxWindow* control = page->FindWindow(id);
+    ASSERT_NE(control, nullptr) << id;
+    if (auto* radio = dynamic_cast<wxRadioBox*>(control))
+        radio->SetSelection(value);
+    if (auto* box = dynamic_cast<wxCheckBox*>(control))
+        box->SetValue(value != 0);
+    wxCommandEvent event(type, id);
+    event.SetInt(value);
+    event.SetEventObject(control);
+    control->ProcessWindowEvent(event);
+}
+
+// Types a command in a format and adds it to the list.
+void AddCommand(VantrelTerminalPanel* page, int format, const wxString& text)
+{
+    Send(page, wxEVT_RADIOBOX, ID_TERM_TX_FORMAT, format);
+    page->GetInputField(format)->SetValue(text);
+    Send(page, wxEVT_BUTTON, ID_TERM_ADD);
+}
+
+wxCheckBox* CheckBox(VantrelTerminalPanel* page, const wxString& label)
+{
+    for (wxWindow* child : page->GetChildren())
+        if (auto* box = dynamic_cast<wxCheckBox*>(child); box && box->GetLabel() == label)
+            return box;
+    return nullptr;
+}
+
+class TerminalTraffic : public Terminal {
+protected:
+    void SetUp() override
+    {
+        Terminal::SetUp();
+        ASSERT_TRUE(module.Start());
+        page = Open(module);
+        ASSERT_NE(page, nullptr);
+        ASSERT_TRUE(guitest::WaitFor([&] { return module.DataConnected(); }, 2000));
+    }
+    wxString View(int format) { return page->GetReceiveView(format)->GetValue(); }
+    VantrelTerminalPanel* page = nullptr;
+};
+
+TEST_F(TerminalTraffic, SendsOnceAndPeriodicallyTheExactBytes)
+{
+    AddCommand(page, FORMAT_HEX, "1 a ff");
+    AddCommand(page, FORMAT_HEX, "aa bb cc dd");
+    EXPECT_EQ(page->GetCommandList()->GetString(0), "aa bb cc dd (Hex)");
+    page->GetCommandList()->SetSelection(1);
+    Send(page, wxEVT_BUTTON, ID_TERM_SEND);
+    ASSERT_TRUE(module.WaitForData(3, 2000));
+    EXPECT_EQ(module.DataReceived(), (Bytes{0x01, 0x0A, 0xFF}));
+    EXPECT_TRUE(View(FORMAT_HEX).EndsWith("1 a ff\n"));
+
+    // The periodic settings: refused periods send nothing.
+    page->GetCommandList()->SetSelection(0);
+    Send(page, wxEVT_CHECKBOX, ID_TERM_PERIODIC_CHECK, 1);
+    wxTextCtrl* periodText = nullptr;
+    for (wxWindow* child : page->GetChildren())
+        if (auto* t = dynamic_cast<wxTextCtrl*>(child); t && t->GetToolTipText().StartsWith("Set frequency"))
+            periodText = t;
+    ASSERT_NE(periodText, nullptr);
+    ASSERT_TRUE(periodText->IsEnabled());
+    for (const char* refused : {"0", "-5", ""}) {
+        dialogs->Clear();
+        periodText->SetValue(refused);
+        Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
+        EXPECT_EQ(dialogs->Messages(),
+                  std::vector<wxString>{"Error: The period must be a whole number from 1 to 999"});
+        EXPECT_FALSE(page->IsSendingPeriodically());
+    }
+
+    // Counter mode every 15 ms, then a stop within its bound.
+    CheckBox(page, "Use msg counter")->SetValue(true);
+    CheckBox(page, "Write Timestamp")->SetValue(false);
+    periodText->SetValue("15");
+    dialogs->Clear();
+    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
+    ASSERT_TRUE(page->IsSendingPeriodically()) << testing::PrintToString(dialogs->Messages());
+    ASSERT_TRUE(module.WaitForData(3 + 4 * 4, 3000));
+    auto begin = std::chrono::steady_clock::now();
+    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_STOP);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(400));
+    EXPECT_FALSE(page->IsSendingPeriodically());
+    guitest::PumpFor(100);
+    const Bytes got = module.DataReceived();
+    ASSERT_EQ((got.size() - 3) % 4, 0u);
+    const size_t frames = (got.size() - 3) / 4;
+    for (size_t i = 0; i < frames; ++i) {
+        const Bytes frame(got.begin() + 3 + 4 * i, got.begin() + 7 + 4 * i);
+        EXPECT_EQ(frame, (Bytes{0x00, static_cast<uint8_t>(i + 1), 0xAA, 0xBB})) << i;
+    }
+    const wxString hex = View(FORMAT_HEX);
+    EXPECT_NE(hex.Find(" [START Periodical TX] - aa bb cc dd\n"), wxNOT_FOUND);
+    EXPECT_NE(hex.Find(" [END Periodical TX] - aa bb cc dd\n"), wxNOT_FOUND);
+    EXPECT_TRUE(hex.EndsWith(wxString::Format(" Sent %zu messages\n", frames))) << hex;
+    EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
+
+    // A long period stops at once, having sent nothing.
+    periodText->SetValue("999");
+    dynamic_cast<wxComboBox*>(periodText->GetNextSibling())->SetSelection(1);
+    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
+    ASSERT_TRUE(page->IsSendingPeriodically());
+    begin = std::chrono::steady_clock::now();
+    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_STOP);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(400));
+    EXPECT_TRUE(hex.Length() < View(FORMAT_HEX).Length());
+    EXPECT_TRUE(View(FORMAT_HEX).EndsWith(" Sent 0 messages\n"));
+    EXPECT_EQ(module.DataReceived().size(), got.size());
+    EXPECT_TRUE(guitest::WaitFor([] { return TerminalWorkersRunning() == 1; }, 1000))
+        << "the receive worker only";
+}
+
+TEST_F(TerminalTraffic, ChunksShowInOrderInAllFourViews)
+{
+    module.SendData({'A', 'B'});
+    ASSERT_TRUE(guitest::WaitFor([&] { return View(FORMAT_HEX) == "41 42 "; }, 2000)) << View(FORMAT_HEX);
+    module.SendData({0x00, 0x0F, 0x10, 0xFF});
+    const wxString hex = "41 42 00 0f 10 ff ";
+    ASSERT_TRUE(guitest::WaitFor([&] { return View(FORMAT_HEX) == hex; }, 2000)) << View(FORMAT_HEX);
+    EXPECT_EQ(View(FORMAT_ASCII), wxString::FromUTF8("AB\x0F\x10\xC3\xBF"));
+    EXPECT_EQ(View(FORMAT_BINARY), "01000001 01000010 00000000 00001111 00010000 11111111 ");
+    EXPECT_EQ(View(FORMAT_DECIMAL), "65 66 0 15 16 255 ");
+    Send(page, wxEVT_RADIOBOX, ID_TERM_RX_FORMAT, FORMAT_HEX);
+    for (int i = 0; i < TerminalFormatCount; ++i)
+        EXPECT_EQ(page->GetReceiveView(i)->IsShown(), i == FORMAT_HEX) << i;
+    Main()->frame->Refresh();  // events were handed over directly: paint before the picture
+    Main()->frame->Update();
+    EXPECT_TRUE(SaveScreenshot("terminal-hex.png"));
+
+    // Paused, nothing is received; what came meanwhile shows after the resume.
+    Send(page, wxEVT_BUTTON, ID_TERM_STOP_LOG);
+    guitest::PumpFor(50);
+    module.SendData({'C'});
+    guitest::PumpFor(200);
+    EXPECT_EQ(View(FORMAT_HEX), hex);
+    Send(page, wxEVT_BUTTON, ID_TERM_START_LOG);
+    EXPECT_TRUE(guitest::WaitFor([&] { return View(FORMAT_HEX) == hex + "43 "; }, 2000)) << View(FORMAT_HEX);
+
+    // The shown view goes to a file as it stands.
+    dialogs->Clear();
+    const std::string file = dir->File("view.txt");
+    dialogs->FilePath(file);
+    Send(page, wxEVT_BUTTON, ID_TERM_EXPORT_VIEW);
+    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Save File As?: "});
+    std::ifstream in(file);
+    std::stringstream saved;
+    saved << in.rdbuf();
+    EXPECT_EQ(saved.str(), (hex + "43 ").utf8_string());
+
+    Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_RECEIVED);
+    for (int i = 0; i < TerminalFormatCount; ++i)
+        EXPECT_EQ(View(i), "") << i;
+}
+
+TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
+{
+    AddCommand(page, FORMAT_ASCII, "ab");
+    AddCommand(page, FORMAT_HEX, "0a ff");
+    Send(page, wxEVT_RADIOBOX, ID_TERM_TX_FORMAT, FORMAT_DECIMAL);
+    page->GetInputField(FORMAT_DECIMAL)->SetValue("7 8");
+    wxCommandEvent enter(wxEVT_TEXT_ENTER, ID_TERM_INPUT);  // Enter adds as the button does
+    page->GetInputField(FORMAT_DECIMAL)->ProcessWindowEvent(enter);
+    ASSERT_TRUE(guitest::WaitFor([&] { return page->GetCommands().size() == 3; }, 1000));
+    const std::vector<wxString> shown = {"7 8 (Decimal)", "0a ff (Hex)", "ab (ASCII)"};
+    const auto rows = [&] {
+        std::vector<wxString> out;
+        for (unsigned i = 0; i < page->GetCommandList()->GetCount(); ++i)
+            out.push_back(page->GetCommandList()->GetString(i));
+        return out;
+    };
+    ASSERT_EQ(rows(), shown);
+
+    const std::vector<wxString> stored = {"ab|0", "0a ff|1", "7 8|3"};
+    // A file named like the working list, in another folder, is written too.
+    std::filesystem::create_directory(dir->File("elsewhere"));
+    for (const std::string& file : {dir->File("list.sqlite"), dir->File("elsewhere/localcmd.sqlite")}) {
+        SCOPED_TRACE(file);
+        dialogs->FilePath(file);
+        Send(page, wxEVT_BUTTON, ID_TERM_EXPORT_LIST);
+        EXPECT_EQ(Sql("SELECT cmd, type FROM commandList ORDER BY rowid", file), stored);
+        EXPECT_TRUE(Sql("SELECT * FROM commandList", "localcmd.sqlite").empty());
+    }
+
+    Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_ALL);
+    EXPECT_TRUE(rows().empty());
+    dialogs->FilePath(dir->File("list.sqlite"));
+    Send(page, wxEVT_BUTTON, ID_TERM_IMPORT_LIST);
+    EXPECT_EQ(rows(), shown);
+    ASSERT_EQ(page->GetCommands().size(), 3u);
+    EXPECT_EQ(page->GetCommands()[1].text, "0a ff");
+    EXPECT_EQ(page->GetCommands()[1].format, FORMAT_HEX);
+
+    // A file without a list, or with rows of an unknown format, is reported;
+    // the list stays usable and the next export writes exactly what it shows.
+    Sql("CREATE TABLE other (x)", dir->File("nolist.sqlite"));
+    Sql("CREATE TABLE commandList (cmd TEXT, type INTEGER)", dir->File("odd.sqlite"));
+    Sql("INSERT INTO commandList VALUES ('zz', 7), ('5', 3)", dir->File("odd.sqlite"));
+    dialogs->Clear();
+    dialogs->FilePath(dir->File("nolist.sqlite"));
+    Send(page, wxEVT_BUTTON, ID_TERM_IMPORT_LIST);
+    dialogs->FilePath(dir->File("odd.sqlite"));
+    Send(page, wxEVT_BUTTON, ID_TERM_IMPORT_LIST);
+    EXPECT_EQ(
+        dialogs->Messages(),
+        (std::vector<wxString>{"Import file: ", "Error: No command list in " + dir->File("nolist.sqlite"),
+                               "Import file: ", "Error: 1 commands of an unknown format were not imported"}));
+    EXPECT_EQ(rows().front(), "5 (Decimal)");
+    dialogs->FilePath(dir->File("again.sqlite"));
+    Send(page, wxEVT_BUTTON, ID_TERM_EXPORT_LIST);
+    EXPECT_EQ(Sql("SELECT cmd FROM commandList ORDER BY rowid", dir->File("again.sqlite")),
+              (std::vector<wxString>{"ab", "0a ff", "7 8", "5"}));
+
+    // Removing the top row removes the newest entry.
+    page->GetCommandList()->SetSelection(0);
+    Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_SELECTED);
+    EXPECT_EQ(rows(), shown);
+    EXPECT_EQ(page->GetCommandList()->GetSelection(), 0);
+}
+
+}  // namespace
