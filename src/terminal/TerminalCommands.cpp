@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "DbCommands.h"
+#include "Files.h"
 #include "NumberText.h"
 #include "VantrelTerminalPanel.h"
 
@@ -63,16 +64,6 @@ void VantrelTerminalPanel::OnClearAll(wxCommandEvent&)
 {
     m_commands.clear();
     m_commandListBox->Clear();
-}
-
-wxString VantrelTerminalPanel::ChosenPath(const wxFileDialog& dialog)
-{
-    // wxGTK's native chooser reports its path only after it has been shown;
-    // the folder and name it keeps are the same choice.
-    const wxString path = dialog.GetPath();
-    if (!path.empty() || dialog.GetFilename().empty())
-        return path;
-    return wxFileName(dialog.GetDirectory(), dialog.GetFilename()).GetFullPath();
 }
 
 bool VantrelTerminalPanel::IsWorkingDatabase(const wxString& path) const

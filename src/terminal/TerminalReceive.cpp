@@ -6,6 +6,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include "Files.h"
 #include "TerminalThreads.h"
 #include "TerminalView.h"
 #include "VantrelTerminalPanel.h"

@@ -139,8 +139,6 @@ private:
     void ShowInputField(int format);
     void RenderPending();
     void StopPeriodic();
-    // The file chosen in a file dialog that has been answered.
-    static wxString ChosenPath(const wxFileDialog& dialog);
     // Whether a chosen file is the working command-list database itself.
     bool IsWorkingDatabase(const wxString& path) const;
     void ExportCommands();
