@@ -42,11 +42,8 @@ std::string Lines(int n)
 
 TEST(CanCsv, OneLineIntoItsRow)
 {
-    struct Case {
-        const char* line;
-        bool hex;
-        SignalCells after;
-    } cases[] = {
+    // line, hex, the row after (it was kBefore).
+    const std::tuple<const char*, bool, SignalCells> cases[] = {
         {"291,0,8,16,0\n", false, {"291", "Standard", "8", "16", "Intel"}},
         {"291;0;8;16;0\n", false, {"291", "Standard", "8", "16", "Intel"}},
         {";291,,;0;;8,16,,0,\n", false, {"291", "Standard", "8", "16", "Intel"}},
@@ -55,49 +52,36 @@ TEST(CanCsv, OneLineIntoItsRow)
         {"\n", false, kBefore},
         {"2047,0,0,8,0,99,extra\n", true, {"7ff", "Standard", "0", "8", "Intel"}},
         {"291,2,8,16,-1\n", false, {"291", "Extended", "8", "16", "Motorola"}},  // outside the lists
-        {"291,1,8,16,5\n", false, {"291", "Extended", "8", "16", "Motorola"}},
+        {"291,-1,8,16,2\n", false, {"291", "Extended", "8", "16", "Motorola"}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.line);
+    for (const auto& [line, hex, after] : cases) {
         SignalCells row = kBefore;
-        ApplySignalCsvLine(c.line, &row, c.hex);
-        EXPECT_EQ(row, c.after);
+        ApplySignalCsvLine(line, &row, hex);
+        EXPECT_EQ(row, after) << line;
     }
 }
 
+// How many rows a file fills, and which: the ids of rows 0-3 after ("1" is
+// a row left as it was). 99 characters with the line end are one line; a
+// longer line goes on into the next row.
 TEST(CanCsv, FilesIntoTheGrid)
 {
-    size_t taken = 0;
-    // 3 lines: rows 0 to 2 replaced, the rest kept.
-    std::vector<SignalCells> rows = Load(Lines(3), false, &taken);
-    EXPECT_EQ(taken, 3u);
-    EXPECT_EQ(rows[2], (SignalCells{"102", "Standard", "8", "16", "Motorola"}));
-    EXPECT_EQ(rows[3], kBefore);
-
-    // 20 lines: the grid's 14 rows, the rest ignored.
-    rows = Load(Lines(20), false, &taken);
-    EXPECT_EQ(taken, 14u);
-    EXPECT_EQ(rows[13].id, "113");
-
-    // An empty line keeps its row; the next line fills the next row.
-    rows = Load("5,0,1,2,0\n\n7,1,3,4,1\n", false, &taken);
-    EXPECT_EQ(taken, 3u);
-    EXPECT_EQ(rows[0].id, "5");
-    EXPECT_EQ(rows[1], kBefore);
-    EXPECT_EQ(rows[2], (SignalCells{"7", "Extended", "3", "4", "Motorola"}));
-
-    // 99 characters with the line end are one line; a longer line goes on
-    // into the next row.
     const std::string fits = "5,0,1,2,0" + std::string(89, ',') + "\n";
     ASSERT_EQ(fits.size(), 99u);
-    rows = Load(fits + "6,1,1,1,1\n", false, &taken);
-    EXPECT_EQ(taken, 2u);
-    EXPECT_EQ(rows[1].id, "6");
-    const std::string longer = "5,0,1,2,0" + std::string(90, ',') + "7,1,3,4,1\n";
-    rows = Load(longer, false, &taken);
-    EXPECT_EQ(taken, 2u);
-    EXPECT_EQ(rows[0], (SignalCells{"5", "Standard", "1", "2", "Intel"}));
-    EXPECT_EQ(rows[1], (SignalCells{"7", "Extended", "3", "4", "Motorola"}));
+    const std::tuple<std::string, size_t, std::string> cases[] = {
+        {Lines(3), 3, "100 101 102 1"},
+        {Lines(20), 14, "100 101 102 103"},
+        {"5,0,1,2,0\n\n7,1,3,4,1\n", 3, "5 1 7 1"},
+        {fits + "6,1,1,1,1\n", 2, "5 6 1 1"},
+        {"5,0,1,2,0" + std::string(90, ',') + "7,1,3,4,1\n", 2, "5 7 1 1"},
+    };
+    for (const auto& [text, taken, ids] : cases) {
+        size_t n = 0;
+        const std::vector<SignalCells> rows = Load(text, false, &n);
+        EXPECT_EQ(n, taken) << text;
+        EXPECT_EQ(rows[0].id + " " + rows[1].id + " " + rows[2].id + " " + rows[3].id, ids) << text;
+    }
+    EXPECT_EQ(Load(Lines(20), false)[13].id, "113");
 }
 
 // Saved from a grid showing Hex and loaded into one showing Dec (and back),

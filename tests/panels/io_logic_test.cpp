@@ -1,5 +1,5 @@
-// The digital I/O page's values: lines and locks by module type, what a
-// reply gives, what the grid stands for and what is written.
+// The digital I/O and analog input pages' values: lines and locks by module
+// type, what a reply gives, what the grid stands for and what is written.
 #include <gtest/gtest.h>
 
 #include "IoLogic.h"
@@ -11,12 +11,8 @@ TEST(IoLogic, LinesAndLocksByModuleType)
     const char* lines01 = "####............";
     const char* lines23 = "....####........";
     const char* types = ".#.#.#.#.#.#.#.#";
-    struct Case {
-        char type;
-        int lines;
-        IoLock lock;
-        const char* locked;
-    } cases[] = {
+    // type character, lines, lock, locked cells.
+    const std::tuple<char, int, IoLock, const char*> cases[] = {
         {'4', 8, IoLock::None, none},        {'0', 8, IoLock::None, none},
         {'/', 4, IoLock::None, none},        {':', 4, IoLock::None, none},
         {'D', 4, IoLock::None, none},        {'E', 4, IoLock::None, none},
@@ -24,24 +20,23 @@ TEST(IoLogic, LinesAndLocksByModuleType)
         {'8', 8, IoLock::TypeColumn, types}, {'9', 8, IoLock::TypeColumn, types},
         {'s', 4, IoLock::Lines01, lines01},  {'C', 4, IoLock::Lines01, lines01},
         {'A', 4, IoLock::Lines23, lines23},  {'b', 4, IoLock::Lines23, lines23},
-        {'I', 4, IoLock::None, none},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(1, c.type));
-        EXPECT_EQ(IoLineCount(c.type), c.lines);
-        EXPECT_EQ(IoLockFor(c.type), c.lock);
-        std::string locked;
+    for (const auto& [type, lines, lock, locked] : cases) {
+        SCOPED_TRACE(std::string(1, type));
+        EXPECT_EQ(IoLineCount(type), lines);
+        EXPECT_EQ(IoLockFor(type), lock);
+        std::string cells;
         for (int line = 0; line < IoMaxLines; ++line) {
-            EXPECT_TRUE(IoCellLocked(c.lock, line, 0)) << "Idx never takes input";
+            EXPECT_TRUE(IoCellLocked(lock, line, 0)) << "Idx never takes input";
             for (int column = 1; column < 3; ++column)
-                locked += IoCellLocked(c.lock, line, column) ? '#' : '.';
+                cells += IoCellLocked(lock, line, column) ? '#' : '.';
         }
-        EXPECT_EQ(locked, c.locked);
+        EXPECT_EQ(cells, locked);
     }
 }
 
-// Element k is line k whatever its index byte; values above 1 count as 1;
-// a write sends the line numbers.
+// Element k is line or channel k whatever its index byte; values above 1
+// count as 1; a write sends the line or channel numbers.
 TEST(IoLogic, ReadClampAndWrite)
 {
     const BlockBytes reply = {7, 1, 0, 6, 0, 1, 5, 2, 2, 4, 5, 7, 0, 0xFF, 0x80, 0, 1, 1, 0, 0, 0, 0, 0, 1};
@@ -52,23 +47,21 @@ TEST(IoLogic, ReadClampAndWrite)
               (BlockBytes{0, 1, 0, 1, 0, 1, 2, 1, 1, 3, 1, 1, 4, 1, 1, 5, 1, 1, 6, 0, 0, 7, 0, 1}));
     EXPECT_EQ(IoWriteBlock(DecodeIo(reply, 4)).bytes,
               BlockBytes(block.bytes.begin(), block.bytes.begin() + 12));
+    EXPECT_EQ(AdcWriteBlock(DecodeAdc({3, 5, 2, 0, 1, 1, 0, 0xFF})).bytes,
+              (BlockBytes{0, 1, 1, 0, 2, 1, 3, 1}));
+    EXPECT_EQ(AdcWriteBlock(DecodeAdc({0, 0, 1, 0, 2, 0, 3, 0})).bytes, (BlockBytes{0, 0, 1, 0, 2, 0, 3, 0}));
 }
 
 TEST(IoLogic, GridCellsToLines)
 {
-    struct Case {
-        const char* enable;
-        const char* type;
-        IoChannelEntry line;
-    } cases[] = {
+    // Enable and Type cells of line 3 read as type 1 (no choice shown: the type stays).
+    const std::tuple<const char*, const char*, IoChannelEntry> cases[] = {
         {"1", "Digital Output", {3, 1, 1}},
         {"", "Digital Input", {3, 0, 0}},
-        {"0", "", {3, 0, 1}},  // no choice shown: the type stays
+        {"0", "", {3, 0, 1}},
         {"-1", "digital input", {3, 1, 1}},
         {"99999999999999999999", "Digital Input", {3, 1, 0}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.enable) + "/" + c.type);
-        EXPECT_EQ(IoLineFromCells(3, c.enable, c.type, 1), c.line);
-    }
+    for (const auto& [enable, type, line] : cases)
+        EXPECT_EQ(IoLineFromCells(3, enable, type, 1), line) << enable << "/" << type;
 }

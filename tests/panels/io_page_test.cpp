@@ -1,12 +1,15 @@
-// The digital I/O page against a test module: as many lines as the module
-// type has, the locks through every view, the write and its echo.
+// The digital I/O and analog input pages against a test module: as many
+// lines as the module type has, the locks through every view, the writes
+// and their echo.
 #include <wx/grid.h>
 
 #include "HubLogic.h"
+#include "VantrelADCPanel.h"
 #include "VantrelIOPanel.h"
 #include "page_fixture.h"
 
 using testmod::Fault;
+using BlockList = std::vector<std::tuple<int, int, int, testmod::Bytes>>;
 
 namespace {
 
@@ -24,7 +27,7 @@ protected:
                 rows[k] += page->Grid()->IsReadOnly(k, c) ? '#' : '.';
         return rows;
     }
-    void Confirm(VantrelIOPanel* page)
+    void Confirm(ConfigPage* page)
     {
         ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
         dialogs->Clear();
@@ -50,11 +53,10 @@ TEST_F(IoPage, EightLinesReadAndWritten)
         module.SetElement(45, 3, {3, 0, 0});
         VantrelIOPanel* page = Open();
         ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-        EXPECT_EQ(Blocks(PageRequests().at(0)), (decltype(Blocks({})){{45, 8, 0, {}}}));
+        EXPECT_EQ(Blocks(PageRequests().at(0)), (BlockList{{45, 8, 0, {}}}));
         wxGrid* grid = page->Grid();
         EXPECT_EQ(grid->GetCellValue(5, 0) + grid->GetCellValue(5, 1) + grid->GetCellValue(5, 2),
                   "51Digital Output");
-        EXPECT_EQ(ReadOnlyCells(page), std::vector<std::string>(8, "#.."));
         if (!alterEcho) {
             EXPECT_TRUE(SaveScreenshot("io-page.png"));
         }
@@ -66,10 +68,10 @@ TEST_F(IoPage, EightLinesReadAndWritten)
             messages.insert(messages.begin() + 1, "Error: Configuration saved with errors!");
         EXPECT_EQ(dialogs->Messages(), messages);
         ASSERT_EQ(PageRequests().size(), 2u);
-        EXPECT_EQ(Blocks(PageRequests()[1]),
-                  (decltype(Blocks({})){
-                      {45, 8, 0, {0, 0, 0, 1, 1, 0, 2, 0, 0, 3, 1, 1, 4, 0, 0, 5, 1, 1, 6, 0, 0, 7, 1, 0}},
-                      {24, 1, 0, {7}}}));
+        EXPECT_EQ(
+            Blocks(PageRequests()[1]),
+            (BlockList{{45, 8, 0, {0, 0, 0, 1, 1, 0, 2, 0, 0, 3, 1, 1, 4, 0, 0, 5, 1, 1, 6, 0, 0, 7, 1, 0}},
+                       {24, 1, 0, {7}}}));
     }
 }
 
@@ -93,6 +95,29 @@ TEST_F(IoPage, LocksSurviveAFailedWrite)
     Command(ID_BACK);
     EXPECT_FALSE(page->InConfirmView());
     EXPECT_EQ(ReadOnlyCells(page), locked);
+}
+
+// The analog inputs are read whatever their index bytes, and written back
+// with the indices 0 to 3 and their own section.
+TEST_F(IoPage, AnalogInputsReadTickedAndWrittenAllOff)
+{
+    const uint8_t enables[4] = {5, 0, 1, 0};
+    for (uint8_t i = 0; i < 4; ++i)
+        module.SetElement(54, i, {uint8_t(3 - i), enables[i]});
+    StartModule("1.4.0", '4');
+    VantrelADCPanel* page = OpenFromHub<VantrelADCPanel>(ID_HUB_ADC, PANEL_ADC);
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    std::vector<wxString> shown;
+    for (int i = 0; i < 4; ++i) {
+        shown.push_back(page->Grid()->GetCellValue(i, 0) + "/" + page->Grid()->GetCellValue(i, 1));
+        page->Grid()->SetCellValue(i, 1, "");
+    }
+    EXPECT_EQ(shown, (std::vector<wxString>{"0/1", "1/", "2/1", "3/"}));
+    Confirm(page);
+    ASSERT_EQ(PageRequests().size(), 2u);
+    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{54, 4, 0, {}}}));
+    EXPECT_EQ(Blocks(PageRequests()[1]),
+              (BlockList{{54, 4, 0, {0, 0, 1, 0, 2, 0, 3, 0}}, {24, 1, 0, {0x0B}}}));
 }
 
 }  // namespace

@@ -46,30 +46,27 @@ TEST(PageCycle, RequestsCarryTheirBlocksOrAreRefused)
         EXPECT_EQ(cmd_get_error(), CMD_ERR_DATABLOCK_NOT_ADDED);
     }
 
-    struct WriteCase {
-        std::vector<BlockValue> blocks;
-        uint8_t section;
-        bool ok;
-    } writes[] = {
+    // blocks, section, accepted.
+    const std::tuple<std::vector<BlockValue>, uint8_t, bool> writes[] = {
         {{MakeBlock(35, {0, 1, 0xC2, 0})}, CONF_SECTION_UART, true},
         {{MakeBlock(35, {0, 1, 0xC2})}, CONF_SECTION_UART, false},        // one byte short
         {{MakeBlock(35, {0, 1, 0xC2, 0, 9})}, CONF_SECTION_UART, false},  // one byte long
         {{MakeBlock(37, Bytes(3 * 18, 7), 3, 1)}, CONF_SECTION_SOCKETS, true},
         {{MakeBlock(37, Bytes(3 * 18, 7), 3, 6)}, CONF_SECTION_SOCKETS, false},  // past the table's 8
-        {{}, CONF_SECTION_CAN_MESSAGES, true},                                     // the save alone
-        {{MakeBlock(52, Bytes(5, 1))}, NoSection, true},                           // no save at all
+        {{}, CONF_SECTION_CAN_MESSAGES, true},                                   // the save alone
+        {{MakeBlock(52, Bytes(5, 1))}, NoSection, true},                         // no save at all
     };
-    for (const WriteCase& w : writes) {
-        SCOPED_TRACE(::testing::Message() << "blocks " << w.blocks.size() << " section " << int(w.section));
+    for (const auto& [blocks, section, ok] : writes) {
+        SCOPED_TRACE(::testing::Message() << "blocks " << blocks.size() << " section " << int(section));
         cmd_set_error(0);
-        ASSERT_EQ(BuildWriteRequest(msg.get(), w.blocks, w.section), w.ok);
-        if (!w.ok) {
+        ASSERT_EQ(BuildWriteRequest(msg.get(), blocks, section), ok);
+        if (!ok) {
             EXPECT_EQ(cmd_get_error(), CMD_ERR_DATABLOCK_NOT_ADDED);
             continue;
         }
         EXPECT_EQ(cmd_msg_action(msg.get()), CMD_ACTION_SET);
         const std::vector<Block> sent = Sent(msg.get());
-        std::vector<Block> expected = paneltest::Echo(w.blocks, w.section == NoSection ? -1 : w.section);
+        std::vector<Block> expected = paneltest::Echo(blocks, section == NoSection ? -1 : section);
         ASSERT_EQ(sent.size(), expected.size());
         for (size_t i = 0; i < sent.size(); ++i)
             EXPECT_EQ((std::tuple(sent[i].id, sent[i].count, sent[i].index, sent[i].values)),
@@ -103,25 +100,25 @@ TEST(PageCycle, EchoCheckFindsTheFirstDifference)
 {
     const std::vector<BlockValue> sent = {MakeBlock(33, {2}), MakeBlock(45, {0, 1, 0, 1, 1, 1}, 2),
                                           MakeBlock(35, {0, 1, 0xC2, 0})};
-    struct Case {
-        const char* what;
-        std::vector<Block> echo;
-        uint8_t section;
-        int mismatch;
-    } cases[] = {
-        {"faithful", paneltest::Echo(sent, 2), 2, -1},
-        {"faithful, no save expected", paneltest::Echo(sent, -1), NoSection, -1},
-        {"first block differs", {{1, 33, 0, {1}}, {2, 45, 0, {0, 1, 0, 1, 1, 1}}, {1, 35, 0, {0, 1, 0xC2, 0}}}, 2, 0},
-        {"an index byte differs",
-         {{1, 33, 0, {2}}, {2, 45, 0, {0, 1, 0, 9, 1, 1}}, {1, 35, 0, {0, 1, 0xC2, 0}}, {1, 24, 0, {2}}}, 2, 1},
-        {"last value byte differs",
-         {{1, 33, 0, {2}}, {2, 45, 0, {0, 1, 0, 1, 1, 1}}, {1, 35, 0, {0, 1, 0xC2, 1}}, {1, 24, 0, {2}}}, 2, 2},
-        {"block echoed short", {{1, 33, 0, {2}}, {1, 45, 0, {0, 1, 0}}, {1, 35, 0, {0, 1, 0xC2, 0}}}, 2, 1},
-        {"section byte differs", paneltest::Echo(sent, 3), 2, 3},
-        {"section missing", paneltest::Echo(sent, -1), 2, 3},
+    // The faithful echo with value byte `byte` of block `block` changed.
+    const auto altered = [&](size_t block, size_t byte) {
+        std::vector<Block> echo = paneltest::Echo(sent, 2);
+        echo[block].values[byte] ^= 0x80;
+        return echo;
     };
-    for (const Case& c : cases) {
-        const auto reply = Reply(c.echo, 1);
-        EXPECT_EQ(FirstEchoMismatch(reply.get(), sent, c.section), c.mismatch) << c.what;
-    }
+    std::vector<Block> cut = paneltest::Echo(sent, 2);
+    cut[1] = {1, 45, 0, {0, 1, 0}};
+    // what, section expected, first mismatch, echo.
+    const std::tuple<const char*, uint8_t, int, std::vector<Block>> cases[] = {
+        {"faithful", 2, -1, paneltest::Echo(sent, 2)},
+        {"faithful, no save expected", NoSection, -1, paneltest::Echo(sent, -1)},
+        {"first block differs", 2, 0, altered(0, 0)},
+        {"an index byte differs", 2, 1, altered(1, 3)},
+        {"last value byte differs", 2, 2, altered(2, 3)},
+        {"block echoed one element short", 2, 1, cut},
+        {"section byte differs", 2, 3, paneltest::Echo(sent, 3)},
+        {"section missing", 2, 3, paneltest::Echo(sent, -1)},
+    };
+    for (const auto& [what, section, mismatch, echo] : cases)
+        EXPECT_EQ(FirstEchoMismatch(Reply(echo, 1).get(), sent, section), mismatch) << what;
 }
