@@ -28,16 +28,34 @@ bool AccumulateDigits(const wxString& text, size_t& i, uint64_t limit, uint64_t*
     return true;
 }
 
-}  // namespace
-
-bool ReadDecimal(const wxString& text, uint64_t max, uint64_t* value)
+// Past the leading blanks and an optional sign: where the digits start.
+size_t SkipBlanksAndSign(const wxString& text, bool* negative)
 {
     size_t i = 0;
     while (i < text.length() && IsBlank(text[i]))
         ++i;
-    bool negative = false;
+    *negative = false;
     if (i < text.length() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
+        *negative = text[i++] == '-';
+    return i;
+}
+
+}  // namespace
+
+int64_t AtoiValue(const wxString& text)
+{
+    bool negative = false;
+    size_t i = SkipBlanksAndSign(text, &negative);
+    uint64_t v = 0;
+    if (!AccumulateDigits(text, i, INT64_MAX, &v))
+        v = INT64_MAX;
+    return negative ? -int64_t(v) : int64_t(v);
+}
+
+bool ReadDecimal(const wxString& text, uint64_t max, uint64_t* value)
+{
+    bool negative = false;
+    size_t i = SkipBlanksAndSign(text, &negative);
     uint64_t v = 0;
     if (!AccumulateDigits(text, i, max, &v) || (negative && v != 0))
         return false;
@@ -49,12 +67,8 @@ bool ParseDecimal(const wxString& text, int64_t min, int64_t max, int64_t* value
 {
     if (min > max)
         return false;
-    size_t i = 0;
-    while (i < text.length() && IsBlank(text[i]))
-        ++i;
     bool negative = false;
-    if (i < text.length() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
+    size_t i = SkipBlanksAndSign(text, &negative);
     const size_t first = i;
     // Magnitude bound: enough for the far end of the range on this side.
     const uint64_t limit = negative ? uint64_t(0) - uint64_t(min < 0 ? min : 0) : uint64_t(max > 0 ? max : 0);

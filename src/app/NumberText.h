@@ -7,6 +7,11 @@
 #include <cstdint>
 
 // The number that atoi reads from `text` (leading blanks, an optional sign,
+// the digits up to the first other character, 0 when there are none), held
+// at plus or minus INT64_MAX instead of overflowing.
+int64_t AtoiValue(const wxString& text);
+
+// The number that atoi reads from `text` (leading blanks, an optional sign,
 // the digits up to the first other character, 0 when there are none). False
 // when that number is negative or above `max`; `value` is then untouched.
 bool ReadDecimal(const wxString& text, uint64_t max, uint64_t* value);

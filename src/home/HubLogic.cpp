@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "Common.h"
+#include "NumberText.h"
 #include "cmd_error.h"
 
 int FirmwareVersionNumber(const wxString& firmwareText)
@@ -15,21 +16,8 @@ int FirmwareVersionNumber(const wxString& firmwareText)
         if (c != '.')
             digits += c;
 
-    // atoi: leading blanks, an optional sign, digits up to the first other
-    // character; 0 without a digit. At most five characters, so no overflow.
-    size_t i = 0;
-    while (i < digits.length() && digits[i].IsAscii() &&
-           std::isspace(static_cast<unsigned char>(char(digits[i]))))
-        ++i;
-    bool negative = false;
-    if (i < digits.length() && (digits[i] == '+' || digits[i] == '-')) {
-        negative = digits[i] == '-';
-        ++i;
-    }
-    int value = 0;
-    for (; i < digits.length() && digits[i] >= '0' && digits[i] <= '9'; ++i)
-        value = value * 10 + int(digits[i].GetValue() - '0');
-    return negative ? -value : value;
+    // At most five characters: always within an int.
+    return int(AtoiValue(digits));
 }
 
 wxString ModuleText(const uint8_t* bytes, size_t size)

@@ -7,11 +7,11 @@
 #include <wx/stattext.h>
 #include <wx/wxsqlite3.h>
 
-#include <climits>
 
 #include "Common.h"
 #include "Db.h"
 #include "MainWindow.h"
+#include "NumberText.h"
 
 namespace {
 
@@ -33,25 +33,7 @@ constexpr int kSecurityRow = 7;
 
 long DetailsLeadingNumber(const wxString& text)
 {
-    size_t i = 0;
-    const size_t n = text.length();
-    while (i < n && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r' ||
-                     text[i] == '\v' || text[i] == '\f'))
-        ++i;
-    bool negative = false;
-    if (i < n && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    long value = 0;
-    for (; i < n && text[i] >= '0' && text[i] <= '9'; ++i) {
-        const int digit = static_cast<int>(text[i].GetValue() - '0');
-        // Saturate: a stored text of many digits must not overflow.
-        if (value > (LONG_MAX - digit) / 10)
-            return negative ? LONG_MIN : LONG_MAX;
-        value = value * 10 + digit;
-    }
-    return negative ? -value : value;
+    return long(AtoiValue(text));
 }
 
 wxString DetailsNetworkTypeText(const wxString& stored)

@@ -97,4 +97,15 @@ TEST(Common, NumbersFromTextNeverWrap)
         EXPECT_EQ(ParsePortText(text, &p), port > 0) << text;
         EXPECT_EQ(p, port > 0 ? port : 0) << text;
     }
+    const std::pair<const char*, int64_t> atoi[] = {
+        {" \t-12abc", -12},
+        {"+7", 7},
+        {"x1", 0},
+        {"", 0},
+        {"9223372036854775807", INT64_MAX},
+        {"9223372036854775808", INT64_MAX},
+        {"-99999999999999999999", -INT64_MAX},
+    };
+    for (const auto& [text, value] : atoi)
+        EXPECT_EQ(AtoiValue(text), value) << text;
 }

@@ -27,12 +27,6 @@ constexpr size_t kSpeedCharsChecked = 19;
 constexpr uint32_t kMaxStandardId = 0x7FF;
 constexpr uint32_t kMaxExtendedId = 0x1FFFFFFF;
 constexpr uint32_t kBadId = 0xFFFFFFFF;
-constexpr int64_t kAtoiBound = int64_t(1) << 53;
-
-bool IsBlank(wxUniChar c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 int HexDigit(wxUniChar c)
 {
@@ -48,12 +42,10 @@ int HexDigit(wxUniChar c)
 // strtoul with base 16: blanks, a sign, an optional "0x", hex digits.
 uint32_t HexIdValue(const wxString& text)
 {
-    size_t i = 0;
-    while (i < text.length() && IsBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.length() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
+    // The digits start where a decimal number's would.
+    const wxString trimmed = text.Strip(wxString::leading);
+    const bool negative = trimmed.StartsWith("-");
+    size_t i = text.length() - trimmed.length() + (trimmed.StartsWith("+") || negative ? 1 : 0);
     if (i + 2 < text.length() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
         HexDigit(text[i + 2]) >= 0)
         i += 2;
@@ -202,23 +194,6 @@ int ExecSelectionFromByte(uint8_t byte, bool nativeOffered)
     if (byte <= 4)
         return nativeOffered ? byte : byte - 3;
     return 0;
-}
-
-int64_t AtoiValue(const wxString& text)
-{
-    size_t i = 0;
-    while (i < text.length() && IsBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.length() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    int64_t v = 0;
-    for (; i < text.length() && text[i] >= '0' && text[i] <= '9'; ++i)
-        if (v < kAtoiBound)
-            v = v * 10 + int64_t(text[i].GetValue() - '0');
-    if (v > kAtoiBound)
-        v = kAtoiBound;
-    return negative ? -v : v;
 }
 
 SpeedFault CheckSpeedText(const wxString& text, bool zeroAllowed)

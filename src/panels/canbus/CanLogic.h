@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "NumberText.h"
 #include "PageCycle.h"
 
 // Lists of the first view, index = position.
@@ -62,9 +63,6 @@ SpeedFault CheckSpeedText(const wxString& text, bool zeroAllowed);
 wxString SpeedFaultText(SpeedFault fault);
 // The speed a checked text stands for (atoi; 0 without digits).
 uint32_t SpeedValue(const wxString& text);
-
-// atoi's value, held within +-2^53 so that no text can overflow it.
-int64_t AtoiValue(const wxString& text);
 
 // Message ids as the grid shows them: decimal, or lower-case hexadecimal
 // without prefix. A negative text, or one beyond 32 bits, reads as

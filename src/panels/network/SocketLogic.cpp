@@ -44,24 +44,10 @@ std::vector<wxString> DottedParts(const wxString& text)
     return parts;
 }
 
-// Whether the number atoi reads from `part` is above 255; never overflows.
+// Whether the number atoi reads from `part` is above 255.
 bool AtoiAbove255(const wxString& part)
 {
-    size_t i = 0;
-    while (i < part.length() && (part[i] == ' ' || (part[i] >= '\t' && part[i] <= '\r')))
-        ++i;
-    if (i < part.length() && (part[i] == '+' || part[i] == '-')) {
-        if (part[i] == '-')
-            return false;
-        ++i;
-    }
-    unsigned value = 0;
-    for (; i < part.length() && part[i] >= '0' && part[i] <= '9'; ++i) {
-        value = value * 10 + unsigned(part[i].GetValue() - '0');
-        if (value > 255)
-            return true;
-    }
-    return false;
+    return AtoiValue(part) > 255;
 }
 
 // The position of `text` in `list`, or 0 when it is not there.
