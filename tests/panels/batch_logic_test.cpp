@@ -4,30 +4,17 @@
 #include <gtest/gtest.h>
 #include <wx/wxsqlite3.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include "AdvancedLogic.h"
 #include "BatchFile.h"
 #include "BatchLogic.h"
 #include "HubLogic.h"
+#include "panel_test_util.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TempDir {
-    TempDir()
-    {
-        std::string tmpl = (fs::temp_directory_path() / "vantrel-batch-XXXXXX").string();
-        path = mkdtemp(tmpl.data());
-    }
-    ~TempDir() { fs::remove_all(path); }
-    wxString File(const char* name) const { return (path / name).string(); }
-    fs::path path;
-};
 
 // Every record the sections of a module read, each of zeros.
 BatchConfig FullConfig(char type, const char* firmware)
@@ -56,14 +43,6 @@ void Sql(const wxString& file, const wxString& sql)
     db.Close();
 }
 
-std::vector<int> HubIds(const std::vector<BatchSection>& sections)
-{
-    std::vector<int> ids;
-    for (const BatchSection& s : sections)
-        ids.push_back(s.hubId);
-    return ids;
-}
-
 }  // namespace
 
 // The pages with settings in the hub's order; the CAN bus page reads both
@@ -82,19 +61,19 @@ TEST(BatchLogic, SectionsFollowTheHubButtons)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
-        EXPECT_EQ(HubIds(BatchSections(c.type, 145)), c.ids);
+        std::vector<int> ids;
+        for (const BatchSection& s : BatchSections(c.type, 145))
+            ids.push_back(s.hubId);
+        EXPECT_EQ(ids, c.ids);
     }
-    auto refs = [](const std::vector<std::vector<BlockRef>>& reads) {
-        std::vector<std::tuple<int, int, int>> out;
-        for (const auto& read : reads)
-            for (const BlockRef& r : read)
-                out.emplace_back(r.id, r.count, r.index);
-        return out;
-    };
-    EXPECT_EQ(refs(SectionReads(ID_HUB_CANBUS, 'A', 145)),
-              (std::vector<std::tuple<int, int, int>>{
-                  {44, 1, 0}, {41, 7, 0}, {41, 7, 7}, {40, 8, 0}, {40, 8, 8}, {40, 8, 16}, {40, 8, 24}}));
-    EXPECT_EQ(SectionReads(ID_HUB_CANBUS, 'A', 145).size(), 7u) << "one exchange per chunk";
+    // One exchange per chunk: "id/count/index" of each block, exchanges apart by '|'.
+    std::string reads;
+    for (const std::vector<BlockRef>& read : SectionReads(ID_HUB_CANBUS, 'A', 145)) {
+        reads += reads.empty() ? "" : "|";
+        for (const BlockRef& r : read)
+            reads += wxString::Format("%d/%d/%d", r.id, r.count, r.index);
+    }
+    EXPECT_EQ(reads, "44/1/0|41/7/0|41/7/7|40/8/0|40/8/8|40/8/16|40/8/24");
 }
 
 // A record's elements must lie within the datablock's and its bytes be the
@@ -124,7 +103,7 @@ TEST(BatchLogic, RecordFaults)
 // whole under its name, with nothing left beside it, and replaces an older one.
 TEST(BatchFile, RecordsComeBackByteForByte)
 {
-    TempDir dir;
+    paneltest::TempDir dir;
     const wxString path = dir.File("module.db");
     BatchConfig config = FullConfig('A', "1.4.5");
     config.firmware = wxString(L"1.4.5-\u00e9");  // a Latin-1 character
@@ -143,13 +122,7 @@ TEST(BatchFile, RecordsComeBackByteForByte)
     EXPECT_EQ(back.type, 'A');
     EXPECT_EQ(back.firmware, config.firmware);
     EXPECT_EQ(back.mac, config.mac);
-    ASSERT_EQ(back.records.size(), config.records.size());
-    for (size_t i = 0; i < config.records.size(); ++i) {
-        const BlockValue &a = config.records[i], &b = back.records[i];
-        SCOPED_TRACE(a.id);
-        EXPECT_EQ(std::make_tuple(a.id, a.count, a.index, a.bytes),
-                  std::make_tuple(b.id, b.count, b.index, b.bytes));
-    }
+    EXPECT_EQ(paneltest::Tuples(back.records), paneltest::Tuples(config.records));
 
     // A folder that cannot take the file leaves nothing behind.
     EXPECT_FALSE(WriteBatchFile(dir.File("missing/module.db"), config, &error));
@@ -160,7 +133,7 @@ TEST(BatchFile, RecordsComeBackByteForByte)
 // what is wrong, and nothing is taken from them.
 TEST(BatchFile, RefusesWhatItDidNotWrite)
 {
-    TempDir dir;
+    paneltest::TempDir dir;
     const wxString path = dir.File("conf.db");
     const wxString quoted = "\"" + path + "\"";
     const BatchConfig good = FullConfig('S', "1.4.5");

@@ -4,6 +4,7 @@
 
 #include <wx/frame.h>
 
+#include "ConfigPage.h"
 #include "VantrelPanel.h"
 #include "app_fixture.h"
 #include "panel_test_util.h"
@@ -42,6 +43,19 @@ protected:
         Click(hub, hubButton);
         guitest::Pump();
         return dynamic_cast<Page*>(Main()->GetPanel(index));
+    }
+
+    // Edit, then Confirm with `answers` queued for the question and the
+    // prompts that follow.
+    void Confirm(ConfigPage* page, const std::vector<int>& answers)
+    {
+        dialogs->Clear();
+        for (int answer : answers)
+            dialogs->Answer(answer);
+        ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+        ASSERT_TRUE(page->InConfirmView()) << testing::PrintToString(dialogs->Messages());
+        Click(page, ID_PAGE_CONFIRM);
+        guitest::Pump();
     }
 
     // The requests the module got since the page was asked for.
