@@ -17,13 +17,6 @@ namespace {
 
 const wxString Question = "Update configuration?: Are you sure to update module configuration?";
 
-wxString Reboot(const char* model, bool askMore)
-{
-    const wxString head = wxString("Updated: Module configuration updated.\n\nREBOOT your ") + model;
-    return askMore ? head + " module after configuration.\n\nDo you want to configure other settings?"
-                   : head + " now!";
-}
-
 // Short layout: ports 65100, 65300, 65200; min data 10, max wait 100, polling 500; init string "AT".
 Bytes ShortRecord()
 {
@@ -69,7 +62,8 @@ TEST_F(AdvancedPage, CanModuleWithTaskSettings)
     page->ChoiceField(ADV_AUTO_REBOOT)->SetSelection(0);
     EXPECT_TRUE(SaveScreenshot("advanced-edit.png"));
     Confirm(page, {wxID_YES, wxID_NO});
-    EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, Reboot("Vantrel-S-CAN", true)}));
+    EXPECT_EQ(dialogs->Messages(),
+              (std::vector<wxString>{Question, paneltest::RebootPrompt("Vantrel-S-CAN", true)}));
     ASSERT_EQ(PageRequests().size(), 2u);
     EXPECT_EQ(Blocks(PageRequests()[1]),
               (BlockList{
@@ -110,7 +104,8 @@ TEST_F(AdvancedPage, SerialModulesWriteTheRecordAlone)
             record[12] = record[13] = 0;
         }
         Confirm(page, {wxID_YES, wxID_NO});
-        EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, Reboot(c.model, c.initString)}));
+        EXPECT_EQ(dialogs->Messages(),
+                  (std::vector<wxString>{Question, paneltest::RebootPrompt(c.model, c.initString)}));
         ASSERT_EQ(PageRequests().size(), 2u);
         EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{46, 1, 0, record}, {24, 1, 0, {8}}}));
         EXPECT_EQ(Main()->currentPanel, PANEL_START);
@@ -134,7 +129,7 @@ TEST_F(AdvancedPage, WriteFailures)
         if (written) {
             EXPECT_EQ(dialogs->Messages(),
                       (std::vector<wxString>{Question, "Error: Configuration saved with errors!",
-                                             Reboot("Vantrel-CS-UART", true)}));
+                                             paneltest::RebootPrompt("Vantrel-CS-UART", true)}));
             EXPECT_EQ(Main()->currentPanel, PANEL_START);
             continue;
         }

@@ -228,19 +228,15 @@ TEST(BatchLogic, CanSectionsWriteTheirListsThenTheSaves)
     std::vector<BatchCommand> commands;
     wxString refusal;
     ASSERT_TRUE(SectionCommands(ID_HUB_CANBUS, config, 'A', 145, {}, &commands, &refusal)) << refusal;
-    std::vector<std::tuple<int, int, int, int>> layout;
+    // "id/count/index" of each command's first block, ":" and its section.
+    std::string layout;
     for (const BatchCommand& c : commands) {
         const BlockValue b = c.blocks.empty() ? BlockValue{0, 0, 0, {}} : c.blocks[0];
-        layout.emplace_back(b.id, b.count, b.index, c.section);
+        layout += wxString::Format(" %d/%d/%d:%d", b.id, b.count, b.index, c.section);
     }
-    EXPECT_EQ(layout, (std::vector<std::tuple<int, int, int, int>>{{41, 7, 0, NoSection},
-                                                                   {41, 7, 7, NoSection},
-                                                                   {40, 8, 0, NoSection},
-                                                                   {40, 8, 8, NoSection},
-                                                                   {40, 8, 16, NoSection},
-                                                                   {40, 8, 24, NoSection},
-                                                                   {0, 0, 0, CONF_SECTION_CAN_MESSAGES},
-                                                                   {44, 1, 0, CONF_SECTION_CAN_SETTINGS}}));
+    EXPECT_EQ(layout,
+              wxString::Format(" 41/7/0:0 41/7/7:0 40/8/0:0 40/8/8:0 40/8/16:0 40/8/24:0 0/0/0:%d 44/1/0:%d",
+                               CONF_SECTION_CAN_MESSAGES, CONF_SECTION_CAN_SETTINGS));
     BlockBytes firstSignals = signals;
     firstSignals[4] = 0, firstSignals[7] = 0;
     EXPECT_EQ(commands[0].blocks[0].bytes, firstSignals);

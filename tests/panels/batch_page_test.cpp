@@ -19,9 +19,7 @@ using testmod::TestModule;
 
 namespace {
 
-const wxString Reboot =
-    "Updated: Module configuration updated.\n\nREBOOT your Vantrel-S-UART module after configuration.\n\n"
-    "Do you want to configure other settings?";
+const wxString Reboot = paneltest::RebootPrompt("Vantrel-S-UART");
 
 // A UART module's settings as its pages leave them (the newer socket page
 // writes rows 1 to 3 with index bytes 0 to 2).

@@ -22,10 +22,8 @@ using testmod::Fault;
 namespace {
 
 const wxString Question = "Update configuration?: Are you sure to update module configuration?";
-const wxString RebootAskMore =
-    "Updated: Module configuration updated.\n\nREBOOT your Vantrel-S-UART module after configuration.\n\n"
-    "Do you want to configure other settings?";
-const wxString RebootNow = "Updated: Module configuration updated.\n\nREBOOT your Vantrel-S-UART now!";
+const wxString RebootAskMore = paneltest::RebootPrompt("Vantrel-S-UART", true);
+const wxString RebootNow = paneltest::RebootPrompt("Vantrel-S-UART", false);
 const std::string Golden =
     (std::filesystem::path(__FILE__).parent_path() / "data" / "network_last_config.xml").string();
 
@@ -79,10 +77,19 @@ protected:
 TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
 {
     AdHocWepModule();
-    ShowHub();
+    // Every block but the alias must be in the reply; a failed read leads back
+    // to the hub, whose tools stay disabled.
+    module.SetFault(Fault::MissingBlock, 9, 13);
+    EXPECT_EQ(Open(), nullptr);
+    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: datablock not found"});
+    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_FALSE(ToolsEnabled());
+    Command(ID_IMPORT_CONF);  // reaches no page
+    EXPECT_EQ(dialogs->Messages().size(), 1u);
+    module.SetFault(Fault::MissingBlock, 39, 13);
     VantrelNetPanel* page = Open();
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    module.SetFault(Fault::None);
     EXPECT_TRUE(ToolsEnabled());
     ASSERT_EQ(PageRequests().size(), 1u);
     BlockList read;
@@ -216,22 +223,6 @@ TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
     EXPECT_NE(ReadFile(dir->File("lastConfig.xml")).find("<psk>new-secret</psk>"), std::string::npos);
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
     EXPECT_FALSE(ToolsEnabled());
-}
-
-// The alias may be missing from the reply; any other block fails the read,
-// which leads back to the hub with the tools disabled again.
-TEST_F(NetPage, ReadNeedsEveryBlockButTheAlias)
-{
-    AdHocWepModule();
-    module.SetFault(Fault::MissingBlock, 39, 13);
-    ASSERT_NE(Open(), nullptr) << testing::PrintToString(dialogs->Messages());
-    module.SetFault(Fault::MissingBlock, 9, 13);
-    EXPECT_EQ(Open(), nullptr);
-    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: datablock not found"});
-    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
-    EXPECT_FALSE(ToolsEnabled());
-    Command(ID_IMPORT_CONF);  // reaches no page
-    EXPECT_EQ(dialogs->Messages().size(), 1u);
 }
 
 }  // namespace

@@ -12,6 +12,15 @@
 
 namespace paneltest {
 
+// The prompt after a write: "REBOOT your <model> ..." with the offer of more
+// settings, or without it.
+inline wxString RebootPrompt(const char* model, bool askMore = true)
+{
+    const wxString head = wxString("Updated: Module configuration updated.\n\nREBOOT your ") + model;
+    return askMore ? head + " module after configuration.\n\nDo you want to configure other settings?"
+                   : head + " now!";
+}
+
 class PageTest : public apptest::AppTest {
 protected:
     void SetUp() override { AppTest::SetUp(); }

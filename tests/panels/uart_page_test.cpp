@@ -14,9 +14,7 @@ namespace {
 
 const wxString Question =
     "Update configuration?: Are you sure to update module UART/RS485/RS232 configuration?";
-const wxString Reboot =
-    "Updated: Module configuration updated.\n\nREBOOT your Vantrel-S-UART module after configuration.\n\n"
-    "Do you want to configure other settings?";
+const wxString Reboot = paneltest::RebootPrompt("Vantrel-S-UART");
 
 class UartPage : public paneltest::PageTest {
 protected:
@@ -117,20 +115,11 @@ TEST_F(UartPage, WriteFailuresAndEchoErrors)
     }
 }
 
-// A read that outlasts the wait's 51 steps is abandoned and the hub shown.
-TEST_F(UartPage, SilentReadFallsBackToTheHub)
-{
-    sock_set_receive_timeout(30);
-    module.SetFault(Fault::Silent, 0, 33);
-    EXPECT_EQ(Open(), nullptr);
-    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: Connection aborted by user"});
-    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
-    EXPECT_EQ(Main()->GetPanel(PANEL_UART), nullptr);
-}
-
 // Back returns to editing from the confirmation view and leaves the page
-// from the edit view, however often the views were switched.
-TEST_F(UartPage, BackInEachView)
+// from the edit view, however often the views were switched. A read that
+// outlasts the wait's 51 steps is abandoned: its connection is closed at
+// once rather than held to the end of the exchange, and the hub is shown.
+TEST_F(UartPage, BackInEachViewAndAnAbandonedRead)
 {
     wxWeakRef<VantrelUartPanel> page = Open();
     ASSERT_TRUE(page);
@@ -153,6 +142,14 @@ TEST_F(UartPage, BackInEachView)
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_TRUE(guitest::WaitFor([&] { return !page; }, 2000)) << "the page was never destroyed";
     EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
+
+    sock_set_receive_timeout(30);
+    module.SetFault(Fault::Silent, 0, 33);
+    EXPECT_EQ(Open(), nullptr);
+    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: Connection aborted by user"});
+    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
+    EXPECT_EQ(Main()->GetPanel(PANEL_UART), nullptr);
+    EXPECT_TRUE(guitest::WaitFor([&] { return apptest::OpenConnections(module.Port()) == 0; }, 2000));
 }
 
 }  // namespace
