@@ -124,9 +124,11 @@ TEST(BatchFile, RecordsComeBackByteForByte)
     EXPECT_EQ(back.mac, config.mac);
     EXPECT_EQ(paneltest::Tuples(back.records), paneltest::Tuples(config.records));
 
-    // A folder that cannot take the file leaves nothing behind.
+    // A missing folder, or a file that cannot replace a folder, leaves nothing behind.
     EXPECT_FALSE(WriteBatchFile(dir.File("missing/module.db"), config, &error));
-    EXPECT_FALSE(fs::exists(dir.path / "missing"));
+    fs::create_directory(dir.path / "taken.db");
+    EXPECT_FALSE(WriteBatchFile(dir.File("taken.db"), config, &error));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2) << "a stray copy";
 }
 
 // Files that are not whole configurations of this program are refused with
