@@ -27,8 +27,7 @@ inline std::unique_ptr<VEMTOR_COMMAND_MSG> NewMsg()
 }
 
 // A received reply holding `blocks` (with values), as after an exchange.
-inline std::unique_ptr<VEMTOR_COMMAND_MSG> Reply(const std::vector<testmod::Block>& blocks,
-                                                 uint16_t action = 0)
+inline std::unique_ptr<VEMTOR_COMMAND_MSG> Reply(const std::vector<testmod::Block>& blocks, uint16_t action = 0)
 {
     testmod::Frame f;
     f.action = action;
