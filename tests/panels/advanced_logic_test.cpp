@@ -5,25 +5,21 @@
 #include <map>
 
 #include "AdvancedLogic.h"
+#include "panel_test_util.h"
 
 namespace {
 
+// Numbers all distinct, so that no two fields can be swapped unseen.
 AdvancedConfig Sample()
 {
-    AdvancedConfig c;
-    c.uart_port = 0x0102;
-    c.can_port = 0x0304;
-    c.digital_io_port = 0x0506;
-    c.analogic_input_port = 0x0708;
-    c.min_data = 0x090A;
-    c.max_wait_time = 0x0B0C;
-    c.digital_io_polling = 0x0D0E;
-    c.analogic_input_polling = 0x0F10;
-    c.init_string = "AT+X";
-    c.filter_type = 1;
-    c.task_period = 4000;
-    c.auto_reboot = 1;
-    return c;
+    return {0x0102, 0x0304, 0x0506, 0x0708, 0x090A, 0x0B0C, 0x0D0E, 0x0F10, "AT+X", 1, 4000, 1};
+}
+// Datablock 46 starting with `head`, zeros after.
+BlockBytes Record(const BlockBytes& head)
+{
+    BlockBytes b(AdvancedRecordSize, 0);
+    std::copy(head.begin(), head.end(), b.begin());
+    return b;
 }
 
 // Row codes: U uart, R rs485, C can, F filter, D/d digital I/O port/polling,
@@ -49,53 +45,40 @@ std::string RowCodes(char type, int firmware)
 // only where it has room for it, and reads back what it wrote.
 TEST(AdvancedLogic, RecordLayoutsByFirmware)
 {
+    const BlockBytes noInit = Record({1, 2, 3, 4, 5, 6, 9, 10, 11, 12, 13, 14});
+    const BlockBytes shortLayout = Record({1, 2, 3, 4, 5, 6, 9, 10, 11, 12, 13, 14, 'A', 'T', '+', 'X'});
+    const BlockBytes longLayout =
+        Record({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 'A', 'T', '+', 'X'});
+    const std::map<int, BlockBytes> others = {{49, {1}}, {50, {0x0F, 0xA0, 1}}};
     struct Case {
         int firmware;
         char type;
-        int minDataAt, initAt;  // -1: not carried
-        bool analogic;
+        const BlockBytes& record;
         std::vector<int> blocks;
     } cases[] = {
-        {121, 'A', 6, -1, false, {46}},     {122, 'C', 6, 12, false, {46}},
-        {131, 'A', 6, 12, false, {46}},     {132, 'A', 6, 12, false, {46, 49, 50}},
-        {132, 'C', 6, 12, false, {46, 50}}, {142, '2', 6, 12, false, {46, 49, 50}},
-        {143, 'S', 8, 16, true, {46, 50}},
+        {121, 'A', noInit, {46}},          {122, 'C', shortLayout, {46}},
+        {131, 'A', shortLayout, {46}},     {132, 'A', shortLayout, {46, 49, 50}},
+        {132, 'C', shortLayout, {46, 50}}, {142, '2', shortLayout, {46, 49, 50}},
+        {143, 'S', longLayout, {46, 50}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.firmware << " " << c.type);
-        const AdvancedConfig sent = Sample();
-        std::vector<BlockValue> blocks;
-        ASSERT_TRUE(AdvancedWriteBlocks(sent, c.type, c.firmware, &blocks));
-        std::vector<int> ids, readIds;
-        std::vector<BlockBytes> values;
-        for (const BlockValue& b : blocks) {
-            ids.push_back(b.id);
-            values.push_back(b.bytes);
-        }
+        paneltest::BlockList expected;
+        std::vector<int> readIds;
+        for (int id : c.blocks)
+            expected.emplace_back(id, 1, 0, id == 46 ? c.record : others.at(id));
         for (const BlockRef& b : AdvancedReadBlocks(c.type, c.firmware))
             readIds.push_back(b.id);
-        EXPECT_EQ(ids, c.blocks);
         EXPECT_EQ(readIds, c.blocks);
-
-        const BlockBytes& rec = blocks[0].bytes;
-        ASSERT_EQ(rec.size(), 44u);
-        EXPECT_EQ((BlockBytes{rec[0], rec[1], rec[2], rec[3], rec[4], rec[5]}),
-                  (BlockBytes{1, 2, 3, 4, 5, 6}));
-        EXPECT_EQ(rec[size_t(c.minDataAt)], 0x09);
-        EXPECT_EQ(rec[6], c.analogic ? 0x07 : 0x09);
-        const size_t init = c.initAt < 0 ? 12 : size_t(c.initAt);
-        EXPECT_EQ(BlockBytes(rec.begin() + long(init), rec.begin() + long(init) + 5),
-                  c.initAt < 0 ? BlockBytes(5, 0) : (BlockBytes{'A', 'T', '+', 'X', 0}));
-        if (c.blocks.back() == 50) {
-            EXPECT_EQ(values.back(), (BlockBytes{0x0F, 0xA0, 1}));
-        }
-
-        const AdvancedConfig back = DecodeAdvanced(values, c.type, c.firmware);
-        EXPECT_EQ(back.min_data, sent.min_data);
-        EXPECT_EQ(back.analogic_input_polling, c.analogic ? sent.analogic_input_polling : 0);
-        EXPECT_EQ(back.init_string, c.initAt < 0 ? "" : "AT+X");
-        EXPECT_EQ(back.filter_type, IsCanType(c.type) && c.firmware > 131 ? 1 : 0);
-        EXPECT_EQ(back.task_period, c.firmware > 131 ? 4000 : 0);
+        std::vector<BlockValue> blocks, again;
+        ASSERT_TRUE(AdvancedWriteBlocks(Sample(), c.type, c.firmware, &blocks));
+        EXPECT_EQ(paneltest::Tuples(blocks), expected);
+        std::vector<BlockBytes> values;
+        for (const BlockValue& b : blocks)
+            values.push_back(b.bytes);
+        ASSERT_TRUE(
+            AdvancedWriteBlocks(DecodeAdvanced(values, c.type, c.firmware), c.type, c.firmware, &again));
+        EXPECT_EQ(paneltest::Tuples(again), expected) << "read back as written";
     }
 
     // A zero inside the init string's span adds nothing; a full span has no terminator.
@@ -108,14 +91,14 @@ TEST(AdvancedLogic, RecordLayoutsByFirmware)
     EXPECT_EQ(DecodeAdvanced({rec, {0, 0, 0}}, 'S', 143).init_string, wxString(28, 'z'));
 
     // No layout lets the string run past the record.
-    AdvancedConfig c = Sample();
-    BlockBytes out;
-    c.init_string = wxString(29, 'x');
-    EXPECT_FALSE(EncodeAdvanced(c, 143, &out));
-    EXPECT_TRUE(EncodeAdvanced(c, 142, &out));
-    c.init_string = wxString(33, 'x');
-    EXPECT_FALSE(EncodeAdvanced(c, 142, &out));
-    EXPECT_TRUE(EncodeAdvanced(c, 121, &out)) << "not carried at all";
+    const std::tuple<size_t, int, bool> lengths[] = {
+        {28, 143, true}, {29, 143, false}, {32, 142, true}, {33, 142, false}, {33, 121, true}};
+    for (const auto& [length, firmware, fits] : lengths) {
+        AdvancedConfig c = Sample();
+        c.init_string = wxString(length, 'x');
+        BlockBytes out;
+        EXPECT_EQ(EncodeAdvanced(c, firmware, &out), fits) << length << " " << firmware;
+    }
 }
 
 TEST(AdvancedLogic, RowsByTypeAndFirmware)

@@ -4,30 +4,17 @@
 #include <gtest/gtest.h>
 #include <wx/wxsqlite3.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 
 #include "AdvancedLogic.h"
 #include "BatchFile.h"
 #include "BatchLogic.h"
 #include "HubLogic.h"
+#include "panel_test_util.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-struct TempDir {
-    TempDir()
-    {
-        std::string tmpl = (fs::temp_directory_path() / "vantrel-batch-XXXXXX").string();
-        path = mkdtemp(tmpl.data());
-    }
-    ~TempDir() { fs::remove_all(path); }
-    wxString File(const char* name) const { return (path / name).string(); }
-    fs::path path;
-};
 
 // Every record the sections of a module read, each of zeros.
 BatchConfig FullConfig(char type, const char* firmware)
@@ -56,14 +43,6 @@ void Sql(const wxString& file, const wxString& sql)
     db.Close();
 }
 
-std::vector<int> HubIds(const std::vector<BatchSection>& sections)
-{
-    std::vector<int> ids;
-    for (const BatchSection& s : sections)
-        ids.push_back(s.hubId);
-    return ids;
-}
-
 }  // namespace
 
 // The pages with settings in the hub's order; the CAN bus page reads both
@@ -82,19 +61,19 @@ TEST(BatchLogic, SectionsFollowTheHubButtons)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
-        EXPECT_EQ(HubIds(BatchSections(c.type, 145)), c.ids);
+        std::vector<int> ids;
+        for (const BatchSection& s : BatchSections(c.type, 145))
+            ids.push_back(s.hubId);
+        EXPECT_EQ(ids, c.ids);
     }
-    auto refs = [](const std::vector<std::vector<BlockRef>>& reads) {
-        std::vector<std::tuple<int, int, int>> out;
-        for (const auto& read : reads)
-            for (const BlockRef& r : read)
-                out.emplace_back(r.id, r.count, r.index);
-        return out;
-    };
-    EXPECT_EQ(refs(SectionReads(ID_HUB_CANBUS, 'A', 145)),
-              (std::vector<std::tuple<int, int, int>>{
-                  {44, 1, 0}, {41, 7, 0}, {41, 7, 7}, {40, 8, 0}, {40, 8, 8}, {40, 8, 16}, {40, 8, 24}}));
-    EXPECT_EQ(SectionReads(ID_HUB_CANBUS, 'A', 145).size(), 7u) << "one exchange per chunk";
+    // One exchange per chunk: "id/count/index" of each block, exchanges apart by '|'.
+    std::string reads;
+    for (const std::vector<BlockRef>& read : SectionReads(ID_HUB_CANBUS, 'A', 145)) {
+        reads += reads.empty() ? "" : "|";
+        for (const BlockRef& r : read)
+            reads += wxString::Format("%d/%d/%d", r.id, r.count, r.index);
+    }
+    EXPECT_EQ(reads, "44/1/0|41/7/0|41/7/7|40/8/0|40/8/8|40/8/16|40/8/24");
 }
 
 // A record's elements must lie within the datablock's and its bytes be the
@@ -124,7 +103,7 @@ TEST(BatchLogic, RecordFaults)
 // whole under its name, with nothing left beside it, and replaces an older one.
 TEST(BatchFile, RecordsComeBackByteForByte)
 {
-    TempDir dir;
+    paneltest::TempDir dir;
     const wxString path = dir.File("module.db");
     BatchConfig config = FullConfig('A', "1.4.5");
     config.firmware = wxString(L"1.4.5-\u00e9");  // a Latin-1 character
@@ -143,24 +122,20 @@ TEST(BatchFile, RecordsComeBackByteForByte)
     EXPECT_EQ(back.type, 'A');
     EXPECT_EQ(back.firmware, config.firmware);
     EXPECT_EQ(back.mac, config.mac);
-    ASSERT_EQ(back.records.size(), config.records.size());
-    for (size_t i = 0; i < config.records.size(); ++i) {
-        const BlockValue &a = config.records[i], &b = back.records[i];
-        SCOPED_TRACE(a.id);
-        EXPECT_EQ(std::make_tuple(a.id, a.count, a.index, a.bytes),
-                  std::make_tuple(b.id, b.count, b.index, b.bytes));
-    }
+    EXPECT_EQ(paneltest::Tuples(back.records), paneltest::Tuples(config.records));
 
-    // A folder that cannot take the file leaves nothing behind.
+    // A missing folder, or a file that cannot replace a folder, leaves nothing behind.
     EXPECT_FALSE(WriteBatchFile(dir.File("missing/module.db"), config, &error));
-    EXPECT_FALSE(fs::exists(dir.path / "missing"));
+    fs::create_directory(dir.path / "taken.db");
+    EXPECT_FALSE(WriteBatchFile(dir.File("taken.db"), config, &error));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2) << "a stray copy";
 }
 
 // Files that are not whole configurations of this program are refused with
 // what is wrong, and nothing is taken from them.
 TEST(BatchFile, RefusesWhatItDidNotWrite)
 {
-    TempDir dir;
+    paneltest::TempDir dir;
     const wxString path = dir.File("conf.db");
     const wxString quoted = "\"" + path + "\"";
     const BatchConfig good = FullConfig('S', "1.4.5");
@@ -255,19 +230,15 @@ TEST(BatchLogic, CanSectionsWriteTheirListsThenTheSaves)
     std::vector<BatchCommand> commands;
     wxString refusal;
     ASSERT_TRUE(SectionCommands(ID_HUB_CANBUS, config, 'A', 145, {}, &commands, &refusal)) << refusal;
-    std::vector<std::tuple<int, int, int, int>> layout;
+    // "id/count/index" of each command's first block, ":" and its section.
+    std::string layout;
     for (const BatchCommand& c : commands) {
         const BlockValue b = c.blocks.empty() ? BlockValue{0, 0, 0, {}} : c.blocks[0];
-        layout.emplace_back(b.id, b.count, b.index, c.section);
+        layout += wxString::Format(" %d/%d/%d:%d", b.id, b.count, b.index, c.section);
     }
-    EXPECT_EQ(layout, (std::vector<std::tuple<int, int, int, int>>{{41, 7, 0, NoSection},
-                                                                   {41, 7, 7, NoSection},
-                                                                   {40, 8, 0, NoSection},
-                                                                   {40, 8, 8, NoSection},
-                                                                   {40, 8, 16, NoSection},
-                                                                   {40, 8, 24, NoSection},
-                                                                   {0, 0, 0, CONF_SECTION_CAN_MESSAGES},
-                                                                   {44, 1, 0, CONF_SECTION_CAN_SETTINGS}}));
+    EXPECT_EQ(layout,
+              wxString::Format(" 41/7/0:0 41/7/7:0 40/8/0:0 40/8/8:0 40/8/16:0 40/8/24:0 0/0/0:%d 44/1/0:%d",
+                               CONF_SECTION_CAN_MESSAGES, CONF_SECTION_CAN_SETTINGS));
     BlockBytes firstSignals = signals;
     firstSignals[4] = 0, firstSignals[7] = 0;
     EXPECT_EQ(commands[0].blocks[0].bytes, firstSignals);

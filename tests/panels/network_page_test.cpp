@@ -7,44 +7,25 @@
 #include <wx/toolbar.h>
 #include <wx/valtext.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "HubLogic.h"
 #include "VantrelNetPanel.h"
 #include "VantrelToolBar.h"
 #include "page_fixture.h"
 #include "wxIPCtrl.h"
 
+using paneltest::BlockList;
+using paneltest::Field;
+using paneltest::ReadFile;
 using testmod::Bytes;
 using testmod::Fault;
 
 namespace {
 
 const wxString Question = "Update configuration?: Are you sure to update module configuration?";
-const wxString RebootAskMore =
-    "Updated: Module configuration updated.\n\nREBOOT your Vantrel-S-UART module after configuration.\n\n"
-    "Do you want to configure other settings?";
-const wxString RebootNow = "Updated: Module configuration updated.\n\nREBOOT your Vantrel-S-UART now!";
+const wxString RebootAskMore = paneltest::RebootPrompt("Vantrel-S-UART", true);
+const wxString RebootNow = paneltest::RebootPrompt("Vantrel-S-UART", false);
 const std::string Golden =
     (std::filesystem::path(__FILE__).parent_path() / "data" / "network_last_config.xml").string();
-
-std::string ReadFile(const std::string& path)
-{
-    std::stringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
-}
-
-Bytes Field(const std::string& text, size_t size)
-{
-    Bytes bytes(text.begin(), text.end());
-    bytes.resize(size, 0);
-    return bytes;
-}
-
-using BlockList = std::vector<std::tuple<int, int, int, Bytes>>;
 
 class NetPage : public paneltest::PageTest {
 protected:
@@ -72,16 +53,11 @@ protected:
         EXPECT_EQ(bar->GetToolEnabled(ID_LOAD_LAST_CONF), on);
         return on;
     }
-    // A choice or a tick made as the user makes it.
+    // A choice made as the user makes it.
     static void Choose(wxComboBox* combo, int index)
     {
         combo->SetSelection(index);
         Send(combo, wxEVT_COMBOBOX, index);
-    }
-    static void Tick(wxCheckBox* box)
-    {
-        box->SetValue(true);
-        Send(box, wxEVT_CHECKBOX, 1);
     }
     static void Send(wxWindow* control, wxEventType type, int value)
     {
@@ -89,14 +65,6 @@ protected:
         event.SetEventObject(control);
         event.SetInt(value);
         control->ProcessWindowEvent(event);
-    }
-    // Edit, Confirm, then the answers queued by the test.
-    void Confirm(VantrelNetPanel* page)
-    {
-        ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
-        ASSERT_TRUE(page->InConfirmView()) << testing::PrintToString(dialogs->Messages());
-        Click(page, ID_PAGE_CONFIRM);
-        guitest::Pump();
     }
     std::vector<wxString> Rows()
     {
@@ -109,10 +77,19 @@ protected:
 TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
 {
     AdHocWepModule();
-    ShowHub();
+    // Every block but the alias must be in the reply; a failed read leads back
+    // to the hub, whose tools stay disabled.
+    module.SetFault(Fault::MissingBlock, 9, 13);
+    EXPECT_EQ(Open(), nullptr);
+    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: datablock not found"});
+    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_FALSE(ToolsEnabled());
+    Command(ID_IMPORT_CONF);  // reaches no page
+    EXPECT_EQ(dialogs->Messages().size(), 1u);
+    module.SetFault(Fault::MissingBlock, 39, 13);
     VantrelNetPanel* page = Open();
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    module.SetFault(Fault::None);
     EXPECT_TRUE(ToolsEnabled());
     ASSERT_EQ(PageRequests().size(), 1u);
     BlockList read;
@@ -121,10 +98,11 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     EXPECT_EQ(Blocks(PageRequests()[0]), read);
     EXPECT_EQ(PageRequests()[0].action, 0);
 
-    EXPECT_EQ(page->NetworkTypeCombo()->GetValue(), "Ad-Hoc");
-    EXPECT_EQ(page->SecurityTypeCombo()->GetValue(), "WEP");
+    EXPECT_EQ(
+        (std::vector<wxString>{page->NetworkTypeCombo()->GetValue(), page->SecurityTypeCombo()->GetValue(),
+                               page->ChannelCombo()->GetValue()}),
+        (std::vector<wxString>{"Ad-Hoc", "WEP", "6"}));
     EXPECT_EQ(page->SecurityTypeCombo()->GetCount(), 2u);
-    EXPECT_EQ(page->ChannelCombo()->GetValue(), "6");
     EXPECT_TRUE(page->PasswordText()->IsEnabled());
     auto* hex = dynamic_cast<wxTextValidator*>(page->PasswordText()->GetValidator());
     ASSERT_NE(hex, nullptr) << "a WEP key takes hexadecimal digits only";
@@ -136,9 +114,7 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     // Unchanged: no gateway for Ad-Hoc; No at the prompt leads home. Without
     // the hub's row a new row is inserted.
     apptest::Sql("DELETE FROM vemtor_vantrel");
-    dialogs->Answer(wxID_YES);
-    dialogs->Answer(wxID_NO);
-    Confirm(page);
+    Confirm(page, {wxID_YES, wxID_NO});
     EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, RebootAskMore}));
     ASSERT_EQ(PageRequests().size(), 2u);
     EXPECT_EQ(PageRequests()[1].action, 1);
@@ -173,7 +149,8 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     Choose(page->RfPowerLevelCombo(), 0);
     ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
     ASSERT_TRUE(page->InConfirmView());
-    Tick(page->ShowPasswordCheck());  // shown in plain text, the key stays as checked
+    page->ShowPasswordCheck()->SetValue(true);  // shown in plain text, the key stays as checked
+    Send(page->ShowPasswordCheck(), wxEVT_CHECKBOX, 1);
     EXPECT_FALSE(page->PasswordText()->HasFlag(wxTE_PASSWORD));
     EXPECT_EQ(page->PasswordText()->GetValue(), "wpa2-secret");
     EXPECT_FALSE(page->PasswordText()->IsEnabled());
@@ -183,17 +160,14 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
               (std::vector<wxString>{"Export configuration to file: ", "Info: Configuration saved",
                                      "Import configuration file: "}));
     EXPECT_FALSE(page->InConfirmView());
-    EXPECT_TRUE(page->NetworkTypeCombo()->IsEnabled());
-    EXPECT_EQ(page->NetworkTypeCombo()->GetValue(), "Ad-Hoc");
-    EXPECT_EQ(page->SecurityTypeCombo()->GetValue(), "WEP");
-    EXPECT_EQ(page->PasswordText()->GetValue(), "a&b<c>d&ef");
-    EXPECT_TRUE(page->PasswordText()->IsEnabled());
+    EXPECT_EQ((std::vector<wxString>{page->NetworkTypeCombo()->GetValue(),
+                                     page->SecurityTypeCombo()->GetValue(), page->PasswordText()->GetValue(),
+                                     page->IpAddressCtrl()->GetValue(), page->RfPowerLevelCombo()->GetValue(),
+                                     page->ChannelCombo()->GetValue(), page->SsidText()->GetValue()}),
+              (std::vector<wxString>{"Ad-Hoc", "WEP", "a&b<c>d&ef", "192.168.1.50", "High", "6", "typed"}));
+    EXPECT_TRUE(page->NetworkTypeCombo()->IsEnabled() && page->PasswordText()->IsEnabled() &&
+                page->ChannelCombo()->IsEnabled());
     EXPECT_NE(page->PasswordText()->GetValidator(), nullptr);
-    EXPECT_EQ(page->IpAddressCtrl()->GetValue(), "192.168.1.50");
-    EXPECT_EQ(page->RfPowerLevelCombo()->GetValue(), "High");
-    EXPECT_EQ(page->ChannelCombo()->GetValue(), "6");
-    EXPECT_TRUE(page->ChannelCombo()->IsEnabled());
-    EXPECT_EQ(page->SsidText()->GetValue(), "typed");
 }
 
 // Infrastructure writes the gateway and no channel; an existing row is
@@ -234,9 +208,7 @@ TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
     page->PasswordText()->ChangeValue("new-secret");
     page->SsidText()->ChangeValue("office");
     module.SetFault(Fault::AlterEcho, 15, 24);
-    dialogs->Clear();
-    dialogs->Answer(wxID_YES);
-    Confirm(page);
+    Confirm(page, {wxID_YES});
     EXPECT_EQ(dialogs->Messages(),
               (std::vector<wxString>{Question, "Error: Configuration saved with errors", RebootNow}));
     ASSERT_EQ(PageRequests().size(), 2u);
@@ -251,22 +223,6 @@ TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
     EXPECT_NE(ReadFile(dir->File("lastConfig.xml")).find("<psk>new-secret</psk>"), std::string::npos);
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
     EXPECT_FALSE(ToolsEnabled());
-}
-
-// The alias may be missing from the reply; any other block fails the read,
-// which leads back to the hub with the tools disabled again.
-TEST_F(NetPage, ReadNeedsEveryBlockButTheAlias)
-{
-    AdHocWepModule();
-    module.SetFault(Fault::MissingBlock, 39, 13);
-    ASSERT_NE(Open(), nullptr) << testing::PrintToString(dialogs->Messages());
-    module.SetFault(Fault::MissingBlock, 9, 13);
-    EXPECT_EQ(Open(), nullptr);
-    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: datablock not found"});
-    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
-    EXPECT_FALSE(ToolsEnabled());
-    Command(ID_IMPORT_CONF);  // reaches no page
-    EXPECT_EQ(dialogs->Messages().size(), 1u);
 }
 
 }  // namespace

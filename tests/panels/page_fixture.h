@@ -4,12 +4,22 @@
 
 #include <wx/frame.h>
 
+#include "ConfigPage.h"
 #include "VantrelPanel.h"
 #include "app_fixture.h"
 #include "panel_test_util.h"
 #include "test_module.h"
 
 namespace paneltest {
+
+// The prompt after a write: "REBOOT your <model> ..." with the offer of more
+// settings, or without it.
+inline wxString RebootPrompt(const char* model, bool askMore = true)
+{
+    const wxString head = wxString("Updated: Module configuration updated.\n\nREBOOT your ") + model;
+    return askMore ? head + " module after configuration.\n\nDo you want to configure other settings?"
+                   : head + " now!";
+}
 
 class PageTest : public apptest::AppTest {
 protected:
@@ -42,6 +52,19 @@ protected:
         Click(hub, hubButton);
         guitest::Pump();
         return dynamic_cast<Page*>(Main()->GetPanel(index));
+    }
+
+    // Edit, then Confirm with `answers` queued for the question and the
+    // prompts that follow.
+    void Confirm(ConfigPage* page, const std::vector<int>& answers)
+    {
+        dialogs->Clear();
+        for (int answer : answers)
+            dialogs->Answer(answer);
+        ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+        ASSERT_TRUE(page->InConfirmView()) << testing::PrintToString(dialogs->Messages());
+        Click(page, ID_PAGE_CONFIRM);
+        guitest::Pump();
     }
 
     // The requests the module got since the page was asked for.

@@ -2,7 +2,14 @@
 // module's own framing and parsed by the library, the way a page gets them.
 #pragma once
 
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "PageCycle.h"
@@ -49,5 +56,55 @@ inline std::vector<testmod::Block> BlocksOf(const testmod::Frame& f)
     testmod::DecodeBlocks(f.data, f.action != 0, &blocks);
     return blocks;
 }
+
+using BlockList = std::vector<std::tuple<int, int, int, testmod::Bytes>>;
+
+// id, count, index and bytes of each block, to compare a whole write at once.
+inline BlockList Tuples(const std::vector<BlockValue>& blocks)
+{
+    BlockList out;
+    for (const BlockValue& b : blocks)
+        out.emplace_back(b.id, b.count, b.index, b.bytes);
+    return out;
+}
+
+// `text` padded with zeros to a field of `size` bytes.
+inline testmod::Bytes Field(const std::string& text, size_t size)
+{
+    testmod::Bytes bytes(text.begin(), text.end());
+    bytes.resize(size, 0);
+    return bytes;
+}
+
+// One socket record (datablock 37) as the module stores it.
+inline testmod::Bytes SocketEntry(uint8_t index, uint8_t active, uint8_t type, uint16_t local,
+                                  uint16_t serverPort, const testmod::Bytes& ip, uint8_t closeRule,
+                                  uint16_t timeout, uint8_t count)
+{
+    // clang-format off
+    return {index, active, 0, type, uint8_t(local >> 8), uint8_t(local), uint8_t(serverPort >> 8),
+            uint8_t(serverPort), ip.at(0), ip.at(1), ip.at(2), ip.at(3), closeRule, 0, 0,
+            uint8_t(timeout >> 8), uint8_t(timeout), count};
+    // clang-format on
+}
+
+inline std::string ReadFile(const std::filesystem::path& path)
+{
+    std::stringstream s;
+    s << std::ifstream(path, std::ios::binary).rdbuf();
+    return s.str();
+}
+
+// A fresh temporary folder, removed with all it holds.
+struct TempDir {
+    TempDir()
+    {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "vantrel-test-XXXXXX").string();
+        path = mkdtemp(tmpl.data());
+    }
+    ~TempDir() { std::filesystem::remove_all(path); }
+    std::string File(const char* name) const { return (path / name).string(); }
+    std::filesystem::path path;
+};
 
 }  // namespace paneltest

@@ -58,11 +58,7 @@ TEST(UartLogic, FormToWrittenBytes)
             EXPECT_EQ(uart.baudRate, 9u) << "a refused form changes nothing";
             continue;
         }
-        const std::vector<BlockValue> blocks = UartWriteBlocks(uart);
-        ASSERT_EQ(blocks.size(), 3u);
-        EXPECT_EQ((std::vector<int>{blocks[0].id, blocks[1].id, blocks[2].id}), (std::vector<int>{33, 34, 35}));
-        EXPECT_EQ(blocks[0].bytes, c.stop);
-        EXPECT_EQ(blocks[1].bytes, c.parity);
-        EXPECT_EQ(blocks[2].bytes, c.rateBytes);
+        EXPECT_EQ(paneltest::Tuples(UartWriteBlocks(uart)),
+                  (paneltest::BlockList{{33, 1, 0, c.stop}, {34, 1, 0, c.parity}, {35, 1, 0, c.rateBytes}}));
     }
 }
