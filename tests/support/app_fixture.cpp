@@ -43,6 +43,9 @@ void AppTest::SetUp()
 
 void AppTest::TearDown()
 {
+    // What the toolkit still has queued for the windows runs while they live,
+    // as it would in the program's own event loop.
+    guitest::Pump();
     MainWindow::DestroyForTests();
     guitest::Pump();
     Db::ResetForTests();
