@@ -155,6 +155,8 @@ TEST_F(Terminal, ConnectsOrFallsBackToTheStartPage)
         Command(ID_BACK);
         EXPECT_EQ(Page(), page);
         Close();
+        // Everything of this page is gone before the next case counts.
+        EXPECT_TRUE(guitest::WaitFor([&] { return TerminalWorkersRunning() == 0 && OpenFds() == fds; }, 3100));
     }
 }
 
