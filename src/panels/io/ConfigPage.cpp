@@ -62,6 +62,18 @@ ConfigPage::ConfigPage(const wxString& windowName, const wxString& ip, const wxS
 
 ConfigPage::~ConfigPage() = default;
 
+void ConfigPage::ShowCheckFailure(const wxString& message, const wxString& caption)
+{
+    wxMessageDialog(nullptr, message, caption, wxOK | wxICON_ERROR).ShowModal();
+}
+
+wxTextValidator ConfigPage::DigitsValidator()
+{
+    wxTextValidator digits(wxFILTER_INCLUDE_CHAR_LIST);
+    digits.SetCharIncludes("0123456789");
+    return digits;
+}
+
 std::vector<BlockBytes> ConfigPage::ReadBlocks(const std::vector<BlockRef>& blocks,
                                                const std::vector<BlockRef>& alsoAsked)
 {

@@ -11,6 +11,7 @@
 #include <wx/bitmap.h>
 #include <wx/panel.h>
 #include <wx/string.h>
+#include <wx/valtext.h>
 
 #include <cstdint>
 #include <vector>
@@ -90,6 +91,12 @@ public:
     void OnUpdate(wxCommandEvent& event);
     // The Back command in the edit view: the hub of this module.
     void OnBack(wxCommandEvent& event);
+
+    // A failed check: its message with the page's caption, no parent, OK and
+    // the error icon.
+    static void ShowCheckFailure(const wxString& message, const wxString& caption);
+    // Number fields take digits only; pasted text is checked when it is used.
+    static wxTextValidator DigitsValidator();
 
     bool InConfirmView() const { return m_confirmView; }
     char ModuleType() const { return m_type; }

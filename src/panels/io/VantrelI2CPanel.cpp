@@ -1,10 +1,8 @@
 #include "VantrelI2CPanel.h"
 
 #include <wx/combobox.h>
-#include <wx/msgdlg.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/valtext.h>
 
 #include "Common.h"
 #include "MainWindow.h"
@@ -15,19 +13,6 @@ void RowLabel(wxWindow* page, const wxString& text, int y)
 {
     auto* label = new wxStaticText(page, wxID_ANY, text, wxPoint(30, y), wxSize(120, -1));
     label->SetFont(FontBold8);
-}
-
-wxTextValidator DigitsOnly()
-{
-    wxTextValidator digits(wxFILTER_INCLUDE_CHAR_LIST);
-    digits.SetCharIncludes("0123456789");
-    return digits;
-}
-
-void ShowCheckError(const wxString& message, const wxString& caption)
-{
-    wxMessageDialog box(nullptr, message, caption, wxOK | wxICON_ERROR);
-    box.ShowModal();
 }
 
 }  // namespace
@@ -61,7 +46,7 @@ void VantrelI2CPanel::BuildForm()
 
     RowLabel(this, "Polling interval (ms)", 140);
     m_pollingField = new wxTextCtrl(this, wxID_ANY, wxString::Format("%u", unsigned(m_read.polling)),
-                                    wxPoint(320, 140), wxSize(170, -1), 0, DigitsOnly());
+                                    wxPoint(320, 140), wxSize(170, -1), 0, DigitsValidator());
     m_pollingField->SetMaxLength(5);
 
     RowLabel(this, "Temperature Offset", 170);
@@ -79,15 +64,15 @@ bool VantrelI2CPanel::CheckForm()
         case PollingCheck::Ok:
             break;
         case PollingCheck::TooSmall:
-            ShowCheckError(PollingTooSmallText, "Polling TIME error");
+            ShowCheckFailure(PollingTooSmallText, "Polling TIME error");
             return false;
         case PollingCheck::TooLarge:
-            ShowCheckError(PollingTooLargeText, "Polling TIME error");
+            ShowCheckFailure(PollingTooLargeText, "Polling TIME error");
             return false;
     }
     double offset = 0;
     if (!ReadOffset(m_offsetField->GetValue(), &offset)) {
-        ShowCheckError(OffsetRangeText, "Temperature Offset error");
+        ShowCheckFailure(OffsetRangeText, "Temperature Offset error");
         return false;
     }
     return true;

@@ -7,7 +7,6 @@
 #include <wx/statline.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/valtext.h>
 
 #include <cstdlib>
 #include <ctime>
@@ -31,9 +30,8 @@ void RowLabel(wxWindow* page, const wxString& text, int y)
 // Only digits can be typed; pasted text is checked when it is used.
 wxTextCtrl* DigitField(wxWindow* page, wxWindowID id, const wxString& value, int y)
 {
-    wxTextValidator digits(wxFILTER_INCLUDE_CHAR_LIST);
-    digits.SetCharIncludes("0123456789");
-    return new wxTextCtrl(page, id, value, wxPoint(200, y), wxSize(170, -1), 0, digits);
+    return new wxTextCtrl(page, id, value, wxPoint(200, y), wxSize(170, -1), 0,
+                          ConfigPage::DigitsValidator());
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "SocketPage.h"
 
 #include <wx/grid.h>
-#include <wx/msgdlg.h>
 #include <wx/statbmp.h>
 
 #include "Common.h"
@@ -146,7 +145,7 @@ bool SocketPage::CheckForm()
         return true;
     }
     const SocketRefusal& refusal = *pass.refusal;
-    wxMessageDialog(nullptr, refusal.message, refusal.caption, wxOK | wxICON_ERROR).ShowModal();
+    ShowCheckFailure(refusal.message, refusal.caption);
     m_grid->SetCellTextColour(refusal.row, refusal.column, Red);
     m_grid->ForceRefresh();
     return false;

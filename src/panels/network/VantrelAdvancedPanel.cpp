@@ -1,26 +1,13 @@
 #include "VantrelAdvancedPanel.h"
 
 #include <wx/combobox.h>
-#include <wx/msgdlg.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/valtext.h>
 
 #include "Common.h"
 #include "MainWindow.h"
 
 namespace {
-
-// Numeric fields take digits only.
-wxTextValidator DigitsValidator()
-{
-    wxTextValidator validator(wxFILTER_INCLUDE_CHAR_LIST);
-    wxArrayString digits;
-    for (int d = 0; d <= 9; ++d)
-        digits.Add(wxString::Format("%d", d));
-    validator.SetIncludes(digits);
-    return validator;
-}
 
 uint16_t NumberValue(const AdvancedConfig& c, AdvancedField field)
 {
@@ -130,7 +117,7 @@ bool VantrelAdvancedPanel::CheckForm()
     const std::optional<AdvancedRefusal> refusal = CheckAdvancedForm(Form(), m_firmware);
     if (!refusal)
         return true;
-    wxMessageDialog(nullptr, refusal->message, refusal->caption, wxOK | wxICON_ERROR).ShowModal();
+    ShowCheckFailure(refusal->message, refusal->caption);
     return false;
 }
 
