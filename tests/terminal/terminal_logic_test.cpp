@@ -1,12 +1,13 @@
 // What the terminal does without a window: the ring buffer, the input checks,
-// a command's bytes, padding and the counter, the views' texts and the
-// periodic settings.
+// a command's bytes, padding and the counter, the views rendered from the
+// received bytes and the periodic settings.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "HubLogic.h"
+#include "ReceiveLog.h"
 #include "RingBuffer.h"
 #include "TerminalLogic.h"
 
@@ -185,52 +186,179 @@ TEST(TerminalLogic, PaddingAndTheMessageCounter)
     EXPECT_EQ(zeros, 1);
 }
 
-TEST(TerminalLogic, ReceivedBytesInTheFourViews)
+std::string Text(const ReceiveLog& log, int view)
 {
-    const Bytes bytes = {0x00, 0x0F, 0x10, 0xFF};
-    EXPECT_EQ(RenderBytes(bytes.data(), bytes.size(), FORMAT_HEX), "00 0f 10 ff ");
-    EXPECT_EQ(RenderBytes(bytes.data(), bytes.size(), FORMAT_BINARY), "00000000 00001111 00010000 11111111 ");
-    EXPECT_EQ(RenderBytes(bytes.data(), bytes.size(), FORMAT_DECIMAL), "0 15 16 255 ");
-    EXPECT_EQ(RenderBytes(bytes.data(), bytes.size(), FORMAT_ASCII), "\x0F\x10\xC3\xBF");
-    EXPECT_EQ(RenderBytes(bytes.data(), bytes.size(), 4), "");
+    return ViewText(log, view, LogPos(), LogEnd(log));
+}
+
+TEST(ReceiveLog, EachViewRendersTheBytes)
+{
+    struct Case {
+        Bytes bytes;
+        const char* text[4];
+    } cases[] = {
+        {{0x00, 0x0F, 0x10, 0xFF},
+         {"\x0F\x10\xC3\xBF", "00 0f 10 ff ", "00000000 00001111 00010000 11111111 ", "0 15 16 255 "}},
+        {{0x48, 0x69, 0x0A}, {"Hi\n", "48 69 0a ", "01001000 01101001 00001010 ", "72 105 10 "}},
+        {{0x7E, 0x7F, 0x80, 0xA0},
+         {"~\x7F\xC2\x80\xC2\xA0", "7e 7f 80 a0 ", "01111110 01111111 10000000 10100000 ", "126 127 128 160 "}},
+    };
+    for (const Case& c : cases) {
+        ReceiveLog log;
+        log.AddChunk(c.bytes.data(), c.bytes.size(), 0, 0);
+        for (int v = 0; v < TerminalFormatCount; ++v)
+            EXPECT_EQ(Text(log, v), c.text[v]) << v;
+    }
     Bytes all(256);
     for (int b = 0; b < 256; ++b)
         all[b] = static_cast<uint8_t>(b);
-    EXPECT_EQ(RenderBytes(all.data(), all.size(), FORMAT_ASCII),
-              ModuleText(all.data(), all.size()).utf8_string());
-    const Bytes hi = {0x48, 0x69, 0x0A};
-    EXPECT_EQ(RenderBytes(hi.data(), hi.size(), FORMAT_ASCII), "Hi\n");
-    for (auto [value, digits] :
-         {std::pair<unsigned, const char*>{0, "0"}, {1, "1"}, {6, "011"}, {255, "11111111"}})
-        EXPECT_EQ(ToBinaryString(value), digits) << value;
+    ReceiveLog log;
+    log.AddChunk(all.data(), all.size(), 0, 0);
+    EXPECT_EQ(Text(log, FORMAT_ASCII), ModuleText(all.data(), all.size()).utf8_string());
+}
 
-    // Time stamps and line breaks: the stamp opens every view when packets
-    // are wrapped, else only the first view written at a line start.
-    const Bytes ab = {0x41, 0x42};
+TEST(ReceiveLog, TimeStampsAndWrappedPacketsAsTheChecksSay)
+{
+    wxDateTime t(1, wxDateTime::Jan, 2024, 0, 0, 0, 7);
+    t.MakeFromTimezone(wxDateTime::UTC);
+    const int64_t ms = t.GetValue().GetValue();
+    const std::string s = TimestampText(t).utf8_string() + " [RX] - ";
+    ASSERT_EQ(s, "Mon Jan  1 01:00:00 2024:007 [RX] - ");
+    // Two chunks "A" and "B" with the checks (time stamp, wrap) of each, from
+    // a cleared log; a send line for the Hex view in between.
     struct Case {
-        bool timestamp, wrap, atStart;
-        const char* ascii;
-        const char* hex;
-        bool atStartAfter;
+        bool ts1, wrap1, ts2, wrap2;
+        std::string ascii, hex;
     } cases[] = {
-        {false, false, true, "AB", "41 42 ", true},
-        {false, true, false, "AB\n", "41 42 \n", false},
-        {true, true, false, "S [RX] - AB\n", "S [RX] - 41 42 \n", true},
-        {true, false, true, "\nS [RX] - AB", "41 42 ", false},
-        {true, false, false, "AB", "41 42 ", false},
+        {false, false, false, false, "AB", "41 TX\n42 "},
+        {false, true, false, true, "A\nB\n", "41 \nTX\n42 \n"},
+        {true, true, true, true, s + "A\n" + s + "B\n", s + "41 \nTX\n" + s + "42 \n"},
+        {true, false, true, false, "\n" + s + "AB", "41 TX\n42 "},
+        {true, true, true, false, s + "A\n\n" + s + "B", s + "41 \nTX\n42 "},
+        {false, false, true, false, "A\n" + s + "B", "41 TX\n42 "},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.timestamp << c.wrap << c.atStart);
-        bool atStart = c.atStart;
-        const ViewTexts texts = ReceivedViewTexts(ab.data(), ab.size(), "S", c.timestamp, c.wrap, &atStart);
-        EXPECT_EQ(texts.text[FORMAT_ASCII], c.ascii);
-        EXPECT_EQ(texts.text[FORMAT_HEX], c.hex);
-        EXPECT_EQ(atStart, c.atStartAfter);
+        SCOPED_TRACE(c.ascii);
+        ReceiveLog log;
+        bool atLineStart = true;
+        const uint8_t a = 'A', b = 'B';
+        log.AddChunk(&a, 1, ms, ChunkFlags(c.ts1, c.wrap1, &atLineStart));
+        log.AddLine(FORMAT_HEX, COLOUR_SENT, "TX\n");
+        log.AddChunk(&b, 1, ms, ChunkFlags(c.ts2, c.wrap2, &atLineStart));
+        EXPECT_EQ(Text(log, FORMAT_ASCII), c.ascii);
+        EXPECT_EQ(Text(log, FORMAT_HEX), c.hex);
+        EXPECT_EQ(Text(log, FORMAT_DECIMAL).find("TX"), std::string::npos);
     }
-    // Milliseconds after the date and time, one hour ahead of UTC.
-    wxDateTime t(1, wxDateTime::Jan, 2024, 0, 0, 0, 123);
-    t.MakeFromTimezone(wxDateTime::UTC);
-    EXPECT_EQ(TimestampText(t), "Mon Jan  1 01:00:00 2024:123");
+}
+
+// The rows of a view as text, one string per row.
+std::vector<std::string> RowTexts(const ReceiveLog& log, const ViewRows& rows)
+{
+    std::vector<RowCells> cells;
+    rows.GetRows(log, 0, static_cast<size_t>(rows.Rows()), &cells);
+    std::vector<std::string> out;
+    for (const RowCells& row : cells) {
+        std::string text;
+        for (const Cell& cell : row.cells)
+            text += cell.c == U'\t' ? '>' : static_cast<char>(cell.c);
+        out.push_back(text);
+    }
+    return out;
+}
+
+TEST(ReceiveLog, RowsWrapAtTheWidthAtLineBreaksAndAcrossBlocks)
+{
+    struct Case {
+        std::string bytes;
+        int columns;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {"abcdefg", 7, {"abcdefg"}},
+        {"abcdefgh", 7, {"abcdefg", "h"}},
+        {"ab\ncd\n", 7, {"ab", "cd", ""}},
+        {"abcdefg\nh", 7, {"abcdefg", "h"}},
+        {"a\tb", 7, {"a", ">", "b"}},
+        {"a\tb", 9, {"a>b"}},
+        {"a\r\nb", 3, {"a", "b"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        ReceiveLog log;
+        log.AddChunk(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size(), 0, 0);
+        ViewRows rows(FORMAT_ASCII);
+        rows.SetColumns(c.columns);
+        EXPECT_TRUE(rows.Update(log));
+        EXPECT_EQ(RowTexts(log, rows), c.rows);
+    }
+
+    // 70000 bytes in chunks of 1000 (one of them across the first block's
+    // end), wrapped a few units at a time: each Hex row holds 10 bytes and the
+    // rows past every 32nd are found again.
+    ReceiveLog log;
+    Bytes chunk(1000);
+    for (int i = 0; i < 70; ++i) {
+        for (size_t k = 0; k < chunk.size(); ++k)
+            chunk[k] = static_cast<uint8_t>(i * 1000 + k);
+        log.AddChunk(chunk.data(), chunk.size(), 0, 0);
+    }
+    ViewRows rows(FORMAT_HEX);
+    rows.SetColumns(30);
+    while (!rows.Update(log, 777)) {
+    }
+    ASSERT_EQ(rows.Rows(), 7000u);  // the last row is full: no empty one after it
+    for (uint64_t row : {0u, 31u, 32u, 33u, 6553u, 6554u, 6999u}) {
+        std::vector<RowCells> cells;
+        rows.GetRows(log, row, 1, &cells);
+        ASSERT_EQ(cells.size(), 1u);
+        std::string text;
+        for (const Cell& cell : cells[0].cells)
+            text += static_cast<char>(cell.c);
+        std::string expected;
+        for (uint64_t b = row * 10; b < std::min<uint64_t>(row * 10 + 10, 70000); ++b)
+            expected += wxString::Format("%02x ", static_cast<unsigned>(b & 0xFF)).utf8_string();
+        EXPECT_EQ(text, expected) << row;
+        if (!cells[0].cells.empty()) {
+            EXPECT_EQ(rows.RowOf(log, cells[0].cells.back().pos), row);
+        }
+    }
+}
+
+TEST(ReceiveLog, ASelectionAcrossRowsCopiesTheViewsText)
+{
+    ReceiveLog log;
+    bool atLineStart = true;
+    const Bytes first = {0x41, 0x42, 0x43, 0x44, 0x45}, second = {0x46, 0x47};
+    log.AddChunk(first.data(), first.size(), 0, ChunkFlags(false, true, &atLineStart));
+    log.AddChunk(second.data(), second.size(), 0, ChunkFlags(false, true, &atLineStart));
+    ViewRows rows(FORMAT_HEX);
+    rows.SetColumns(7);
+    rows.Update(log);
+    // "41 42 4" "3 44 45" " " "46 47 " ""
+    std::vector<RowCells> cells;
+    rows.GetRows(log, 0, 5, &cells);
+    ASSERT_EQ(cells.size(), 5u);
+    const std::string all = Text(log, FORMAT_HEX);
+    EXPECT_EQ(all, "41 42 43 44 45 \n46 47 \n");
+    struct Case {
+        LogPos from, to;
+        std::string text;
+    } cases[] = {
+        {cells[0].cells[3].pos, cells[1].cells[2].pos, "42 43 "},
+        {cells[1].cells[6].pos, cells[3].cells[1].pos, "5 \n4"},
+        {cells[0].cells[0].pos, cells[2].end, "41 42 43 44 45 "},
+        {cells[3].cells[0].pos, LogEnd(log), "46 47 \n"},
+        {LogPos(), LogEnd(log), all},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ViewText(log, FORMAT_HEX, c.from, c.to), c.text);
+    size_t word0 = 0, word1 = 0;
+    WordAt(cells[1], 3, &word0, &word1);
+    EXPECT_EQ(word0, 2u);
+    EXPECT_EQ(word1, 3u);
+
+    log.Clear();
+    EXPECT_EQ(log.MemoryUsed(), 0u);
+    EXPECT_EQ(Text(log, FORMAT_HEX), "");
 }
 
 TEST(TerminalLogic, PeriodAndTotalSize)
@@ -240,8 +368,8 @@ TEST(TerminalLogic, PeriodAndTotalSize)
         int unit;
         int ms;  // -1: refused
     } periods[] = {
-        {"2", 0, 2},   {"2", 1, 2000}, {"999", 1, 999000}, {"1", 0, 1},   {"0", 0, -1},
-        {"-5", 1, -1}, {"", 0, -1},    {"1000", 0, -1},    {"5e", 0, -1}, {" 7 ", 0, 7},
+        {"2", 0, 2},   {"2", 1, 2000}, {"999", 1, 999000}, {"1", 0, 1},   {"0", 1, 0},
+        {"-5", 1, -1}, {"", 1, 0},     {"1000", 0, -1},    {"5e", 0, -1}, {" 07 ", 0, 7},
     };
     for (const Period& p : periods) {
         int ms = -1;
@@ -250,7 +378,7 @@ TEST(TerminalLogic, PeriodAndTotalSize)
         if (p.ms >= 0) {
             EXPECT_EQ(ms, p.ms) << p.text;
         } else {
-            EXPECT_EQ(message, "The period must be a whole number from 1 to 999");
+            EXPECT_EQ(message, "The period must be a whole number from 0 to 999");
         }
     }
     struct Size {
