@@ -9,7 +9,9 @@
 #include <wx/listbox.h>
 #include <wx/radiobox.h>
 #include <wx/textctrl.h>
+#include <wx/clipbrd.h>
 #include <wx/timer.h>
+#include <wx/uiaction.h>
 
 #include <atomic>
 #include <chrono>
@@ -373,116 +375,132 @@ protected:
     VantrelTerminalPanel* page = nullptr;
 };
 
-TEST_F(TerminalTraffic, SendsOnceAndPeriodicallyTheExactBytes)
+wxTextCtrl* PeriodText(VantrelTerminalPanel* page)
 {
-    AddCommand(page, FORMAT_HEX, "1 a ff");
-    AddCommand(page, FORMAT_HEX, "aa bb cc dd");
-    EXPECT_EQ(page->GetCommandList()->GetString(0), "aa bb cc dd (Hex)");
-    page->GetCommandList()->SetSelection(1);
-    Send(page, wxEVT_BUTTON, ID_TERM_SEND);
-    ASSERT_TRUE(module.WaitForData(3, 2000));
-    EXPECT_EQ(module.DataReceived(), (Bytes{0x01, 0x0A, 0xFF}));
-    EXPECT_TRUE(View(FORMAT_HEX).EndsWith("1 a ff\n"));
-
-    // The periodic settings: refused periods send nothing.
-    page->GetCommandList()->SetSelection(0);
-    Send(page, wxEVT_CHECKBOX, ID_TERM_PERIODIC_CHECK, 1);
-    wxTextCtrl* periodText = nullptr;
     for (wxWindow* child : page->GetChildren())
         if (auto* t = dynamic_cast<wxTextCtrl*>(child); t && t->GetToolTipText().StartsWith("Set frequency"))
-            periodText = t;
-    ASSERT_NE(periodText, nullptr);
-    ASSERT_TRUE(periodText->IsEnabled());
-    for (const char* refused : {"0", "-5", ""}) {
-        dialogs->Clear();
-        periodText->SetValue(refused);
-        Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
-        EXPECT_EQ(dialogs->Messages(),
-                  std::vector<wxString>{"Error: The period must be a whole number from 1 to 999"});
-        EXPECT_FALSE(page->IsSendingPeriodically());
-    }
-
-    // Counter mode every 15 ms, then a stop within its bound.
-    CheckBox(page, "Use msg counter")->SetValue(true);
-    CheckBox(page, "Write Timestamp")->SetValue(false);
-    periodText->SetValue("15");
-    dialogs->Clear();
-    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
-    ASSERT_TRUE(page->IsSendingPeriodically()) << testing::PrintToString(dialogs->Messages());
-    ASSERT_TRUE(module.WaitForData(3 + 4 * 4, 3000));
-    auto begin = std::chrono::steady_clock::now();
-    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_STOP);
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(400));
-    EXPECT_FALSE(page->IsSendingPeriodically());
-    guitest::PumpFor(100);
-    const Bytes got = module.DataReceived();
-    ASSERT_EQ((got.size() - 3) % 4, 0u);
-    const size_t frames = (got.size() - 3) / 4;
-    for (size_t i = 0; i < frames; ++i) {
-        const Bytes frame(got.begin() + 3 + 4 * i, got.begin() + 7 + 4 * i);
-        EXPECT_EQ(frame, (Bytes{0x00, static_cast<uint8_t>(i + 1), 0xAA, 0xBB})) << i;
-    }
-    const wxString hex = View(FORMAT_HEX);
-    EXPECT_NE(hex.Find(" [START Periodical TX] - aa bb cc dd\n"), wxNOT_FOUND);
-    EXPECT_NE(hex.Find(" [END Periodical TX] - aa bb cc dd\n"), wxNOT_FOUND);
-    EXPECT_TRUE(hex.EndsWith(wxString::Format(" Sent %zu messages\n", frames))) << hex;
-    EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
-
-    // A long period stops at once, having sent nothing.
-    periodText->SetValue("999");
-    dynamic_cast<wxComboBox*>(periodText->GetNextSibling())->SetSelection(1);
-    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
-    ASSERT_TRUE(page->IsSendingPeriodically());
-    begin = std::chrono::steady_clock::now();
-    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_STOP);
-    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(400));
-    EXPECT_TRUE(hex.Length() < View(FORMAT_HEX).Length());
-    EXPECT_TRUE(View(FORMAT_HEX).EndsWith(" Sent 0 messages\n"));
-    EXPECT_EQ(module.DataReceived().size(), got.size());
-    EXPECT_TRUE(guitest::WaitFor([] { return TerminalWorkersRunning() == 1; }, 1000))
-        << "the receive worker only";
+            return t;
+    return nullptr;
 }
 
-TEST_F(TerminalTraffic, ChunksShowInOrderInAllFourViews)
+// Stops the periodic send; how long the window waited.
+std::chrono::milliseconds StopPeriodic(VantrelTerminalPanel* page)
 {
-    module.SendData({'A', 'B'});
-    ASSERT_TRUE(guitest::WaitFor([&] { return View(FORMAT_HEX) == "41 42 "; }, 2000)) << View(FORMAT_HEX);
-    module.SendData({0x00, 0x0F, 0x10, 0xFF});
-    const wxString hex = "41 42 00 0f 10 ff ";
-    ASSERT_TRUE(guitest::WaitFor([&] { return View(FORMAT_HEX) == hex; }, 2000)) << View(FORMAT_HEX);
-    EXPECT_EQ(View(FORMAT_ASCII), wxString::FromUTF8("AB\x0F\x10\xC3\xBF"));
-    EXPECT_EQ(View(FORMAT_BINARY), "01000001 01000010 00000000 00001111 00010000 11111111 ");
-    EXPECT_EQ(View(FORMAT_DECIMAL), "65 66 0 15 16 255 ");
+    const auto begin = std::chrono::steady_clock::now();
+    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_STOP);
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin);
+}
+
+TEST_F(TerminalTraffic, BackToBackSendingAnswersStopsInTimeAndReportsAStalledPeerOnce)
+{
+    AddCommand(page, FORMAT_HEX, "aa bb cc dd");
+    page->GetCommandList()->SetSelection(0);
+    Send(page, wxEVT_CHECKBOX, ID_TERM_PERIODIC_CHECK, 1);
+    ASSERT_TRUE(PeriodText(page)->IsEnabled());
+    CheckBox(page, "Use msg counter")->SetValue(true);
+    // An empty period sends back to back; the window keeps answering.
+    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
+    ASSERT_TRUE(page->IsSendingPeriodically()) << testing::PrintToString(dialogs->Messages());
+    auto worst = std::chrono::steady_clock::duration::zero();
+    for (auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+         std::chrono::steady_clock::now() < end;) {
+        const auto begin = std::chrono::steady_clock::now();
+        guitest::Pump();
+        worst = std::max(worst, std::chrono::steady_clock::now() - begin);
+    }
+    EXPECT_LT(worst, std::chrono::milliseconds(100));
+    EXPECT_LT(StopPeriodic(page).count(), 400);
+    EXPECT_FALSE(page->IsSendingPeriodically());
+    guitest::PumpFor(50);
+    const Bytes got = module.DataReceived();
+    ASSERT_EQ(got.size() % 4, 0u);
+    ASSERT_GT(got.size(), 4u * 1000) << "not back to back";
+    for (size_t i = 0; i < got.size() / 4; ++i) {
+        const uint16_t counter = static_cast<uint16_t>(i + 1);
+        ASSERT_EQ(Bytes(got.begin() + 4 * i, got.begin() + 4 * i + 4),
+                  (Bytes{static_cast<uint8_t>(counter >> 8), static_cast<uint8_t>(counter), 0xAA, 0xBB}))
+            << i;
+    }
+    EXPECT_TRUE(View(FORMAT_HEX).EndsWith(wxString::Format(" Sent %zu messages\n", got.size() / 4)));
+    EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
+
+    // A peer that stops reading: one report while it lasts, and Stop still
+    // ends the sender at once.
+    module.SetDataReading(false);
+    PeriodText(page)->SetValue("0");
+    for (wxWindow* child : page->GetChildren())
+        if (auto* t = dynamic_cast<wxTextCtrl*>(child); t && t->GetToolTipText().StartsWith("Define"))
+            t->SetValue("999");
+    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
+    ASSERT_TRUE(guitest::WaitFor([&] { return !dialogs->Shown().empty(); }, 5000));
+    guitest::PumpFor(3 * PeriodicJob::StallMs);
+    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: Periodic send failed: the module takes no data"});
+    EXPECT_LT(StopPeriodic(page).count(), 400);
+    EXPECT_TRUE(guitest::WaitFor([] { return TerminalWorkersRunning() == 1; }, 1000)) << "the receive worker only";
+    module.SetDataReading(true);
+}
+
+TEST_F(TerminalTraffic, TheShownViewIsSelectedCopiedAndExportedWhileDataArrives)
+{
     Send(page, wxEVT_RADIOBOX, ID_TERM_RX_FORMAT, FORMAT_HEX);
+    Bytes bytes(40);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<uint8_t>(0x41 + i);
+    module.SendData(bytes);
+    TerminalView* view = page->GetReceiveView(FORMAT_HEX);
+    ASSERT_TRUE(guitest::WaitFor([&] { return view->Rows() >= 3; }, 2000)) << View(FORMAT_HEX);
     for (int i = 0; i < TerminalFormatCount; ++i)
         EXPECT_EQ(page->GetReceiveView(i)->IsShown(), i == FORMAT_HEX) << i;
-    Main()->frame->Refresh();  // events were handed over directly: paint before the picture
-    Main()->frame->Update();
-    EXPECT_TRUE(SaveScreenshot("terminal-hex.png"));
+    // The logging buttons come last in the Tab order.
+    const wxWindowList& children = page->GetChildren();
+    EXPECT_EQ(children[children.size() - 1]->GetId(), ID_TERM_START_LOG);
+    EXPECT_EQ(children[children.size() - 3]->GetId(), ID_TERM_CLEAR_RECEIVED);
 
-    // Paused, nothing is received; what came meanwhile shows after the resume.
-    Send(page, wxEVT_BUTTON, ID_TERM_STOP_LOG);
-    guitest::PumpFor(50);
-    module.SendData({'C'});
-    guitest::PumpFor(200);
-    EXPECT_EQ(View(FORMAT_HEX), hex);
-    Send(page, wxEVT_BUTTON, ID_TERM_START_LOG);
-    EXPECT_TRUE(guitest::WaitFor([&] { return View(FORMAT_HEX) == hex + "43 "; }, 2000)) << View(FORMAT_HEX);
+    // A drag from the first character into the second row, then Ctrl+C.
+    Main()->frame->Raise();
+    guitest::PumpFor(100);
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(view->ClientToScreen(wxPoint(1, 2)));
+    mouse.MouseDown();
+    mouse.MouseMove(view->ClientToScreen(wxPoint(60, 20)));
+    mouse.MouseUp();
+    ASSERT_TRUE(guitest::WaitFor([&] { return view->GetSelectedText().length() > 30; }, 2000));
+    wxKeyEvent ctrlC(wxEVT_KEY_DOWN);
+    ctrlC.m_keyCode = 'C';
+    ctrlC.m_controlDown = true;
+    view->ProcessWindowEvent(ctrlC);
+    wxTextDataObject clip;
+    ASSERT_TRUE(wxTheClipboard->Open());
+    EXPECT_TRUE(wxTheClipboard->GetData(clip));
+    wxTheClipboard->Close();
+    EXPECT_EQ(clip.GetText(), view->GetSelectedText());
+    EXPECT_TRUE(View(FORMAT_HEX).StartsWith("41 42 43 " + clip.GetText().Mid(9))) << clip.GetText();
+    EXPECT_LT(clip.GetText().length(), View(FORMAT_HEX).length());
 
-    // The shown view goes to a file as it stands.
-    dialogs->Clear();
-    const std::string file = dir->File("view.txt");
-    dialogs->FilePath(file);
+    // Export while the peer keeps sending: the file is the view as it stood.
+    std::atomic<bool> sending{true};
+    std::thread sender([&] {
+        while (sending && module.SendData(Bytes(1460, 0x5A)))
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    guitest::PumpFor(100);
+    const size_t before = View(FORMAT_HEX).length();
+    dialogs->FilePath(dir->File("view.txt"));
     Send(page, wxEVT_BUTTON, ID_TERM_EXPORT_VIEW);
-    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Save File As?: "});
-    std::ifstream in(file);
+    guitest::PumpFor(50);
+    sending = false;
+    sender.join();
+    std::ifstream in(dir->File("view.txt"));
     std::stringstream saved;
     saved << in.rdbuf();
-    EXPECT_EQ(saved.str(), (hex + "43 ").utf8_string());
+    EXPECT_GE(saved.str().size(), before);
+    EXPECT_TRUE(View(FORMAT_HEX).utf8_string().rfind(saved.str(), 0) == 0);
+    EXPECT_EQ(saved.str().size() % 3, 0u);
 
     Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_RECEIVED);
     for (int i = 0; i < TerminalFormatCount; ++i)
         EXPECT_EQ(View(i), "") << i;
+    EXPECT_EQ(page->GetReceiveLog().MemoryUsed(), 0u);
 }
 
 TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
