@@ -122,7 +122,7 @@ public:
     static constexpr size_t ChunkSize = 1460;
     // Beyond this the receiving waits for the page: the peer is slowed down
     // instead of memory filling up, and one rendering stays short.
-    static constexpr size_t MaxPendingBytes = 4 << 20;
+    static constexpr size_t MaxPendingBytes = 1 << 20;
 
     ReceiveJob(wxEvtHandler* handler, std::shared_ptr<DataConnection> connection);
 
