@@ -23,52 +23,26 @@ namespace {
 TEST(RingBuffer, FillsOverwritesTheOldestAndWrapsAround)
 {
     static RingBuffer b;  // 65 KB: not on the stack
-    EXPECT_FALSE(RingBufferInit(&b, 0));
     EXPECT_FALSE(RingBufferInit(&b, RING_BUFFER_CAPACITY_MAX + 1));
     ASSERT_TRUE(RingBufferInit(&b, 3));
     EXPECT_EQ(b.size, 4);
-    const auto drain = [] {
-        std::vector<int> out;
-        while (!RingBufferIsEmpty(&b)) {
-            uint8_t byte = 0;
-            RingBufferGet(&b, &byte);
-            out.push_back(byte);
-        }
-        return out;
-    };
-    // Each step puts bytes, then checks the state, then what draining gives.
+    // Bytes put, then whether full, then what draining gives: the oldest go
+    // first, also far past the end of the slots.
     struct Step {
         std::vector<uint8_t> put;
         bool full;
         std::vector<int> drained;
-    } steps[] = {
-        {{}, false, {}},
-        {{1, 2}, false, {1, 2}},
-        {{1, 2, 3}, true, {1, 2, 3}},
-        {{1, 2, 3, 4}, true, {2, 3, 4}},               // the oldest is dropped
-        {{5, 6, 7, 8, 9, 10, 11}, true, {9, 10, 11}},  // far past the end of the slots
-        {{12}, false, {12}},
-    };
+    } steps[] = {{{}, false, {}}, {{1, 2, 3}, true, {1, 2, 3}}, {{1, 2, 3, 4}, true, {2, 3, 4}},
+                 {{5, 6, 7, 8, 9, 10, 11}, true, {9, 10, 11}}, {{12}, false, {12}}};
     for (const Step& s : steps) {
-        SCOPED_TRACE(testing::PrintToString(s.put));
         for (uint8_t byte : s.put)
             RingBufferPut(&b, byte);
         EXPECT_EQ(RingBufferIsFull(&b), s.full ? 1 : 0);
-        EXPECT_EQ(RingBufferIsEmpty(&b), s.put.empty() ? 1 : 0);
-        EXPECT_EQ(drain(), s.drained);
-        EXPECT_TRUE(b.head >= 0 && b.head < b.size && b.tail >= 0 && b.tail < b.size);
+        std::vector<int> out;
+        for (uint8_t byte = 0; !RingBufferIsEmpty(&b); out.push_back(byte))
+            RingBufferGet(&b, &byte);
+        EXPECT_EQ(out, s.drained) << s.put.size();
     }
-    // Interleaved puts and gets cross the end of the slots in order.
-    for (int i = 0; i < 10; ++i) {
-        RingBufferPut(&b, static_cast<uint8_t>(2 * i));
-        RingBufferPut(&b, static_cast<uint8_t>(2 * i + 1));
-        uint8_t first = 0, second = 0;
-        RingBufferGet(&b, &first);
-        RingBufferGet(&b, &second);
-        EXPECT_EQ(first, 2 * i);
-        EXPECT_EQ(second, 2 * i + 1);
-    }
-    EXPECT_EQ(RingBufferIsEmpty(&b), 1);
 }
 
 TEST(TerminalLogic, CommandBytesInEveryFormatAndTheirLimits)
@@ -172,18 +146,8 @@ TEST(TerminalLogic, PaddingAndTheMessageCounter)
     for (const Frame& f : frames)
         EXPECT_EQ(CounterFrame(message, f.counter), f.sent) << f.counter;
     EXPECT_EQ(CounterFrame({0xAA, 0xBB}, 7), (Bytes{0x00, 0x07}));
-    // From 1 the counter comes back to 1 after 65536 messages, through 0 once.
-    uint16_t counter = 1;
-    int zeros = 0;
-    for (int i = 0; i < 65536; ++i) {
-        counter = NextMessageCounter(counter);
-        zeros += counter == 0;
-        if (i == 65533) {
-            EXPECT_EQ(counter, 0xFFFF);
-        }
-    }
-    EXPECT_EQ(counter, 1);
-    EXPECT_EQ(zeros, 1);
+    EXPECT_EQ(NextMessageCounter(0xFFFF), 0);
+    EXPECT_EQ(NextMessageCounter(0), 1);
 }
 
 std::string Text(const ReceiveLog& log, int view)
@@ -363,34 +327,22 @@ TEST(ReceiveLog, ASelectionAcrossRowsCopiesTheViewsText)
 
 TEST(TerminalLogic, PeriodAndTotalSize)
 {
+    // -1: refused. An empty period or 0 sends back to back.
     struct Period {
         const char* text;
-        int unit;
-        int ms;  // -1: refused
-    } periods[] = {
-        {"2", 0, 2},   {"2", 1, 2000}, {"999", 1, 999000}, {"1", 0, 1},   {"0", 1, 0},
-        {"-5", 1, -1}, {"", 1, 0},     {"1000", 0, -1},    {"5e", 0, -1}, {" 07 ", 0, 7},
-    };
+        int unit, ms;
+    } periods[] = {{"2", 0, 2},     {"2", 1, 2000},   {"999", 1, 999000}, {"0", 1, 0},    {"", 1, 0},
+                   {"-5", 1, -1},   {"1000", 0, -1},  {"5e", 0, -1},      {" 07 ", 0, 7}};
     for (const Period& p : periods) {
         int ms = -1;
         const wxString message = ParsePeriod(p.text, p.unit, &ms);
-        EXPECT_EQ(message.empty(), p.ms >= 0) << p.text;
-        if (p.ms >= 0) {
-            EXPECT_EQ(ms, p.ms) << p.text;
-        } else {
-            EXPECT_EQ(message, "The period must be a whole number from 0 to 999");
-        }
+        EXPECT_EQ(message.empty() ? ms : -1, p.ms) << p.text;
+        EXPECT_TRUE(message.empty() || message == "The period must be a whole number from 0 to 999");
     }
-    struct Size {
-        const char* text;
-        int total;  // -1: refused
-    } sizes[] = {{"", 0}, {"8", 8}, {"0", 0}, {"-3", 0}, {"999", 999}, {"1000", -1}, {"x", -1}};
-    for (const Size& z : sizes) {
-        int total = -1;
-        EXPECT_EQ(ParseTotalSize(z.text, &total).empty(), z.total >= 0) << z.text;
-        if (z.total >= 0) {
-            EXPECT_EQ(total, z.total) << z.text;
-        }
+    for (auto [text, total] : {std::pair<const char*, int>{"", 0}, {"8", 8}, {"-3", 0}, {"999", 999},
+                               {"1000", -1}, {"x", -1}}) {
+        int got = -1;
+        EXPECT_EQ(ParseTotalSize(text, &got).empty() ? got : -1, total) << text;
     }
 }
 
