@@ -211,23 +211,6 @@ TEST_F(Terminal, FiftyOpenAndCloseCyclesLeaveNoSocketAndNoThread)
     EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
 }
 
-TEST_F(Terminal, ThePeerClosingLeadsToTheStartPage)
-{
-    ASSERT_TRUE(module.Start());
-    const int fds = OpenFds();
-    ASSERT_NE(Open(module), nullptr);
-    ASSERT_TRUE(guitest::WaitFor([&] { return module.DataConnected(); }, 2000));
-    module.SendData({'b', 'y', 'e'});
-    module.CloseData();
-    ASSERT_TRUE(guitest::WaitFor([&] { return Main()->currentPanel == PANEL_START; }, 3000));
-    EXPECT_EQ(dialogs->Messages(),
-              std::vector<wxString>{"Connection Lost!: Connection Lost, redirecting to Home."});
-    EXPECT_EQ(dialogs->Shown()[0].style & (wxOK | wxICON_ERROR), wxOK | wxICON_ERROR);
-    EXPECT_EQ(Page(), nullptr);
-    EXPECT_TRUE(Main()->startPanel->IsShown());
-    EXPECT_TRUE(guitest::WaitFor([&] { return TerminalWorkersRunning() == 0 && OpenFds() == fds; }, 2000));
-}
-
 UartDialog* ShownDialog()
 {
     for (wxWindow* w : wxTopLevelWindows)
@@ -319,15 +302,6 @@ TEST_F(Terminal, TheWatchdogReportsOnTheGuiThreadOnlyWhenTheModuleStopsAnswering
     EXPECT_TRUE(guitest::WaitFor([&] { return events == 1; }, 3000));
     EXPECT_TRUE(onGuiThread);
     EXPECT_TRUE(job->WaitFinished(1000));
-
-    // A stop ends it at once, without an event.
-    TestModule again("127.0.0.34");
-    ASSERT_TRUE(again.Start());
-    job = TestConnection::Start(&handler, again.Address(), again.Port(), 60000);
-    job->Stop();
-    EXPECT_TRUE(job->WaitFinished(1000));
-    guitest::PumpFor(50);
-    EXPECT_EQ(events, 1);
 }
 
 // A control event, as a click or a choice sends it.
@@ -501,6 +475,14 @@ TEST_F(TerminalTraffic, TheShownViewIsSelectedCopiedAndExportedWhileDataArrives)
     for (int i = 0; i < TerminalFormatCount; ++i)
         EXPECT_EQ(View(i), "") << i;
     EXPECT_EQ(page->GetReceiveLog().MemoryUsed(), 0u);
+
+    // The peer closing leads to the start page.
+    dialogs->Clear();
+    module.CloseData();
+    ASSERT_TRUE(guitest::WaitFor([&] { return Main()->currentPanel == PANEL_START; }, 3000));
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Connection Lost!: Connection Lost, redirecting to Home."});
+    EXPECT_EQ(Page(), nullptr);
 }
 
 TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
