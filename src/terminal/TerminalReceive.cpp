@@ -73,6 +73,11 @@ void VantrelTerminalPanel::OnLogging(wxCommandEvent& event)
 void VantrelTerminalPanel::OnRxFormat(wxCommandEvent&)
 {
     ShowChosenView();
+    FocusInputField();
+}
+
+void VantrelTerminalPanel::FocusInputField()
+{
     const int format = m_txFormatRadio->GetSelection();
     if (IsTerminalFormat(format))
         m_inputFields[format]->SetFocus();
@@ -84,8 +89,7 @@ void VantrelTerminalPanel::ShowInputField(int format)
         m_inputFields[i]->Show(i == format);
         m_inputHints[i]->Show(i == format);
     }
-    if (IsTerminalFormat(format))
-        m_inputFields[format]->SetFocus();
+    FocusInputField();
 }
 
 void VantrelTerminalPanel::OnTxFormat(wxCommandEvent&)

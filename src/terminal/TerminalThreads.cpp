@@ -1,8 +1,5 @@
 #include "TerminalThreads.h"
 
-#include <poll.h>
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -74,27 +71,17 @@ DataConnection::SendResult DataConnection::Send(const uint8_t* bytes, size_t len
     while (sent < length) {
         if (lost_.load() || shut_.load())
             return SendResult::Lost;
-        pollfd fds[2] = {{socket_, POLLOUT, 0}, {cancel ? cancel->WakeFd() : -1, POLLIN, 0}};
-        const int ready = poll(fds, 2, stall_ms);
-        if (cancel && cancel->IsCancelled())
+        const int n = sock_send_wait(socket_, bytes + sent, length - sent, stall_ms, cancel);
+        if (n == SOCK_SEND_CANCELLED)
             return SendResult::Stopped;
-        if (ready < 0 && errno != EINTR) {
-            cmd_set_system_error(errno);
-            return SendResult::Failed;
-        }
-        if (ready == 0) {
+        if (n == SOCK_SEND_TIMED_OUT) {
             if (stalled && stalled())
                 continue;
             cmd_set_system_error(ETIMEDOUT);
             return SendResult::Failed;
         }
-        if (ready < 0)
-            continue;
-        const ssize_t n = send(socket_, bytes + sent, length - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
-        if (n < 0 && errno != EINTR && errno != EAGAIN && errno != EWOULDBLOCK) {
-            cmd_set_system_error(errno);
+        if (n < 0)
             return SendResult::Failed;
-        }
         if (n > 0)
             sent += static_cast<size_t>(n);
     }

@@ -75,7 +75,7 @@ TerminalView::TerminalView(wxWindow* parent, wxWindowID id, const wxPoint& pos, 
     Bind(wxEVT_KEY_DOWN, &TerminalView::OnKey, this);
     Bind(wxEVT_CONTEXT_MENU, &TerminalView::OnContextMenu, this);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { Copy(); }, wxID_COPY);
-    Bind(wxEVT_MENU, [this](wxCommandEvent&) { SelectAll(); }, wxID_SELECTALL);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { SelectAll(); SetFocus(); }, wxID_SELECTALL);
     Bind(wxEVT_IDLE, &TerminalView::OnIdle, this);
     Bind(wxEVT_SET_FOCUS, [this](wxFocusEvent& e) { Refresh(); e.Skip(); });
     Bind(wxEVT_KILL_FOCUS, [this](wxFocusEvent& e) { Refresh(); e.Skip(); });
@@ -274,7 +274,6 @@ void TerminalView::OnMouse(wxMouseEvent& event)
 {
     const wxEventType type = event.GetEventType();
     if (type == wxEVT_LEFT_DOWN) {
-        SetFocus();
         MoveCaret(HitTest(event.GetPosition()), event.ShiftDown());
         if (!HasCapture())
             CaptureMouse();
@@ -290,6 +289,10 @@ void TerminalView::OnMouse(wxMouseEvent& event)
         m_dragging = false;
         if (HasCapture())
             ReleaseMouse();
+        if (m_anchor != m_caret)
+            SetFocus();
+        else if (m_plainClick)
+            m_plainClick();
     } else if (type == wxEVT_LEFT_DCLICK) {
         // The word under the pointer.
         const uint64_t row = m_top + static_cast<uint64_t>(std::max(0, event.GetPosition().y) / m_lineHeight);
@@ -305,12 +308,12 @@ void TerminalView::OnMouse(wxMouseEvent& event)
                 WordAt(rows[0], i, &first, &last);
                 m_anchor = cells[first].pos;
                 m_caret = last + 1 < cells.size() ? cells[last + 1].pos : rows[0].end;
+                SetFocus();
                 Refresh();
                 break;
             }
         }
     } else {
-        SetFocus();
         event.Skip();
     }
 }

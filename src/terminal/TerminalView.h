@@ -10,6 +10,8 @@
 #include <wx/font.h>
 #include <wx/window.h>
 
+#include <functional>
+
 #include "ReceiveLog.h"
 
 class TerminalView : public wxWindow {
@@ -33,6 +35,9 @@ public:
     // row `toRow`, as a drag with the mouse would.
     void SelectRows(uint64_t fromRow, uint64_t toRow, int toColumn);
     uint64_t Rows() const { return m_rows.Rows(); }
+    // Called after a click that selects nothing, to hand the focus on; a
+    // click that selects keeps it here, for the keyboard and Ctrl+C.
+    void OnPlainClick(std::function<void()> handler) { m_plainClick = std::move(handler); }
 
 private:
     void OnPaint(wxPaintEvent& event);
@@ -67,4 +72,5 @@ private:
     bool m_pending = false;
     LogPos m_anchor, m_caret;
     bool m_dragging = false;
+    std::function<void()> m_plainClick;
 };

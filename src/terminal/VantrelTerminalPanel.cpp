@@ -236,8 +236,10 @@ void VantrelTerminalPanel::BuildControls(const wxString& title)
         {&m_exportViewButton, ID_TERM_EXPORT_VIEW, "exportbtn.jpg", "Export view of received messages"},
     };
     makeButton(receiveButtons[3], right + 3 * 91, ry);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         m_receiveViews[i] = new TerminalView(this, i, wxPoint(right, viewsY), wxSize(320, 300), m_log, i);
+        m_receiveViews[i]->OnPlainClick([this] { FocusInputField(); });
+    }
 
     ry += 34;
     m_periodicCheck =
@@ -447,11 +449,8 @@ void VantrelTerminalPanel::OnRenderTimer(wxTimerEvent&)
 void VantrelTerminalPanel::OnSetFocus(wxFocusEvent& event)
 {
     event.Skip();
-    if (event.GetEventObject() != this)
-        return;
-    const int format = m_txFormatRadio->GetSelection();
-    if (format >= 0 && format < 4)
-        m_inputFields[format]->SetFocus();
+    if (event.GetEventObject() == this)
+        FocusInputField();
 }
 
 void VantrelTerminalPanel::OnTimer(wxTimerEvent&)

@@ -139,6 +139,8 @@ private:
     void ViewsGrew();
     void ShowChosenView();
     void ShowInputField(int format);
+    // The focus to the input field of the chosen transmission format.
+    void FocusInputField();
     void RenderPending();
     void StopPeriodic();
     // Whether a chosen file is the working command-list database itself.

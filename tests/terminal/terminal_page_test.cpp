@@ -450,6 +450,11 @@ TEST_F(TerminalTraffic, TheShownViewIsSelectedCopiedAndExportedWhileDataArrives)
     EXPECT_EQ(clip.GetText(), view->GetSelectedText());
     EXPECT_TRUE(View(FORMAT_HEX).StartsWith("41 42 43 " + clip.GetText().Mid(9))) << clip.GetText();
     EXPECT_LT(clip.GetText().length(), View(FORMAT_HEX).length());
+    // A selection keeps the focus in the view; a plain click hands it back.
+    EXPECT_EQ(wxWindow::FindFocus(), view);
+    mouse.MouseClick();
+    EXPECT_TRUE(guitest::WaitFor([&] { return wxWindow::FindFocus() == page->GetInputField(FORMAT_ASCII); }, 2000));
+    EXPECT_EQ(view->GetSelectedText(), "");
 
     // Export while the peer keeps sending: the file is the view as it stood.
     std::atomic<bool> sending{true};
