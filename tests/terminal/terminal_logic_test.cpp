@@ -90,7 +90,6 @@ TEST(TerminalLogic, InputChecksAndCommandBytesInEveryFormat)
         {wxString(MaxMessageBytes, 'a'), FORMAT_ASCII, max, Bytes(MaxMessageBytes, 'a'), ""},
         {wxString(MaxMessageBytes + 1, 'a'), FORMAT_ASCII, max, {}, "Message longer than 65535 bytes"},
         {"1", 4, unknown, {}, unknown},
-        {"1", -1, unknown, {}, unknown},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.Left(20) + wxString::Format(" format %d", c.format));
