@@ -366,6 +366,7 @@ TEST_F(TerminalTraffic, TheShownViewIsSelectedCopiedAndExportedWhileDataArrives)
     ASSERT_TRUE(guitest::WaitFor([&] { return view->Rows() >= 3; }, 2000)) << View(FORMAT_HEX);
     for (int i = 0; i < TerminalFormatCount; ++i)
         EXPECT_EQ(page->GetReceiveView(i)->IsShown(), i == FORMAT_HEX) << i;
+    EXPECT_TRUE(SaveScreenshot("terminal-hex.png"));
     // The logging buttons come last in the Tab order.
     const wxWindowList& children = page->GetChildren();
     EXPECT_EQ(children[children.size() - 1]->GetId(), ID_TERM_START_LOG);
