@@ -137,13 +137,10 @@ TEST_F(Terminal, AFailedOrCancelledConnectionFallsBackToTheStartPage)
             dialogs->Answer(answer);
         // Presses Cancel on whatever progress dialog is shown, as the user would.
         wxTimer presser;
-        presser.Bind(wxEVT_TIMER, [](wxTimerEvent&) {
+        presser.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
             for (wxWindow* top : wxTopLevelWindows)
-                if (wxWindow* cancel = top->IsShown() ? top->FindWindow(wxID_CANCEL) : nullptr) {
-                    wxCommandEvent click(wxEVT_BUTTON, wxID_CANCEL);
-                    click.SetEventObject(cancel);
-                    cancel->ProcessWindowEvent(click);
-                }
+                if (top->IsShown())
+                    Click(top, wxID_CANCEL);
         });
         if (!c.answers.empty())
             presser.Start(150);
