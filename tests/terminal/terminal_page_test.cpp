@@ -396,6 +396,15 @@ TEST_F(TerminalTraffic, TheShownViewIsSelectedCopiedAndExportedWhileDataArrives)
         guitest::WaitFor([&] { return wxWindow::FindFocus() == page->GetInputField(FORMAT_ASCII); }, 2000));
     EXPECT_EQ(view->GetSelectedText(), "");
 
+    // Stop log: nothing is taken meanwhile; Start log: all of it comes.
+    Send(page, wxEVT_BUTTON, ID_TERM_STOP_LOG);
+    const uint64_t held = page->RenderedBytes();
+    module.SendData(Bytes(100, 0x30));
+    guitest::PumpFor(100);
+    EXPECT_EQ(page->RenderedBytes(), held);
+    Send(page, wxEVT_BUTTON, ID_TERM_START_LOG);
+    EXPECT_TRUE(guitest::WaitFor([&] { return page->RenderedBytes() == held + 100; }, 2000));
+
     // Export while the peer keeps sending: the file is the view as it stood.
     std::atomic<bool> sending{true};
     std::thread sender([&] {
