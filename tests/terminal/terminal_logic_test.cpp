@@ -2,13 +2,18 @@
 // a command's bytes, padding and the counter, the views rendered from the
 // received bytes and the periodic settings.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ReceiveLog.h"
 #include "RingBuffer.h"
 #include "TerminalLogic.h"
+#include "TerminalThreads.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -138,6 +143,35 @@ TEST(TerminalLogic, PaddingTheCounterThePeriodAndTheTotalSize)
         int got = -1;
         EXPECT_EQ(ParseTotalSize(text, &got).empty() ? got : -1, total) << text;
     }
+}
+
+TEST(DataConnection, TwoSendersAtOnceNeverMixTheirBytes)
+{
+    int fds[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    std::string got;
+    std::thread reader([&] {
+        // Late and in small pieces: both senders wait for room meanwhile.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        char buffer[4096];
+        for (ssize_t n; (n = read(fds[1], buffer, sizeof buffer)) > 0;)
+            got.append(buffer, static_cast<size_t>(n));
+    });
+    {
+        DataConnection connection(fds[0]);  // closed when it goes
+        const Bytes a(1 << 20, 'a'), b(1 << 20, 'b');
+        std::thread other([&] {
+            EXPECT_EQ(connection.Send(b.data(), b.size(), -1, 2000), DataConnection::SendResult::Sent);
+        });
+        EXPECT_EQ(connection.Send(a.data(), a.size(), -1, 2000), DataConnection::SendResult::Sent);
+        other.join();
+    }
+    reader.join();
+    close(fds[1]);
+    // One whole message, then the other.
+    ASSERT_EQ(got.size(), 2u << 20);
+    EXPECT_EQ(got.find_first_not_of(got[0]), size_t{1} << 20);
+    EXPECT_EQ(got.find(got[0], size_t{1} << 20), std::string::npos);
 }
 
 std::string Text(const ReceiveLog& log, int view)
