@@ -1,0 +1,41 @@
+// Fuzz target over a command list file as the terminal imports it: the file
+// replaces the working list, every row becomes an entry, and each entry is
+// turned into the bytes a send would take.
+#include <wx/log.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "DbCommands.h"
+#include "NumberText.h"
+#include "TerminalLogic.h"
+#include "file_input.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    wxLogNull quiet;
+    DbCommands* list = DbCommands::GetInstance();
+    if (!list->IsOpen())
+        list->Open(FuzzFolder() + "/localcmd.sqlite");
+    const wxString path = WriteFuzzFile(data, size, "import.sqlite");
+    try {
+        list->RestoreFrom(path);
+        wxSQLite3ResultSet rows = list->GetAll();
+        while (rows.NextRow()) {
+            uint64_t format = 0;
+            if (!ReadDecimal(rows.GetAsString("type"), TerminalFormatCount - 1, &format))
+                continue;
+            const TerminalCommandEntry entry{rows.GetAsString("cmd"), static_cast<int>(format)};
+            CommandRowText(entry);
+            CheckCommandInput(entry.text, entry.format);
+            std::vector<uint8_t> bytes;
+            CommandBytes(entry.text, entry.format, &bytes);
+        }
+        rows.Finalize();
+        list->DeleteAll();
+    } catch (const wxSQLite3Exception&) {
+        // Refused or damaged: the import reports it.
+    }
+    return 0;
+}
