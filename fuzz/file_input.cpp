@@ -1,19 +1,25 @@
 #include "file_input.h"
 
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 
 const std::string& FuzzFolder()
 {
+    // The working folder stays: libFuzzer reads its corpus by relative paths.
     static const std::string folder = [] {
         const char* tmp = getenv("TMPDIR");
         std::string dir = std::string(tmp && *tmp ? tmp : "/tmp") + "/vantrel-fuzz-XXXXXX";
-        if (!mkdtemp(dir.data()) || chdir(dir.c_str()) != 0)
+        if (!mkdtemp(dir.data()))
             abort();
         return dir;
     }();
+    static const int removed = atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    });
+    (void)removed;
     return folder;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "DbCommands.h"
@@ -16,8 +17,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     wxLogNull quiet;
     DbCommands* list = DbCommands::GetInstance();
-    if (!list->IsOpen())
-        list->Open(FuzzFolder() + "/localcmd.sqlite");
+    if (!list->IsOpen()) {
+        // The working list's copy is written to the working folder: there,
+        // not in the one the fuzzer runs in.
+        const std::filesystem::path here = std::filesystem::current_path();
+        std::filesystem::current_path(FuzzFolder());
+        list->Open("localcmd.sqlite");
+        std::filesystem::current_path(here);
+    }
     const wxString path = WriteFuzzFile(data, size, "import.sqlite");
     try {
         list->RestoreFrom(path);
