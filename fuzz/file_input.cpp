@@ -1,6 +1,8 @@
 #include "file_input.h"
 
 #include <stdlib.h>
+#include <wx/debug.h>
+#include <wx/string.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -30,4 +32,18 @@ std::string WriteFuzzFile(const uint8_t* data, size_t size, const char* name)
     if (!out || std::fwrite(data, 1, size, out) != size || std::fclose(out) != 0)
         abort();
     return path;
+}
+
+void AbortOnToolkitAssert()
+{
+    static const bool set = [] {
+        wxSetAssertHandler([](const wxString& file, int line, const wxString& func, const wxString& cond,
+                              const wxString& msg) {
+            std::fprintf(stderr, "toolkit assertion %s:%d %s: %s %s\n", file.utf8_string().c_str(), line,
+                         func.utf8_string().c_str(), cond.utf8_string().c_str(), msg.utf8_string().c_str());
+            abort();
+        });
+        return true;
+    }();
+    (void)set;
 }

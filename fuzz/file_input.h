@@ -7,5 +7,8 @@
 #include <string>
 
 const std::string& FuzzFolder();
+// Makes a failed toolkit assertion end the run like a crash: in the program
+// it would show a dialog.
+void AbortOnToolkitAssert();
 // The path of the file written.
 std::string WriteFuzzFile(const uint8_t* data, size_t size, const char* name);

@@ -13,6 +13,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    AbortOnToolkitAssert();
     wxLogNull quiet;
     const wxString path = WriteFuzzFile(data, size, "module.db");
     BatchConfig config;

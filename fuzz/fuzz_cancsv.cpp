@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "CanCsv.h"
+#include "file_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    AbortOnToolkitAssert();
     static std::vector<SignalCells> rows(14);
     FILE* in = size ? fmemopen(const_cast<uint8_t*>(data), size, "r") : nullptr;
     if (!in)

@@ -15,6 +15,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    AbortOnToolkitAssert();
     wxLogNull quiet;
     DbCommands* list = DbCommands::GetInstance();
     if (!list->IsOpen()) {

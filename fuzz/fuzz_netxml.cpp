@@ -4,9 +4,11 @@
 #include <cstdint>
 
 #include "NetXml.h"
+#include "file_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    AbortOnToolkitAssert();
     NetXmlValues values;
     if (ParseNetXml(reinterpret_cast<const char*>(data), size, &values) == XmlLoad::Loaded)
         for (int nwtype : {0, 1})

@@ -3,7 +3,6 @@
 #include <wx/filename.h>
 #include <wx/log.h>
 #include <wx/mstream.h>
-#include <wx/strconv.h>
 #include <wx/xml/xml.h>
 
 #include <algorithm>
@@ -158,17 +157,21 @@ XmlLoad LoadNetXml(const wxString& path, NetXmlValues* values)
 
 XmlLoad ParseNetXml(const char* bytes, size_t size, NetXmlValues* values)
 {
-    // UTF-16 (a byte-order mark, or a first '<' of two bytes) is scanned in
-    // its UTF-8 form; the library reads it as it is.
+    // UTF-16 (a byte-order mark, or a first '<' of two bytes) is scanned a
+    // unit a byte: all that the scan looks at is ASCII. The library reads
+    // the bytes as they are.
     const auto* b = reinterpret_cast<const unsigned char*>(bytes);
     const bool be = size >= 2 && ((b[0] == 0xFE && b[1] == 0xFF) || (b[0] == 0 && b[1] == '<'));
     const bool le = size >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == '<' && b[1] == 0));
     if (be || le) {
         if (size > NetXmlMaxBytes)
             return XmlLoad::NotXml;
-        const std::string utf8 = be ? wxString(bytes, wxMBConvUTF16BE(), size).utf8_string()
-                                    : wxString(bytes, wxMBConvUTF16LE(), size).utf8_string();
-        if (!WithinBounds(utf8.data(), utf8.size()))
+        std::string units;
+        for (size_t i = 0; i + 1 < size; i += 2) {
+            const unsigned unit = be ? unsigned(b[i]) << 8 | b[i + 1] : unsigned(b[i + 1]) << 8 | b[i];
+            units += unit < 0x80 ? char(unit) : '\x80';
+        }
+        if (!WithinBounds(units.data(), units.size()))
             return XmlLoad::NotXml;
     } else if (!WithinBounds(bytes, size)) {
         return XmlLoad::NotXml;
