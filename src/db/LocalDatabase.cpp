@@ -144,7 +144,8 @@ wxString LocalDatabase::Foreign(wxSQLite3Database& db, const wxString& fileName)
     const std::vector<OwnTable> tables = OwnTables();
     if (!db.TableExists(tables.front().name)) {
         // A new file, or one emptied, is given our tables.
-        if (db.ExecuteScalar("SELECT count(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite^_%' ESCAPE '^'") == 0)
+        if (db.ExecuteScalar(
+                "SELECT count(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite^_%' ESCAPE '^'") == 0)
             return wxString();
         return head + "it has no table " + tables.front().name;
     }

@@ -1,7 +1,6 @@
 #include "HubLogic.h"
 
 #include <algorithm>
-
 #include <cctype>
 #include <cstring>
 

@@ -182,8 +182,9 @@ TEST_F(LocalDbTest, OpenNeverReplacesAGoodCopyWithABadOrEmptyOne)
 TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
 {
     const std::string uart = "CREATE TABLE vemtor_vantrel_uart (macaddress, parity, stopbits, baudrate)";
-    const std::string modules = "CREATE TABLE vemtor_vantrel (ip, ssid, netmask, gw, nwtype, macaddress, idtype, "
-                                "security, pwd, descri)";
+    const std::string modules =
+        "CREATE TABLE vemtor_vantrel (ip, ssid, netmask, gw, nwtype, macaddress, idtype, "
+        "security, pwd, descri)";
     auto registry = [] { return static_cast<LocalDatabase*>(Db::GetInstance()); };
     auto commands = [] {
         DbCommands::GetInstance()->Open("localcmd.sqlite");
@@ -195,14 +196,20 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
         std::string wrong;  // empty: the file is ours
     } cases[] = {
         {true, {"CREATE TABLE notes (body TEXT)"}, "it has no table vemtor_vantrel"},
-        {true, {"CREATE TABLE vemtor_vantrel (ip, mac, descri)"}, "its table vemtor_vantrel has no column ssid"},
-        {true, {modules, uart.substr(0, uart.size() - 11) + ")"},
+        {true,
+         {"CREATE TABLE vemtor_vantrel (ip, mac, descri)"},
+         "its table vemtor_vantrel has no column ssid"},
+        {true,
+         {modules, uart.substr(0, uart.size() - 11) + ")"},
          "its table vemtor_vantrel_uart has no column baudrate"},
-        {true, {"CREATE TABLE vemtor_vantrel (IP, SSID, NETMASK, GW, NWTYPE, MACADDRESS, IDTYPE, SECURITY, PWD, "
-                "Descri)"},
+        {true,
+         {"CREATE TABLE vemtor_vantrel (IP, SSID, NETMASK, GW, NWTYPE, MACADDRESS, IDTYPE, SECURITY, PWD, "
+          "Descri)"},
          ""},
         {false, {"CREATE TABLE notes (body TEXT)"}, "it has no table commandList"},
-        {false, {"CREATE TABLE commandList (command TEXT, type INTEGER)"}, "its table commandList has no column cmd"},
+        {false,
+         {"CREATE TABLE commandList (command TEXT, type INTEGER)"},
+         "its table commandList has no column cmd"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.schema.back());
@@ -226,7 +233,8 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
             EXPECT_EQ(Rows(Db::GetInstance()->GetAll()), Table{});
             continue;
         }
-        const std::string why = "\"" + file.utf8_string() + "\" is not a " + kind + " of this program: " + c.wrong;
+        const std::string why =
+            "\"" + file.utf8_string() + "\" is not a " + kind + " of this program: " + c.wrong;
         try {
             c.isRegistry ? Db::GetInstance()->GetAll() : DbCommands::GetInstance()->GetAll();
             ADD_FAILURE() << "listed";
@@ -248,8 +256,9 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
             EXPECT_NE(e.GetMessage().utf8_string().find("\"other.db\" is not a " + kind), std::string::npos);
         }
         db->RestoreFrom(copy);
-        EXPECT_EQ(Rows(c.isRegistry ? Db::GetInstance()->GetAll() : DbCommands::GetInstance()->GetAll()).size(),
-                  1u);
+        EXPECT_EQ(
+            Rows(c.isRegistry ? Db::GetInstance()->GetAll() : DbCommands::GetInstance()->GetAll()).size(),
+            1u);
     }
 }
 

@@ -288,7 +288,8 @@ TEST(NetXml, ReadAcceptanceRules)
         {"<!DOCTYPE root>" + net("<ssid>d</ssid>"), XmlAccept::Accepted, XML_SSID, "d"},
         {doctype + net("<ssid>d</ssid>"), XmlAccept::Accepted, XML_SSID, "untouched", 1, 32, XmlLoad::NotXml},
         {utf16le(deep(NetXmlMaxDepth)), XmlAccept::Accepted, XML_SSID, "d"},
-        {utf16le(deep(NetXmlMaxDepth + 1)), XmlAccept::Accepted, XML_SSID, "untouched", 1, 32, XmlLoad::NotXml},
+        {utf16le(deep(NetXmlMaxDepth + 1)), XmlAccept::Accepted, XML_SSID, "untouched", 1, 32,
+         XmlLoad::NotXml},
     };
     paneltest::TempDir dir;
     for (const Case& c : cases) {

@@ -209,10 +209,11 @@ TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
     page->PasswordText()->ChangeValue("short");
     Click(page, ID_PAGE_EDIT);
     EXPECT_FALSE(page->InConfirmView());
-    EXPECT_EQ(dialogs->Messages(),
-              (std::vector<wxString>{"Error: Selected file is not a valid XML file.", "Import configuration file: ",
-                                     "Error: Selected file is not a valid XML file.",
-                                     "Error: WPA Password must be defined with at least 8 characters"}));
+    EXPECT_EQ(
+        dialogs->Messages(),
+        (std::vector<wxString>{"Error: Selected file is not a valid XML file.",
+                               "Import configuration file: ", "Error: Selected file is not a valid XML file.",
+                               "Error: WPA Password must be defined with at least 8 characters"}));
 
     page->PasswordText()->ChangeValue("new-secret");
     page->SsidText()->ChangeValue("office");

@@ -2,7 +2,6 @@
 // a command's bytes, padding and the counter, the views' texts and the
 // periodic settings.
 #include <gtest/gtest.h>
-
 #include <stdlib.h>
 
 #include <filesystem>
