@@ -1,5 +1,5 @@
 # wxWidgets and wxSQLite3 from Debian, wrapped as plain targets.
-if(VANTREL_GUI)
+if(VANTREL_GUI OR VANTREL_FUZZ)
   find_package(wxWidgets 3.2 REQUIRED COMPONENTS core base net xml)
   add_library(vantrel_wx INTERFACE)
   target_include_directories(vantrel_wx SYSTEM INTERFACE ${wxWidgets_INCLUDE_DIRS})

@@ -2,10 +2,13 @@
 // a command's bytes, padding and the counter, the views' texts and the
 // periodic settings.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "DbCommands.h"
 #include "HubLogic.h"
 #include "RingBuffer.h"
 #include "TerminalLogic.h"
@@ -85,6 +88,7 @@ TEST(TerminalLogic, CommandBytesInEveryFormatAndTheirLimits)
         {"101 11111111", FORMAT_BINARY, {0x05, 0xFF}, ""},
         {"0 255", FORMAT_DECIMAL, {0x00, 0xFF}, ""},
         {"   ", FORMAT_DECIMAL, {}, ""},
+        {"", FORMAT_ASCII, {}, ""},
         {"AB D", FORMAT_ASCII, {0x41, 0x42, 0x20, 0x44}, ""},
         {eAcute, FORMAT_ASCII, {0xE9}, ""},  // one fixed 8-bit mapping, whatever the locale
         {wxString::FromUTF8("\xE2\x82\xAC"),
@@ -264,6 +268,38 @@ TEST(TerminalLogic, PeriodAndTotalSize)
             EXPECT_EQ(total, z.total) << z.text;
         }
     }
+}
+
+// Imported rows whose text is empty or NULL, in every format, become
+// entries of no bytes: sent once they send nothing, and count as sent.
+TEST(TerminalLogic, EmptyAndNullImportedTextsGiveNoBytes)
+{
+    namespace fs = std::filesystem;
+    const fs::path old = fs::current_path();
+    std::string dir = (fs::temp_directory_path() / "vantrel-cmd-XXXXXX").string();
+    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    fs::current_path(dir);
+    {
+        wxSQLite3Database file;
+        file.Open("import.sqlite");
+        file.ExecuteUpdate("CREATE TABLE commandList (cmd TEXT, type INTEGER)");
+        file.ExecuteUpdate("INSERT INTO commandList VALUES ('', 0), (NULL, 0), ('', 1), (NULL, 3)");
+    }
+    DbCommands* list = DbCommands::GetInstance();
+    list->Open("localcmd.sqlite");
+    list->RestoreFrom("import.sqlite");
+    wxSQLite3ResultSet rows = list->GetAll();
+    int count = 0;
+    for (; rows.NextRow(); ++count) {
+        Bytes bytes = {0x99};
+        EXPECT_EQ(CommandBytes(rows.GetAsString("cmd"), rows.GetInt("type"), &bytes), "");
+        EXPECT_EQ(bytes, Bytes{});
+    }
+    rows.Finalize();
+    EXPECT_EQ(count, 4);
+    DbCommands::ResetForTests();
+    fs::current_path(old);
+    fs::remove_all(dir);
 }
 
 }  // namespace
