@@ -1,0 +1,244 @@
+// Every page in each of its views and every dialog, as GTK lays them out:
+// no two visible sibling controls cover each other, every label, button,
+// check box and radio entry shows its whole text, and every grid cell editor
+// stays in its cell. Each view leaves a screenshot.
+#include <gtk/gtk.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/dialog.h>
+#include <wx/frame.h>
+#include <wx/grid.h>
+#include <wx/radiobox.h>
+#include <wx/radiobut.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+#include <wx/tglbtn.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "CanPage.h"
+#include "ConfigPage.h"
+#include "HubLogic.h"
+#include "LoginDialog.h"
+#include "StartPanel.h"
+#include "app_fixture.h"
+#include "test_module.h"
+
+using namespace apptest;
+using Problems = std::vector<std::string>;
+
+namespace {
+
+// Where a widget really is inside its parent window, as GTK allocated it.
+wxRect Allocated(wxWindow* w)
+{
+    GtkAllocation a;
+    gtk_widget_get_allocation(w->GetHandle(), &a);
+    return {a.x, a.y, a.width, a.height};
+}
+
+std::string Name(wxWindow* w)
+{
+    const wxString label = w->GetLabel().BeforeFirst('\n');
+    return (w->GetClassInfo()->GetClassName() + wxString(" \"") + label.Left(24) + "\"").utf8_string();
+}
+
+// A GTK label inside `widget` that is given less room than its text needs.
+void FindCutLabels(GtkWidget* widget, GtkWidget* control, std::vector<std::string>* cut)
+{
+    if (!gtk_widget_get_mapped(widget))
+        return;
+    if (GTK_IS_LABEL(widget) && *gtk_label_get_text(GTK_LABEL(widget))) {
+        GtkAllocation a, outer;
+        gtk_widget_get_allocation(widget, &a);
+        gtk_widget_get_allocation(control, &outer);
+        int minW, natW, minH, natH, x = 0, y = 0;
+        gtk_widget_get_preferred_width(widget, &minW, &natW);
+        gtk_widget_get_preferred_height_for_width(widget, a.width, &minH, &natH);
+        gtk_widget_translate_coordinates(widget, control, 0, 0, &x, &y);
+        if (a.width < minW || a.height < minH || x < 0 || y < 0 || x + a.width > outer.width ||
+            y + a.height > outer.height)
+            cut->push_back(wxString::Format("%s\" in %dx%d, needs %dx%d", gtk_label_get_text(GTK_LABEL(widget)),
+                                            a.width, a.height, minW, minH)
+                               .utf8_string());
+    }
+    if (GTK_IS_CONTAINER(widget)) {
+        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* c = children; c; c = c->next)
+            FindCutLabels(GTK_WIDGET(c->data), control, cut);
+        g_list_free(children);
+    }
+}
+
+bool ShowsText(wxWindow* w)
+{
+    return dynamic_cast<wxStaticText*>(w) || dynamic_cast<wxCheckBox*>(w) || dynamic_cast<wxRadioBox*>(w) ||
+           dynamic_cast<wxRadioButton*>(w) || dynamic_cast<wxToggleButton*>(w) ||
+           (dynamic_cast<wxButton*>(w) && !w->GetLabel().empty());
+}
+
+// Overlapping visible siblings (a background picture behind a grid area
+// excepted), cut texts, and grid editors that leave their cell, in `parent`
+// and below.
+void Inspect(wxWindow* parent, Problems* out)
+{
+    std::vector<wxWindow*> shown;
+    for (wxWindow* w : parent->GetChildren())
+        if (w->IsShown() && !w->IsTopLevel() && !w->IsBeingDeleted())
+            shown.push_back(w);
+    for (size_t i = 0; i < shown.size(); ++i) {
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            const bool background = shown[i]->GetName() == "BackgroundPicture" ||
+                                    shown[j]->GetName() == "BackgroundPicture";
+            if (!background && Allocated(shown[i]).Intersects(Allocated(shown[j])))
+                out->push_back("overlap: " + Name(shown[i]) + " / " + Name(shown[j]));
+        }
+        if (ShowsText(shown[i])) {
+            std::vector<std::string> cut;
+            FindCutLabels(shown[i]->GetHandle(), shown[i]->GetHandle(), &cut);
+            for (const std::string& text : cut)
+                out->push_back("cut: " + Name(shown[i]) + " shows \"" + text);
+        }
+        if (!dynamic_cast<wxGrid*>(shown[i]))
+            Inspect(shown[i], out);
+    }
+}
+
+// Opens the editor of each editable column of the first row: it takes its cell.
+void InspectGridEditors(wxGrid* grid, Problems* out)
+{
+    if (!grid->IsEditable() || grid->GetNumberRows() == 0)
+        return;
+    for (int c = 0; c < grid->GetNumberCols(); ++c) {
+        if (grid->IsReadOnly(0, c))
+            continue;
+        grid->SetGridCursor(0, c);
+        grid->EnableCellEditControl();
+        guitest::PumpFor(50);
+        wxGridCellEditor* editor = grid->GetCellEditor(0, c);
+        wxWindow* control = editor->IsCreated() ? editor->GetWindow() : nullptr;
+        if (control && control->IsShown() && !dynamic_cast<wxCheckBox*>(control)) {
+            const wxRect cell = grid->CellToRect(0, c);
+            wxRect at = Allocated(control);
+            at.SetPosition(grid->CalcUnscrolledPosition(at.GetPosition()));
+            if (at != cell)
+                out->push_back(wxString::Format("editor of column %d at %d,%d %dx%d, cell %d,%d %dx%d", c, at.x,
+                                                at.y, at.width, at.height, cell.x, cell.y, cell.width,
+                                                cell.height)
+                                   .utf8_string());
+        }
+        editor->DecRef();
+        grid->DisableCellEditControl();
+    }
+}
+
+struct View {
+    const char* name;  // screenshot name; problems are told with it
+    char type;
+    const char* firmware;
+    std::function<void(wxWindow* main)> open;  // leaves the page or dialog to inspect on screen
+};
+
+class Layout : public AppTest {
+protected:
+    wxWindow* Page() { return Main()->GetPanel(Main()->currentPanel); }
+    void Hub(int button)
+    {
+        Main()->ShowModulePanel(module.Address(), module.PortText());
+        guitest::Pump();
+        if (button)
+            Press(button);
+    }
+    void Press(int id)
+    {
+        Click(Page(), id);
+        guitest::Pump();
+    }
+    testmod::TestModule module{"127.0.0.7"};
+};
+
+TEST_F(Layout, EveryViewFitsItsControls)
+{
+    const auto hub = [this](int button) { return [this, button](wxWindow*) { Hub(button); }; };
+    const auto then = [this](int button, int id) {
+        return [this, button, id](wxWindow*) {
+            Hub(button);
+            Press(id);
+        };
+    };
+    // clang-format off
+    const View views[] = {
+        {"start", 'S', "1.4.5", [](wxWindow*) {}},
+        {"scan", 'S', "1.4.5", [this](wxWindow*) { Main()->ShowScanPanel(); }},
+        {"details", 'S', "1.4.5", [this](wxWindow*) {
+            AddModule("127.0.0.7", "00:1e:c0:12:34:56", "porch"); Main()->ShowDetailsPanel("00:1e:c0:12:34:56"); }},
+        {"hub", 'S', "1.4.5", [this](wxWindow*) { Main()->loggedIn = true; Hub(0); }},
+        {"network-edit", 'S', "1.4.5", hub(ID_HUB_NETWORK)},
+        {"network-confirm", 'S', "1.4.5", then(ID_HUB_NETWORK, ID_PAGE_EDIT)},
+        {"socket-old-edit", 'S', "1.1.9", hub(ID_HUB_SOCKET)},
+        {"socket-old-confirm", 'S', "1.1.9", then(ID_HUB_SOCKET, ID_PAGE_EDIT)},
+        {"socket-new-edit", 'S', "1.4.5", hub(ID_HUB_SOCKET_NEW)},
+        {"socket-new-confirm", 'S', "1.4.5", then(ID_HUB_SOCKET_NEW, ID_PAGE_EDIT)},
+        {"uart-edit", 'S', "1.4.5", hub(ID_HUB_UART)},
+        {"uart-confirm", 'S', "1.4.5", then(ID_HUB_UART, ID_PAGE_EDIT)},
+        {"advanced-edit", 'A', "1.4.5", hub(ID_HUB_ADVANCED)},
+        {"advanced-confirm", 'A', "1.4.5", then(ID_HUB_ADVANCED, ID_PAGE_EDIT)},
+        {"io-edit", '4', "1.4.5", hub(ID_HUB_IO)},
+        {"io-confirm", '4', "1.4.5", then(ID_HUB_IO, ID_PAGE_EDIT)},
+        {"analog-edit", '4', "1.4.5", hub(ID_HUB_ADC)},
+        {"analog-confirm", '4', "1.4.5", then(ID_HUB_ADC, ID_PAGE_EDIT)},
+        {"i2c-edit", 'I', "1.4.5", hub(ID_HUB_I2C)},
+        {"i2c-confirm", 'I', "1.4.5", then(ID_HUB_I2C, ID_PAGE_EDIT)},
+        {"powersave-edit", 'S', "1.4.5", [this](wxWindow*) { Main()->loggedIn = true; Hub(ID_HUB_POWERSAVE); }},
+        {"powersave-confirm", 'S', "1.4.5", [this](wxWindow*) {
+            Main()->loggedIn = true; Hub(ID_HUB_POWERSAVE); Press(ID_PAGE_EDIT); }},
+        {"batch", 'S', "1.4.5", [this](wxWindow*) { Main()->loggedIn = true; Hub(ID_HUB_BATCH_CONF); }},
+        {"canbus-first", 'A', "1.4.5", hub(ID_HUB_CANBUS)},
+        {"canbus-list", 'A', "1.4.5", then(ID_HUB_CANBUS, ID_CAN_EDIT_MESSAGES)},
+        {"canbus-confirm", 'A', "1.4.5", [this](wxWindow*) {
+            Hub(ID_HUB_CANBUS); Press(ID_CAN_EDIT_MESSAGES); Press(ID_PAGE_EDIT); }},
+        {"actuation-first", 'A', "1.4.5", hub(ID_HUB_CANBUS_ACTUATION)},
+        {"actuation-list", 'A', "1.4.5", then(ID_HUB_CANBUS_ACTUATION, ID_CAN_EDIT_MESSAGES)},
+        {"actuation-confirm", 'A', "1.4.5", [this](wxWindow*) {
+            Hub(ID_HUB_CANBUS_ACTUATION); Press(ID_CAN_EDIT_MESSAGES); Press(ID_PAGE_EDIT); }},
+        {"login", 'S', "1.4.5", [this](wxWindow*) { Command(ID_LOGIN); }},
+        {"terminal-dialog", 'S', "1.4.5", [this](wxWindow*) { Command(ID_TERMINAL); }},
+    };
+    // clang-format on
+    // Values every page's checks admit: ports, polling times, the I2C record.
+    module.SetElement(46, 0, {0xFF, 0x14, 0xFF, 0x78, 0xFF, 0xDC, 0, 1, 0, 100, 0x03, 0xE8, 0x03, 0xE8});
+    module.SetElement(48, 0, {0, 0, 0x03, 0xE8, 0, 0, 0});
+    module.SetElement(50, 0, {0, 60, 0});
+    ASSERT_TRUE(module.Start());
+    int total = 0;
+    for (const View& v : views) {
+        SCOPED_TRACE(v.name);
+        module.SetIdentity(v.firmware, v.type, "porch");
+        dialogs->Clear();
+        v.open(Main()->frame);
+        wxWindow* top = Page() ? Page() : static_cast<wxWindow*>(Main()->startPanel);
+        for (wxWindow* w : Main()->frame->GetChildren())
+            if (auto* dialog = dynamic_cast<wxDialog*>(w); dialog && dialog->IsShown())
+                top = dialog;
+        guitest::PumpFor(100);
+        Problems problems;
+        Inspect(top, &problems);
+        if (wxWindow* page = Page())
+            for (wxWindow* w : page->GetChildren())
+                if (auto* grid = dynamic_cast<wxGrid*>(w); grid && grid->IsShown() && top == page)
+                    InspectGridEditors(grid, &problems);
+        EXPECT_TRUE(problems.empty()) << testing::PrintToString(problems)
+                                      << testing::PrintToString(dialogs->Messages());
+        total += int(problems.size());
+        EXPECT_TRUE(SaveScreenshot((std::string(v.name) + ".png").c_str()));
+        if (dynamic_cast<wxDialog*>(top))
+            top->Hide();
+        Main()->ShowStartPanel();
+        guitest::Pump();
+    }
+    std::printf("layout problems: %d\n", total);
+}
+
+}  // namespace
