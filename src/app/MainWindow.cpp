@@ -11,6 +11,7 @@
 #include <wx/statbmp.h>
 #include <wx/statusbr.h>
 
+#include "CompactStyle.h"
 #include "Db.h"
 #include "ModelNames.h"
 #include "StartPanel.h"
@@ -103,6 +104,7 @@ void MainWindow::Initialize()
     frame->SetBackgroundColour(*wxWHITE);
     frame->Centre(wxBOTH);
     frame->Show(true);
+    FitTexts(startPanel);
 
     config = LoadStartupConfig(StartupConfigFile);
     ShowStartupTip(frame, *config, StartupConfigFile, StartupTipsFile);

@@ -65,7 +65,9 @@ wxIPCtrl::wxIPCtrl(wxWindow* parent, const wxPoint& pos, const wxString& value, 
         return field;
     };
 
-    m_frame = new wxTextCtrl(parent, 2000, wxEmptyString, at(0, 0), wxSize(170, 25), wxTE_READONLY);
+    // The frame lies behind the fields and dots.
+    m_frame = new wxTextCtrl(parent, 2000, wxEmptyString, at(0, 0), wxSize(170, 25), wxTE_READONLY,
+                             wxDefaultValidator, "BackgroundPicture");
     m_frame->Disable();
     m_padLeft = new wxStaticText(parent, 2008, "  ", at(2, 2), wxSize(10, 21), noBorder);
     m_octets[0] = octet(2004, 11);

@@ -57,7 +57,8 @@ StartPanel::StartPanel()
     m_posX = 30;
     m_posY = 30;
 
-    new wxStaticBitmap(this, wxID_ANY, LoadIcon("home_bg.jpg"), wxPoint(380, 100), wxSize(420, 319), 0);
+    new wxStaticBitmap(this, wxID_ANY, LoadIcon("home_bg.jpg"), wxPoint(380, 100), wxSize(420, 319), 0,
+                       "BackgroundPicture");
     auto* title =
         new wxStaticText(this, wxID_ANY, "Add New Module", wxPoint(m_posX, m_posY), wxSize(800, -1));
     title->SetFont(FontBold11);

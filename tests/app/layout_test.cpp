@@ -42,7 +42,10 @@ wxRect Allocated(wxWindow* w)
 std::string Name(wxWindow* w)
 {
     const wxString label = w->GetLabel().BeforeFirst('\n');
-    return (w->GetClassInfo()->GetClassName() + wxString(" \"") + label.Left(24) + "\"").utf8_string();
+    const wxRect a = Allocated(w);
+    return wxString::Format("%s \"%s\" %d,%d %dx%d", w->GetClassInfo()->GetClassName(), label.Left(24), a.x,
+                            a.y, a.width, a.height)
+        .utf8_string();
 }
 
 // A GTK label inside `widget` that is given less room than its text needs.
@@ -60,8 +63,9 @@ void FindCutLabels(GtkWidget* widget, GtkWidget* control, std::vector<std::strin
         gtk_widget_translate_coordinates(widget, control, 0, 0, &x, &y);
         if (a.width < minW || a.height < minH || x < 0 || y < 0 || x + a.width > outer.width ||
             y + a.height > outer.height)
-            cut->push_back(wxString::Format("%s\" in %dx%d, needs %dx%d", gtk_label_get_text(GTK_LABEL(widget)),
-                                            a.width, a.height, minW, minH)
+            cut->push_back(wxString::Format("%s\" in %dx%d, needs %dx%d",
+                                            gtk_label_get_text(GTK_LABEL(widget)), a.width, a.height, minW,
+                                            minH)
                                .utf8_string());
     }
     if (GTK_IS_CONTAINER(widget)) {
@@ -90,8 +94,8 @@ void Inspect(wxWindow* parent, Problems* out)
             shown.push_back(w);
     for (size_t i = 0; i < shown.size(); ++i) {
         for (size_t j = i + 1; j < shown.size(); ++j) {
-            const bool background = shown[i]->GetName() == "BackgroundPicture" ||
-                                    shown[j]->GetName() == "BackgroundPicture";
+            const bool background =
+                shown[i]->GetName() == "BackgroundPicture" || shown[j]->GetName() == "BackgroundPicture";
             if (!background && Allocated(shown[i]).Intersects(Allocated(shown[j])))
                 out->push_back("overlap: " + Name(shown[i]) + " / " + Name(shown[j]));
         }
@@ -124,8 +128,8 @@ void InspectGridEditors(wxGrid* grid, Problems* out)
             wxRect at = Allocated(control);
             at.SetPosition(grid->CalcUnscrolledPosition(at.GetPosition()));
             if (at != cell)
-                out->push_back(wxString::Format("editor of column %d at %d,%d %dx%d, cell %d,%d %dx%d", c, at.x,
-                                                at.y, at.width, at.height, cell.x, cell.y, cell.width,
+                out->push_back(wxString::Format("editor of column %d at %d,%d %dx%d, cell %d,%d %dx%d", c,
+                                                at.x, at.y, at.width, at.height, cell.x, cell.y, cell.width,
                                                 cell.height)
                                    .utf8_string());
         }
@@ -229,8 +233,8 @@ TEST_F(Layout, EveryViewFitsItsControls)
             for (wxWindow* w : page->GetChildren())
                 if (auto* grid = dynamic_cast<wxGrid*>(w); grid && grid->IsShown() && top == page)
                     InspectGridEditors(grid, &problems);
-        EXPECT_TRUE(problems.empty()) << testing::PrintToString(problems)
-                                      << testing::PrintToString(dialogs->Messages());
+        EXPECT_TRUE(problems.empty())
+            << testing::PrintToString(problems) << testing::PrintToString(dialogs->Messages());
         total += int(problems.size());
         EXPECT_TRUE(SaveScreenshot((std::string(v.name) + ".png").c_str()));
         if (dynamic_cast<wxDialog*>(top))

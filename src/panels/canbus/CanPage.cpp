@@ -91,7 +91,7 @@ void CanPage::FinishFirstView()
         new wxBitmapButton(this, ID_CAN_EDIT_MESSAGES, IconBitmap("editbtn.jpg"),
                            wxPoint(kButtonsAt.x + 143, kButtonsAt.y), wxSize(133, 38), wxBU_AUTODRAW);
     m_background = new wxStaticBitmap(this, wxID_ANY, IconBitmap("vantrel_canbus_bg.jpg"), kBackgroundAt,
-                                      kBackgroundSize);
+                                      kBackgroundSize, 0, "BackgroundPicture");
 }
 
 void CanPage::OnEditMessages(wxCommandEvent&)

@@ -42,7 +42,7 @@ void VantrelIOPanel::BuildForm()
 
     PlaceButtons(wxPoint(30, 430));
     new wxStaticBitmap(this, wxID_ANY, IconBitmap("vantrel_panel_bg.jpg"), wxPoint(480, 251),
-                       wxSize(320, 251));
+                       wxSize(320, 251), 0, "BackgroundPicture");
 }
 
 void VantrelIOPanel::OnGridCellClick(wxGridEvent& event)

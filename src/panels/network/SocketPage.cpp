@@ -57,7 +57,7 @@ SocketPage::SocketPage(SocketPageKind kind, const wxString& windowName, const wx
     Bind(wxEVT_GRID_CELL_LEFT_CLICK, &SocketPage::OnGridCellClick, this);
     Bind(wxEVT_GRID_CELL_CHANGED, &SocketPage::OnGridCellChanged, this);
     new wxStaticBitmap(this, wxID_ANY, IconBitmap("vantrel_panel_bg.jpg"), wxPoint(480, 251),
-                       wxSize(320, 251));
+                       wxSize(320, 251), 0, "BackgroundPicture");
 }
 
 void SocketPage::BuildGrid()
