@@ -44,16 +44,13 @@ void FitTexts(wxWindow* top)
         if (child->IsTopLevel())
             continue;
         if (auto* text = dynamic_cast<wxStaticText*>(child)) {
-            // GTK's own measure: wx's best size of a label can be a pixel short.
+            // Measured in the label's own font: GTK takes a new font only when
+            // it next idles, so its measure can still be that of the old one.
+            wxCoord w = 0, h = 0;
+            text->GetTextExtent(text->GetLabel(), &w, &h);
             const wxSize size = text->GetSize();
-            int minW = 0, natW = 0, minH = 0, natH = 0;
-            gtk_widget_get_preferred_width(text->GetHandle(), &minW, &natW);
-            gtk_widget_get_preferred_height_for_width(text->GetHandle(), std::max(size.x, natW), &minH,
-                                                      &natH);
-            const wxSize needed(natW, natH);
-            if (size.x < needed.x || size.y < needed.y)
-                text->SetSize(-1, -1, std::max(size.x, needed.x), std::max(size.y, needed.y),
-                              wxSIZE_USE_EXISTING);
+            if (size.x < w || size.y < h)
+                text->SetSize(-1, -1, std::max(size.x, w), std::max(size.y, h), wxSIZE_USE_EXISTING);
         }
         FitTexts(child);
     }

@@ -83,7 +83,8 @@ StartPanel::StartPanel()
     Bind(wxEVT_BUTTON, &StartPanel::OnConnect, this, ID_CONNECT);
 
     m_posY += 60;
-    new wxStaticLine(this, wxID_ANY, wxPoint(0, m_posY + 20), wxSize(400, -1), wxALIGN_CENTRE);
+    // Under the Scan button's lower edge rather than across it.
+    new wxStaticLine(this, wxID_ANY, wxPoint(0, m_posY + 22), wxSize(400, -1), wxALIGN_CENTRE);
     auto* scanTitle =
         new wxStaticText(this, wxID_ANY, "Scan available devices", wxPoint(m_posX, m_posY), wxSize(200, -1));
     scanTitle->SetFont(FontBold11);

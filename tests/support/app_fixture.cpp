@@ -71,12 +71,16 @@ bool AppTest::Click(wxWindow* parent, int id)
     return child && child->ProcessWindowEvent(event);
 }
 
-bool AppTest::SaveScreenshot(const char* name)
+bool AppTest::SaveScreenshot(const char* name, wxWindow* dialog)
 {
     Main()->frame->Raise();
+    wxRect rect = Main()->frame->GetScreenRect();
+    if (dialog) {
+        dialog->Raise();
+        rect.Union(dialog->GetScreenRect());
+    }
     guitest::PumpFor(300);
     // Straight from the X server: what is on screen now, dialogs over the frame included.
-    const wxRect rect = Main()->frame->GetScreenRect();
     GdkPixbuf* shot =
         gdk_pixbuf_get_from_window(gdk_get_default_root_window(), rect.x, rect.y, rect.width, rect.height);
     std::filesystem::create_directories(VANTREL_ARTIFACTS_DIR);
