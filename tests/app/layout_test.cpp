@@ -14,6 +14,7 @@
 #include <wx/stattext.h>
 #include <wx/tglbtn.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -110,28 +111,31 @@ void Inspect(wxWindow* parent, Problems* out)
     }
 }
 
-// Opens the editor of each editable column of the first row: it takes its cell.
+// Opens the editor of each column in its first editable row: as GTK would
+// place it (a widget gets at least its minimum size), it takes its cell.
 void InspectGridEditors(wxGrid* grid, Problems* out)
 {
-    fprintf(stderr, "GRID editable %d rows %d cols %d\n", grid->IsEditable(), grid->GetNumberRows(), grid->GetNumberCols());
-    if (!grid->IsEditable() || grid->GetNumberRows() == 0)
-        return;
     for (int c = 0; c < grid->GetNumberCols(); ++c) {
-        if (grid->IsReadOnly(0, c))
+        int r = 0;
+        while (r < grid->GetNumberRows() && grid->IsReadOnly(r, c))
+            ++r;
+        if (r == grid->GetNumberRows())
             continue;
-        grid->SetGridCursor(0, c);
+        grid->SetGridCursor(r, c);
         grid->EnableCellEditControl();
-        guitest::PumpFor(50);
-        wxGridCellEditor* editor = grid->GetCellEditor(0, c);
+        wxGridCellEditor* editor = grid->GetCellEditor(r, c);
         wxWindow* control = editor->IsCreated() ? editor->GetWindow() : nullptr;
-        fprintf(stderr, "EDITOR col %d created %d control %p shown %d cls %s\n", c, editor->IsCreated(), (void*)control, control && control->IsShown(), control ? (const char*)wxString(control->GetClassInfo()->GetClassName()).utf8_str() : "-");
-        if (control && control->IsShown() && !dynamic_cast<wxCheckBox*>(control)) {
-            const wxRect cell = grid->CellToRect(0, c);
-            wxRect at = Allocated(control);
+        if (control && !dynamic_cast<wxCheckBox*>(control)) {
+            int minW = 0, natW = 0, minH = 0, natH = 0;
+            gtk_widget_get_preferred_width(control->GetHandle(), &minW, &natW);
+            gtk_widget_get_preferred_height(control->GetHandle(), &minH, &natH);
+            wxRect at = control->GetRect();
+            at.SetSize(wxSize(std::max(at.width, minW), std::max(at.height, minH)));
             at.SetPosition(grid->CalcUnscrolledPosition(at.GetPosition()));
+            const wxRect cell = grid->CellToRect(r, c);
             if (at != cell)
-                out->push_back(wxString::Format("editor: column %d at %d,%d %dx%d, cell %d,%d %dx%d", c,
-                                                at.x, at.y, at.width, at.height, cell.x, cell.y, cell.width,
+                out->push_back(wxString::Format("editor: column %d at %d,%d %dx%d, cell %d,%d %dx%d", c, at.x,
+                                                at.y, at.width, at.height, cell.x, cell.y, cell.width,
                                                 cell.height)
                                    .utf8_string());
         }

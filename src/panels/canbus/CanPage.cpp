@@ -180,7 +180,7 @@ void CanPage::SetIdCells(int row, uint32_t id, uint8_t idType)
         row, 1, new wxGridCellCustomEditor(GridCellInputMode(CanIdEditorMode(standard, HexShown()))));
     m_grid->SetCellRenderer(row, 1, new wxGridCellNumberRenderer);
     m_grid->SetCellValue(row, 1, CanIdText(id, HexShown()));
-    m_grid->SetCellEditor(row, 2, new wxGridCellChoiceEditor(wxArrayString(2, CanIdTypeTexts)));
+    m_grid->SetCellEditor(row, 2, new GridChoiceEditor(wxArrayString(2, CanIdTypeTexts)));
     m_grid->SetCellValue(row, 2, CanIdTypeTexts[standard ? 0 : 1]);
 }
 
