@@ -84,6 +84,8 @@ void MainWindow::Initialize()
 
     statusBar = frame->CreateStatusBar(1, wxSTB_DEFAULT_STYLE, 0);
     statusBar->SetStatusText(wxS("Vantrel Glimra - ver. ") + AppVersion, 0);
+    // Tools and menu items carry no help: the version stays while they are pointed at.
+    frame->SetStatusBarPane(-1);
 
     menuBar = new VantrelMenuBar();
     toolBar = new VantrelToolBar();

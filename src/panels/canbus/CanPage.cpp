@@ -7,6 +7,7 @@
 #include <wx/msgdlg.h>
 #include <wx/radiobox.h>
 #include <wx/statbmp.h>
+#include <wx/statline.h>
 #include <wx/stattext.h>
 
 #include "Common.h"
@@ -20,6 +21,7 @@ constexpr int kLabelX = 30;
 constexpr int kFieldX = 200;
 constexpr int kFirstRowY = 95;
 const wxPoint kButtonsAt(510, 95);
+const wxPoint kFirstButtonsAt(30, 430);
 const wxPoint kBackgroundAt(480, 200);
 const wxSize kBackgroundSize(320, 251);
 constexpr int kFormatRowY = 184;
@@ -56,7 +58,15 @@ bool CanPage::HexShown() const
 
 void CanPage::BuildFirstView(const wxString& title)
 {
-    BuildHeader(title, "Please fill CANBUS configuration.");
+    // Title, hint, then the separator over the rows.
+    auto* titleText = new wxStaticText(this, wxID_ANY, MainWindow::GetModelName(m_type) + title,
+                                       wxPoint(m_posX, m_posY), wxSize(800, -1));
+    titleText->SetFont(FontBold11);
+    auto* hint = new wxStaticText(this, wxID_ANY, "Please fill CANBUS configuration.", wxPoint(m_posX, m_posY + 25),
+                                  wxSize(800, -1));
+    hint->SetFont(FontBold9);
+    hint->SetForegroundColour(kRed);
+    new wxStaticLine(this, wxID_ANY, wxPoint(0, m_posY + 45), wxSize(800, -1));
     // A read-only list shows only its own entries: a speed outside the list
     // is offered after them, so that the box shows what the module holds.
     wxArrayString rates(CanBaudRateCount, CanbusBaudRates);
@@ -84,14 +94,14 @@ wxComboBox* CanPage::AddComboRow(const wxString& label, const wxString& toolTip,
 
 void CanPage::FinishFirstView()
 {
-    m_firstBack = new wxBitmapButton(this, ID_BACK, IconBitmap("backbtn.jpg"), kButtonsAt, wxSize(133, 38),
+    m_background = new wxStaticBitmap(this, wxID_ANY, IconBitmap("vantrel_canbus_bg.jpg"), kBackgroundAt,
+                                      kBackgroundSize, 0, "BackgroundPicture");
+    m_firstBack = new wxBitmapButton(this, ID_BACK, IconBitmap("backbtn.jpg"), kFirstButtonsAt, wxSize(133, 38),
                                      wxBU_AUTODRAW);
     m_firstBack->SetToolTip(m_texts.backTip);
     m_firstEdit =
         new wxBitmapButton(this, ID_CAN_EDIT_MESSAGES, IconBitmap("editbtn.jpg"),
-                           wxPoint(kButtonsAt.x + 143, kButtonsAt.y), wxSize(133, 38), wxBU_AUTODRAW);
-    m_background = new wxStaticBitmap(this, wxID_ANY, IconBitmap("vantrel_canbus_bg.jpg"), kBackgroundAt,
-                                      kBackgroundSize, 0, "BackgroundPicture");
+                           wxPoint(kFirstButtonsAt.x + 143, kFirstButtonsAt.y), wxSize(133, 38), wxBU_AUTODRAW);
 }
 
 void CanPage::OnEditMessages(wxCommandEvent&)
