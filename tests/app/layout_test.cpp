@@ -6,17 +6,22 @@
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/dialog.h>
+#include <wx/eventfilter.h>
 #include <wx/frame.h>
 #include <wx/grid.h>
 #include <wx/radiobox.h>
 #include <wx/radiobut.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
+#include <wx/statusbr.h>
 #include <wx/tglbtn.h>
+#include <wx/timer.h>
+#include <wx/toolbar.h>
 
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CanPage.h"
@@ -144,6 +149,67 @@ void InspectGridEditors(wxGrid* grid, Problems* out)
     }
 }
 
+// Where a top-level GTK window is on the screen.
+wxRect OnScreen(GtkWidget* window)
+{
+    int x = 0, y = 0;
+    gdk_window_get_origin(gtk_widget_get_window(window), &x, &y);
+    return {x, y, gtk_widget_get_allocated_width(window), gtk_widget_get_allocated_height(window)};
+}
+
+// A box shown over the main window stands at its centre.
+void InspectPlacement(const wxRect& box, const wxString& what, Problems* out)
+{
+    const wxRect main = MainWindow::GetInstance()->frame->GetScreenRect();
+    const wxPoint at = box.GetPosition() + box.GetSize() / 2;
+    const wxPoint centre = main.GetPosition() + main.GetSize() / 2;
+    if (std::abs(at.x - centre.x) > 2 || std::abs(at.y - centre.y) > 2)
+        out->push_back(wxString::Format("misplaced: %s at %d,%d %dx%d", what, box.x, box.y, box.width,
+                                        box.height)
+                           .utf8_string());
+}
+
+// Every dialog the library or the program shows while it is in place.
+class DialogsShown : public wxEventFilter {
+public:
+    explicit DialogsShown(Problems* out) : out_(out) { wxEvtHandler::AddFilter(this); }
+    ~DialogsShown() override { wxEvtHandler::RemoveFilter(this); }
+    int FilterEvent(wxEvent& event) override
+    {
+        auto* dialog = dynamic_cast<wxDialog*>(event.GetEventObject());
+        if (event.GetEventType() == wxEVT_SHOW && dialog && static_cast<wxShowEvent&>(event).IsShown())
+            InspectPlacement(OnScreen(dialog->GetHandle()), dialog->GetClassInfo()->GetClassName(), out_);
+        return Event_Skip;
+    }
+
+private:
+    Problems* out_;
+};
+
+// Lets the next message box really show; from inside its modal loop it is
+// inspected and photographed, then answered.
+class LookAtMessageBox : public wxModalDialogHook {
+public:
+    LookAtMessageBox(std::function<void(wxDialog*)> look) : look_(std::move(look)) { Register(); }
+    ~LookAtMessageBox() override { Unregister(); }
+
+protected:
+    int Enter(wxDialog* dialog) override
+    {
+        timer_.Bind(wxEVT_TIMER, [this, dialog](wxTimerEvent&) {
+            look_(dialog);
+            gtk_dialog_response(GTK_DIALOG(dialog->GetHandle()), GTK_RESPONSE_OK);
+        });
+        timer_.StartOnce(300);
+        return wxID_NONE;
+    }
+    void Exit(wxDialog*) override {}
+
+private:
+    std::function<void(wxDialog*)> look_;
+    wxTimer timer_;
+};
+
 struct View {
     const char* name;  // screenshot name; problems are told with it
     char type;
@@ -166,7 +232,23 @@ protected:
         Click(Page(), id);
         guitest::Pump();
     }
+    // Info and About: the native box inspected and photographed in place.
+    std::function<void(wxWindow*)> MessageBox(int command, const char* name)
+    {
+        return [this, command, name](wxWindow*) {
+            LookAtMessageBox look([this, name](wxDialog* box) {
+                InspectPlacement(OnScreen(box->GetHandle()), name, &boxProblems);
+                FindCutLabels(box->GetHandle(), box->GetHandle(), &boxProblems);
+                photographed = SaveScreenshot((std::string(name) + ".png").c_str(), box);
+            });
+            dialogs->Unregister();  // the box is answered by `look`
+            Command(command);
+            dialogs->Register();
+        };
+    }
     testmod::TestModule module{"127.0.0.7"};
+    Problems boxProblems;
+    bool photographed = false;
 };
 
 TEST_F(Layout, EveryViewFitsItsControls)
@@ -215,6 +297,8 @@ TEST_F(Layout, EveryViewFitsItsControls)
             Hub(ID_HUB_CANBUS_ACTUATION); Press(ID_CAN_EDIT_MESSAGES); Press(ID_PAGE_EDIT); }},
         {"login", 'S', "1.4.5", [this](wxWindow*) { Command(ID_LOGIN); }},
         {"terminal-dialog", 'S', "1.4.5", [this](wxWindow*) { Command(ID_TERMINAL); }},
+        {"info", 'S', "1.4.5", MessageBox(ID_INFO, "info")},
+        {"about", 'S', "1.4.5", MessageBox(ID_ABOUT, "about")},
     };
     // clang-format on
     // Values every page's checks admit: ports, polling times, the I2C record.
@@ -226,18 +310,23 @@ TEST_F(Layout, EveryViewFitsItsControls)
     module.SetElement(16, 0, {10, 0, 0, 1});
     module.SetElement(44, 0, {0x00, 0x07, 0xA1, 0x20, 0, 0, 0, 0, 0, 0, 0});  // 500000 bit/s
     ASSERT_TRUE(module.Start());
-    int overlaps = 0, cut = 0, editors = 0;
+    int overlaps = 0, cut = 0, editors = 0, misplaced = 0;
     for (const View& v : views) {
         SCOPED_TRACE(v.name);
         module.SetIdentity(v.firmware, v.type, "porch");
         dialogs->Clear();
-        v.open(Main()->frame);
+        Problems problems;
+        {
+            DialogsShown shown(&problems);
+            v.open(Main()->frame);
+        }
+        problems.insert(problems.end(), boxProblems.begin(), boxProblems.end());
+        boxProblems.clear();
         wxWindow* top = Page() ? Page() : static_cast<wxWindow*>(Main()->startPanel);
         for (wxWindow* w : Main()->frame->GetChildren())
             if (auto* dialog = dynamic_cast<wxDialog*>(w); dialog && dialog->IsShown())
                 top = dialog;
         guitest::PumpFor(100);
-        Problems problems;
         Inspect(top, &problems);
         if (wxWindow* page = Page())
             for (wxWindow* w : page->GetChildren())
@@ -246,14 +335,21 @@ TEST_F(Layout, EveryViewFitsItsControls)
         EXPECT_TRUE(problems.empty()) << testing::PrintToString(problems);
         EXPECT_TRUE(dialogs->Messages().empty()) << testing::PrintToString(dialogs->Messages());
         for (const std::string& p : problems)
-            ++(p[0] == 'o' ? overlaps : p[0] == 'c' ? cut : editors);
-        EXPECT_TRUE(SaveScreenshot((std::string(v.name) + ".png").c_str(), top == Page() ? nullptr : top));
+            ++(p[0] == 'o' ? overlaps : p[0] == 'c' ? cut : p[0] == 'e' ? editors : misplaced);
+        if (!std::exchange(photographed, false)) {
+            EXPECT_TRUE(SaveScreenshot((std::string(v.name) + ".png").c_str(), dynamic_cast<wxDialog*>(top)));
+        }
         if (dynamic_cast<wxDialog*>(top))
             top->Hide();
         Main()->ShowStartPanel();
         guitest::Pump();
     }
-    std::printf("%d overlaps, %d cut texts, %d editors\n", overlaps, cut, editors);
+    std::printf("%d overlaps, %d cut texts, %d editors, %d misplaced boxes\n", overlaps, cut, editors,
+                misplaced);
+    // Pointing at a tool leaves the version in the status bar.
+    wxToolBar* tools = Main()->frame->GetToolBar();
+    tools->OnMouseEnter(tools->GetToolByPos(0)->GetId());
+    EXPECT_EQ(Main()->statusBar->GetStatusText(0), "Vantrel Glimra - ver. 1.4.3");
 }
 
 }  // namespace

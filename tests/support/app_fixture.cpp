@@ -76,8 +76,12 @@ bool AppTest::SaveScreenshot(const char* name, wxWindow* dialog)
     Main()->frame->Raise();
     wxRect rect = Main()->frame->GetScreenRect();
     if (dialog) {
-        dialog->Raise();
-        rect.Union(dialog->GetScreenRect());
+        // Through GTK: a native message box has no size of its own in wx.
+        GdkWindow* window = gtk_widget_get_window(dialog->GetHandle());
+        int x = 0, y = 0;
+        gdk_window_raise(window);
+        gdk_window_get_origin(window, &x, &y);
+        rect.Union(wxRect(x, y, gdk_window_get_width(window), gdk_window_get_height(window)));
     }
     guitest::PumpFor(300);
     // Straight from the X server: what is on screen now, dialogs over the frame included.
