@@ -11,7 +11,7 @@ namespace {
 // the layouts place them on 25 to 30 pixel rows.
 const char kCompactCss[] = R"css(
 entry, spinbutton, spinbutton entry {
-    min-height: 0; min-width: 0; padding: 0 3px; margin: 0;
+    min-height: 0; min-width: 0; padding: 2px 3px; margin: 0;
 }
 button, combobox button, spinbutton button {
     min-height: 0; min-width: 0; padding: 0 3px; margin: 0;
