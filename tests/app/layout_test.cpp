@@ -12,7 +12,6 @@
 #include <wx/timer.h>
 #include <wx/toolbar.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <utility>
@@ -30,54 +29,51 @@ using Problems = std::vector<std::string>;
 
 namespace {
 
-// Where a widget really is inside its parent window, as GTK allocated it.
-wxRect Allocated(wxWindow* w)
+// Where a widget is inside its parent window (a top-level one: on the
+// screen), as GTK placed it.
+wxRect Placed(GtkWidget* w)
 {
     GtkAllocation a;
-    gtk_widget_get_allocation(w->GetHandle(), &a);
+    gtk_widget_get_allocation(w, &a);
+    if (gtk_widget_is_toplevel(w))
+        gdk_window_get_origin(gtk_widget_get_window(w), &a.x, &a.y);
     return {a.x, a.y, a.width, a.height};
 }
 
 std::string Name(wxWindow* w)
 {
-    const wxString label = w->GetLabel().BeforeFirst('\n');
-    const wxRect a = Allocated(w);
-    return wxString::Format("%s \"%s\" %d,%d %dx%d", w->GetClassInfo()->GetClassName(), label.Left(24), a.x,
-                            a.y, a.width, a.height)
+    const wxRect a = Placed(w->GetHandle());
+    return wxString::Format("%s \"%s\" %d,%d %dx%d", w->GetClassInfo()->GetClassName(),
+                            w->GetLabel().BeforeFirst('\n').Left(24), a.x, a.y, a.width, a.height)
         .utf8_string();
 }
 
-// A GTK label inside `widget` that is given less room than its text needs.
-void FindCutLabels(GtkWidget* widget, GtkWidget* control, std::vector<std::string>* cut)
+// Every GTK label inside `control` given less room than its text needs.
+void FindCutLabels(GtkWidget* widget, GtkWidget* control, Problems* out)
 {
     if (!gtk_widget_get_mapped(widget))
         return;
     if (GTK_IS_LABEL(widget) && *gtk_label_get_text(GTK_LABEL(widget))) {
-        GtkAllocation a, outer;
-        gtk_widget_get_allocation(widget, &a);
-        gtk_widget_get_allocation(control, &outer);
+        const wxRect a = Placed(widget), outer(wxPoint(), Placed(control).GetSize());
         int minW, natW, minH, natH, x = 0, y = 0;
         gtk_widget_get_preferred_width(widget, &minW, &natW);
         gtk_widget_get_preferred_height_for_width(widget, a.width, &minH, &natH);
         gtk_widget_translate_coordinates(widget, control, 0, 0, &x, &y);
-        if (a.width < minW || a.height < minH || x < 0 || y < 0 || x + a.width > outer.width ||
-            y + a.height > outer.height)
-            cut->push_back(wxString::Format("cut: \"%s\" in %dx%d, needs %dx%d",
-                                            gtk_label_get_text(GTK_LABEL(widget)), a.width, a.height, minW,
-                                            minH)
+        if (a.width < minW || a.height < minH || !outer.Contains(wxRect(x, y, a.width, a.height)))
+            out->push_back(wxString::Format("cut: \"%s\" in %dx%d, needs %dx%d",
+                                            gtk_label_get_text(GTK_LABEL(widget)), a.width, a.height, minW, minH)
                                .utf8_string());
     }
     if (GTK_IS_CONTAINER(widget)) {
         GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
         for (GList* c = children; c; c = c->next)
-            FindCutLabels(GTK_WIDGET(c->data), control, cut);
+            FindCutLabels(GTK_WIDGET(c->data), control, out);
         g_list_free(children);
     }
 }
 
-// Overlapping visible siblings (a background picture behind a grid area
-// excepted), cut texts, and grid editors that leave their cell, in `parent`
-// and below.
+// Overlapping visible siblings (background pictures excepted) and cut texts
+// in `parent` and below.
 void Inspect(wxWindow* parent, Problems* out)
 {
     std::vector<wxWindow*> shown;
@@ -85,20 +81,18 @@ void Inspect(wxWindow* parent, Problems* out)
         if (w->IsShown() && !w->IsTopLevel() && !w->IsBeingDeleted())
             shown.push_back(w);
     for (size_t i = 0; i < shown.size(); ++i) {
-        for (size_t j = i + 1; j < shown.size(); ++j) {
-            const bool background =
-                shown[i]->GetName() == "BackgroundPicture" || shown[j]->GetName() == "BackgroundPicture";
-            if (!background && Allocated(shown[i]).Intersects(Allocated(shown[j])))
+        for (size_t j = i + 1; j < shown.size(); ++j)
+            if (shown[i]->GetName() != "BackgroundPicture" && shown[j]->GetName() != "BackgroundPicture" &&
+                Placed(shown[i]->GetHandle()).Intersects(Placed(shown[j]->GetHandle())))
                 out->push_back("overlap: " + Name(shown[i]) + " / " + Name(shown[j]));
-        }
         FindCutLabels(shown[i]->GetHandle(), shown[i]->GetHandle(), out);
         if (!dynamic_cast<wxGrid*>(shown[i]))
             Inspect(shown[i], out);
     }
 }
 
-// Opens the editor of each column in its first editable row: as GTK would
-// place it (a widget gets at least its minimum size), it takes its cell.
+// Opens the editor of each column in its first editable row: where GTK
+// would put it (no smaller than its minimum size), it takes its cell.
 void InspectGridEditors(wxGrid* grid, Problems* out)
 {
     for (int c = 0; c < grid->GetNumberCols(); ++c) {
@@ -112,17 +106,15 @@ void InspectGridEditors(wxGrid* grid, Problems* out)
         wxGridCellEditor* editor = grid->GetCellEditor(r, c);
         wxWindow* control = editor->IsCreated() ? editor->GetWindow() : nullptr;
         if (control && !dynamic_cast<wxCheckBox*>(control)) {
-            int minW = 0, natW = 0, minH = 0, natH = 0;
-            gtk_widget_get_preferred_width(control->GetHandle(), &minW, &natW);
-            gtk_widget_get_preferred_height(control->GetHandle(), &minH, &natH);
-            wxRect at = control->GetRect();
-            at.SetSize(wxSize(std::max(at.width, minW), std::max(at.height, minH)));
-            at.SetPosition(grid->CalcUnscrolledPosition(at.GetPosition()));
+            GtkRequisition least;
+            gtk_widget_get_preferred_size(control->GetHandle(), &least, nullptr);
+            wxSize size = control->GetSize();
+            size.IncTo(wxSize(least.width, least.height));
+            const wxRect at(grid->CalcUnscrolledPosition(control->GetPosition()), size);
             const wxRect cell = grid->CellToRect(r, c);
             if (at != cell)
                 out->push_back(wxString::Format("editor: column %d at %d,%d %dx%d, cell %d,%d %dx%d", c, at.x,
-                                                at.y, at.width, at.height, cell.x, cell.y, cell.width,
-                                                cell.height)
+                                                at.y, at.width, at.height, cell.x, cell.y, cell.width, cell.height)
                                    .utf8_string());
         }
         editor->DecRef();
@@ -130,70 +122,51 @@ void InspectGridEditors(wxGrid* grid, Problems* out)
     }
 }
 
-// Where a top-level GTK window is on the screen.
-wxRect OnScreen(GtkWidget* window)
-{
-    int x = 0, y = 0;
-    gdk_window_get_origin(gtk_widget_get_window(window), &x, &y);
-    return {x, y, gtk_widget_get_allocated_width(window), gtk_widget_get_allocated_height(window)};
-}
-
 // A box shown over the main window stands at its centre.
-void InspectPlacement(const wxRect& box, const wxString& what, Problems* out)
+void InspectPlacement(wxWindow* box, Problems* out)
 {
-    const wxRect main = MainWindow::GetInstance()->frame->GetScreenRect();
-    const wxPoint at = box.GetPosition() + box.GetSize() / 2;
-    const wxPoint centre = main.GetPosition() + main.GetSize() / 2;
-    if (std::abs(at.x - centre.x) > 2 || std::abs(at.y - centre.y) > 2)
-        out->push_back(wxString::Format("misplaced: %s at %d,%d %dx%d", what, box.x, box.y, box.width,
-                                        box.height)
-                           .utf8_string());
+    const wxRect main = MainWindow::GetInstance()->frame->GetScreenRect(), at = Placed(box->GetHandle());
+    const wxPoint off = at.GetPosition() + at.GetSize() / 2 - main.GetPosition() - main.GetSize() / 2;
+    if (std::abs(off.x) > 2 || std::abs(off.y) > 2)
+        out->push_back("misplaced: " + Name(box));
 }
 
-// Every dialog the library or the program shows while it is in place.
-class DialogsShown : public wxEventFilter {
-public:
-    explicit DialogsShown(Problems* out) : out_(out) { wxEvtHandler::AddFilter(this); }
+// Every dialog shown while it is in place is checked where it stands.
+struct DialogsShown : wxEventFilter {
+    explicit DialogsShown(Problems* out) : out(out) { wxEvtHandler::AddFilter(this); }
     ~DialogsShown() override { wxEvtHandler::RemoveFilter(this); }
     int FilterEvent(wxEvent& event) override
     {
         auto* dialog = dynamic_cast<wxDialog*>(event.GetEventObject());
         if (event.GetEventType() == wxEVT_SHOW && dialog && static_cast<wxShowEvent&>(event).IsShown())
-            InspectPlacement(OnScreen(dialog->GetHandle()), dialog->GetClassInfo()->GetClassName(), out_);
+            InspectPlacement(dialog, out);
         return Event_Skip;
     }
-
-private:
-    Problems* out_;
+    Problems* out;
 };
 
-// Lets the next message box really show; from inside its modal loop it is
-// inspected and photographed, then answered.
-class LookAtMessageBox : public wxModalDialogHook {
-public:
-    LookAtMessageBox(std::function<void(wxDialog*)> look) : look_(std::move(look)) { Register(); }
+// Lets the next message box really show; from inside its modal loop `look`
+// gets it, then it is answered.
+struct LookAtMessageBox : wxModalDialogHook {
+    explicit LookAtMessageBox(std::function<void(wxDialog*)> look) : look(std::move(look)) { Register(); }
     ~LookAtMessageBox() override { Unregister(); }
-
-protected:
-    int Enter(wxDialog* dialog) override
+    int Enter(wxDialog* box) override
     {
-        timer_.Bind(wxEVT_TIMER, [this, dialog](wxTimerEvent&) {
-            look_(dialog);
-            gtk_dialog_response(GTK_DIALOG(dialog->GetHandle()), GTK_RESPONSE_OK);
+        timer.Bind(wxEVT_TIMER, [this, box](wxTimerEvent&) {
+            look(box);
+            gtk_dialog_response(GTK_DIALOG(box->GetHandle()), GTK_RESPONSE_OK);
         });
-        timer_.StartOnce(300);
+        timer.StartOnce(300);
         return wxID_NONE;
     }
     void Exit(wxDialog*) override {}
-
-private:
-    std::function<void(wxDialog*)> look_;
-    wxTimer timer_;
+    std::function<void(wxDialog*)> look;
+    wxTimer timer;
 };
 
 struct View {
-    const char* name;                   // screenshot name; problems are told with it
-    std::function<void()> open;         // leaves the page or dialog to inspect on screen
+    const char* name;            // screenshot name; problems are told with it
+    std::function<void()> open;  // leaves the page or dialog to inspect on screen
     char type = 'S';
     const char* firmware = "1.4.5";
 };
@@ -219,7 +192,7 @@ protected:
     {
         return [this, command, name] {
             LookAtMessageBox look([this, name](wxDialog* box) {
-                InspectPlacement(OnScreen(box->GetHandle()), name, &boxProblems);
+                InspectPlacement(box, &boxProblems);
                 FindCutLabels(box->GetHandle(), box->GetHandle(), &boxProblems);
                 photographed = SaveScreenshot((std::string(name) + ".png").c_str(), box);
             });
