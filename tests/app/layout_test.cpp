@@ -4,6 +4,7 @@
 // stays in its cell. Each view leaves a screenshot.
 #include <gtk/gtk.h>
 #include <wx/checkbox.h>
+#include <wx/combobox.h>
 #include <wx/dialog.h>
 #include <wx/eventfilter.h>
 #include <wx/frame.h>
@@ -86,6 +87,13 @@ void Inspect(wxWindow* parent, Problems* out)
                 Placed(shown[i]->GetHandle()).Intersects(Placed(shown[j]->GetHandle())))
                 out->push_back("overlap: " + Name(shown[i]) + " / " + Name(shown[j]));
         FindCutLabels(shown[i]->GetHandle(), shown[i]->GetHandle(), out);
+        if (auto* box = dynamic_cast<wxComboBox*>(shown[i]); box && box->HasFlag(wxCB_READONLY)) {
+            // Every entry of a drop-down list fits the box's text area.
+            const int room = Placed(gtk_bin_get_child(GTK_BIN(box->GetHandle()))).width - 6;
+            for (const wxString& entry : box->GetStrings())
+                if (box->GetTextExtent(entry).x > room)
+                    out->push_back("cut: \"" + entry.utf8_string() + "\" in " + Name(box));
+        }
         if (!dynamic_cast<wxGrid*>(shown[i]))
             Inspect(shown[i], out);
     }

@@ -10,6 +10,8 @@
 #include <wx/statline.h>
 #include <wx/stattext.h>
 
+#include <algorithm>
+
 #include "Common.h"
 #include "wxGridCellCustomEditor.h"
 
@@ -18,7 +20,7 @@ namespace {
 const wxString CanbusUpdateError = "Error on CANBUS update. Configuration not saved!";
 
 constexpr int kLabelX = 30;
-constexpr int kFieldX = 200;
+constexpr int kFieldX = 190;
 constexpr int kFirstRowY = 95;
 const wxPoint kButtonsAt(510, 95);
 const wxPoint kFirstButtonsAt(30, 430);
@@ -85,7 +87,11 @@ wxComboBox* CanPage::AddComboRow(const wxString& label, const wxString& toolTip,
     auto* text = new wxStaticText(this, wxID_ANY, label, wxPoint(kLabelX, y + 4), wxSize(160, -1));
     text->SetFont(FontBold8);
     text->SetToolTip(toolTip);
-    auto* combo = new wxComboBox(this, wxID_ANY, wxEmptyString, wxPoint(kFieldX, y), wxSize(300, -1), choices,
+    // 300 wide, or as wide as its longest entry needs.
+    int width = 300;
+    for (const wxString& choice : choices)
+        width = std::max(width, GetTextExtent(choice).x + 30);
+    auto* combo = new wxComboBox(this, wxID_ANY, wxEmptyString, wxPoint(kFieldX, y), wxSize(width, -1), choices,
                                  wxCB_READONLY | wxCB_DROPDOWN);
     if (selection >= 0 && selection < int(choices.size()))
         combo->SetSelection(selection);
