@@ -8,7 +8,10 @@
 #include <wx/dialog.h>
 #include <wx/eventfilter.h>
 #include <wx/frame.h>
+#include <wx/file.h>
+#include <wx/fileconf.h>
 #include <wx/grid.h>
+#include <wx/msgdlg.h>
 #include <wx/statusbr.h>
 #include <wx/timer.h>
 #include <wx/toolbar.h>
@@ -22,6 +25,7 @@
 #include "ConfigPage.h"
 #include "HubLogic.h"
 #include "StartPanel.h"
+#include "Startup.h"
 #include "app_fixture.h"
 #include "test_module.h"
 
@@ -153,8 +157,8 @@ struct DialogsShown : wxEventFilter {
     Problems* out;
 };
 
-// Lets the next message box really show; from inside its modal loop `look`
-// gets it, then it is answered.
+// Lets the next modal dialog really show; from inside its modal loop `look`
+// gets it, then it is closed.
 struct LookAtMessageBox : wxModalDialogHook {
     explicit LookAtMessageBox(std::function<void(wxDialog*)> look) : look(std::move(look)) { Register(); }
     ~LookAtMessageBox() override { Unregister(); }
@@ -162,7 +166,10 @@ struct LookAtMessageBox : wxModalDialogHook {
     {
         timer.Bind(wxEVT_TIMER, [this, box](wxTimerEvent&) {
             look(box);
-            gtk_dialog_response(GTK_DIALOG(box->GetHandle()), GTK_RESPONSE_OK);
+            if (dynamic_cast<wxMessageDialogBase*>(box))
+                gtk_dialog_response(GTK_DIALOG(box->GetHandle()), GTK_RESPONSE_OK);
+            else
+                box->EndModal(wxID_CANCEL);
         });
         timer.StartOnce(300);
         return wxID_NONE;
@@ -195,17 +202,20 @@ protected:
             guitest::Pump();
         };
     }
-    // Info and About: the native box inspected and photographed in place.
-    std::function<void()> MessageBox(int command, const char* name)
+    // A modal dialog `show` opens, inspected and photographed in place.
+    std::function<void()> Modal(const char* name, std::function<void()> show)
     {
-        return [this, command, name] {
+        return [this, name, show] {
             LookAtMessageBox look([this, name](wxDialog* box) {
                 InspectPlacement(box, &boxProblems);
-                FindCutLabels(box->GetHandle(), box->GetHandle(), &boxProblems);
+                if (dynamic_cast<wxMessageDialogBase*>(box))
+                    FindCutLabels(box->GetHandle(), box->GetHandle(), &boxProblems);
+                else
+                    Inspect(box, &boxProblems);
                 photographed = SaveScreenshot((std::string(name) + ".png").c_str(), box);
             });
-            dialogs->Unregister();  // the box is answered by `look`
-            Command(command);
+            dialogs->Unregister();  // the dialog is closed by `look`
+            show();
             dialogs->Register();
         };
     }
@@ -222,7 +232,13 @@ TEST_F(Layout, EveryViewFitsItsControls)
         {"start", [] {}}, {"scan", [this] { Main()->ShowScanPanel(); }},
         {"details", [this] { Main()->ShowDetailsPanel("00:1e:c0:12:34:56"); }},
         {"login", [this] { Command(ID_LOGIN); }}, {"terminal-dialog", [this] { Command(ID_TERMINAL); }},
-        {"info", MessageBox(ID_INFO, "info")}, {"about", MessageBox(ID_ABOUT, "about")}, {"hub", Hub()},
+        {"info", Modal("info", [this] { Command(ID_INFO); })},
+        {"about", Modal("about", [this] { Command(ID_ABOUT); })},
+        {"tip", Modal("tip", [this] {
+            wxFile("tips.txt", wxFile::write).Write("Pick a module from the list.\n");
+            Main()->config->Write("startup_tip", "true");
+            ShowStartupTip(Main()->frame, *Main()->config, "config.ini", "tips.txt"); })},
+        {"hub", Hub()},
         {"network-edit", Hub({ID_HUB_NETWORK})}, {"network-confirm", Hub({ID_HUB_NETWORK, edit})},
         {"socket-old-edit", Hub({ID_HUB_SOCKET}), 'S', "1.1.9"},
         {"socket-old-confirm", Hub({ID_HUB_SOCKET, edit}), 'S', "1.1.9"},
