@@ -7,9 +7,9 @@
 #include <wx/combobox.h>
 #include <wx/dialog.h>
 #include <wx/eventfilter.h>
-#include <wx/frame.h>
 #include <wx/file.h>
 #include <wx/fileconf.h>
+#include <wx/frame.h>
 #include <wx/grid.h>
 #include <wx/msgdlg.h>
 #include <wx/statusbr.h>
@@ -66,7 +66,8 @@ void FindCutLabels(GtkWidget* widget, GtkWidget* control, Problems* out)
         gtk_widget_translate_coordinates(widget, control, 0, 0, &x, &y);
         if (a.width < minW || a.height < minH || !outer.Contains(wxRect(x, y, a.width, a.height)))
             out->push_back(wxString::Format("cut: \"%s\" in %dx%d, needs %dx%d",
-                                            gtk_label_get_text(GTK_LABEL(widget)), a.width, a.height, minW, minH)
+                                            gtk_label_get_text(GTK_LABEL(widget)), a.width, a.height, minW,
+                                            minH)
                                .utf8_string());
     }
     if (GTK_IS_CONTAINER(widget)) {
@@ -126,7 +127,8 @@ void InspectGridEditors(wxGrid* grid, Problems* out)
             const wxRect cell = grid->CellToRect(r, c);
             if (at != cell)
                 out->push_back(wxString::Format("editor: column %d at %d,%d %dx%d, cell %d,%d %dx%d", c, at.x,
-                                                at.y, at.width, at.height, cell.x, cell.y, cell.width, cell.height)
+                                                at.y, at.width, at.height, cell.x, cell.y, cell.width,
+                                                cell.height)
                                    .utf8_string());
         }
         editor->DecRef();
@@ -261,8 +263,12 @@ TEST_F(Layout, EveryViewFitsItsControls)
     // addresses, CAN speed 500000.
     for (const auto& [id, bytes] : std::vector<std::pair<uint16_t, testmod::Bytes>>{
              {46, {0xFF, 0x14, 0xFF, 0x78, 0xFF, 0xDC, 0, 1, 0, 100, 0x03, 0xE8, 0x03, 0xE8}},
-             {48, {0, 0, 0x03, 0xE8, 0, 0, 0}}, {50, {0, 60, 0}}, {14, {10, 0, 0, 5}}, {15, {255, 255, 255, 0}},
-             {16, {10, 0, 0, 1}}, {44, {0x00, 0x07, 0xA1, 0x20, 0, 0, 0, 0, 0, 0, 0}}})
+             {48, {0, 0, 0x03, 0xE8, 0, 0, 0}},
+             {50, {0, 60, 0}},
+             {14, {10, 0, 0, 5}},
+             {15, {255, 255, 255, 0}},
+             {16, {10, 0, 0, 1}},
+             {44, {0x00, 0x07, 0xA1, 0x20, 0, 0, 0, 0, 0, 0, 0}}})
         module.SetElement(id, 0, bytes);
     ASSERT_TRUE(module.Start());
     AddModule("127.0.0.7", "00:1e:c0:12:34:56", "porch");

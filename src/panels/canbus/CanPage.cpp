@@ -64,8 +64,8 @@ void CanPage::BuildFirstView(const wxString& title)
     auto* titleText = new wxStaticText(this, wxID_ANY, MainWindow::GetModelName(m_type) + title,
                                        wxPoint(m_posX, m_posY), wxSize(800, -1));
     titleText->SetFont(FontBold11);
-    auto* hint = new wxStaticText(this, wxID_ANY, "Please fill CANBUS configuration.", wxPoint(m_posX, m_posY + 25),
-                                  wxSize(800, -1));
+    auto* hint = new wxStaticText(this, wxID_ANY, "Please fill CANBUS configuration.",
+                                  wxPoint(m_posX, m_posY + 25), wxSize(800, -1));
     hint->SetFont(FontBold9);
     hint->SetForegroundColour(kRed);
     new wxStaticLine(this, wxID_ANY, wxPoint(0, m_posY + 45), wxSize(800, -1));
@@ -91,8 +91,8 @@ wxComboBox* CanPage::AddComboRow(const wxString& label, const wxString& toolTip,
     int width = 300;
     for (const wxString& choice : choices)
         width = std::max(width, GetTextExtent(choice).x + 30);
-    auto* combo = new wxComboBox(this, wxID_ANY, wxEmptyString, wxPoint(kFieldX, y), wxSize(width, -1), choices,
-                                 wxCB_READONLY | wxCB_DROPDOWN);
+    auto* combo = new wxComboBox(this, wxID_ANY, wxEmptyString, wxPoint(kFieldX, y), wxSize(width, -1),
+                                 choices, wxCB_READONLY | wxCB_DROPDOWN);
     if (selection >= 0 && selection < int(choices.size()))
         combo->SetSelection(selection);
     return combo;
@@ -102,12 +102,12 @@ void CanPage::FinishFirstView()
 {
     m_background = new wxStaticBitmap(this, wxID_ANY, IconBitmap("vantrel_canbus_bg.jpg"), kBackgroundAt,
                                       kBackgroundSize, 0, "BackgroundPicture");
-    m_firstBack = new wxBitmapButton(this, ID_BACK, IconBitmap("backbtn.jpg"), kFirstButtonsAt, wxSize(133, 38),
-                                     wxBU_AUTODRAW);
+    m_firstBack = new wxBitmapButton(this, ID_BACK, IconBitmap("backbtn.jpg"), kFirstButtonsAt,
+                                     wxSize(133, 38), wxBU_AUTODRAW);
     m_firstBack->SetToolTip(m_texts.backTip);
-    m_firstEdit =
-        new wxBitmapButton(this, ID_CAN_EDIT_MESSAGES, IconBitmap("editbtn.jpg"),
-                           wxPoint(kFirstButtonsAt.x + 143, kFirstButtonsAt.y), wxSize(133, 38), wxBU_AUTODRAW);
+    m_firstEdit = new wxBitmapButton(this, ID_CAN_EDIT_MESSAGES, IconBitmap("editbtn.jpg"),
+                                     wxPoint(kFirstButtonsAt.x + 143, kFirstButtonsAt.y), wxSize(133, 38),
+                                     wxBU_AUTODRAW);
 }
 
 void CanPage::OnEditMessages(wxCommandEvent&)

@@ -94,8 +94,7 @@ void SocketPage::FillGrid()
             m_grid->SetCellEditor(r, COL_LOCAL_PORT, new GridChoiceEditor(channelNames, false));
         m_grid->SetCellEditor(r, COL_SERVER_IP, new wxGridCellCustomEditor(GRID_INPUT_DIGITS_DOT_15));
         m_grid->SetCellEditor(r, COL_SERVER_PORT, new wxGridCellCustomEditor(GRID_INPUT_DIGITS_5));
-        m_grid->SetCellEditor(r, COL_CLOSE_RULE,
-                              new GridChoiceEditor(Choices(CloseRuleChoices), false));
+        m_grid->SetCellEditor(r, COL_CLOSE_RULE, new GridChoiceEditor(Choices(CloseRuleChoices), false));
         m_grid->SetCellEditor(r, COL_TIMEOUT, new wxGridCellCustomEditor(GRID_INPUT_DIGITS_10));
         for (int c = 0; c < SocketColumnCount; ++c)
             m_grid->SetCellValue(r, c, m_source.shown[size_t(r)][size_t(c)]);
