@@ -209,11 +209,11 @@ protected:
     {
         return [this, name, show] {
             LookAtMessageBox look([this, name](wxDialog* box) {
-                InspectPlacement(box, &boxProblems);
+                InspectPlacement(box, &found);
                 if (dynamic_cast<wxMessageDialogBase*>(box))
-                    FindCutLabels(box->GetHandle(), box->GetHandle(), &boxProblems);
+                    FindCutLabels(box->GetHandle(), box->GetHandle(), &found);
                 else
-                    Inspect(box, &boxProblems);
+                    Inspect(box, &found);
                 photographed = SaveScreenshot((std::string(name) + ".png").c_str(), box);
             });
             dialogs->Unregister();  // the dialog is closed by `look`
@@ -222,7 +222,7 @@ protected:
         };
     }
     testmod::TestModule module{"127.0.0.7"};
-    Problems boxProblems;
+    Problems found;  // in the view being inspected
     bool photographed = false;
 };
 
@@ -277,25 +277,23 @@ TEST_F(Layout, EveryViewFitsItsControls)
         SCOPED_TRACE(v.name);
         module.SetIdentity(v.firmware, v.type, "porch");
         dialogs->Clear();
-        Problems problems;
+        found.clear();
         {
-            DialogsShown shown(&problems);
+            DialogsShown shown(&found);
             v.open();
         }
-        problems.insert(problems.end(), boxProblems.begin(), boxProblems.end());
-        boxProblems.clear();
         wxWindow* top = Page() ? Page() : static_cast<wxWindow*>(Main()->startPanel);
         for (wxWindow* w : Main()->frame->GetChildren())
             if (auto* dialog = dynamic_cast<wxDialog*>(w); dialog && dialog->IsShown())
                 top = dialog;
         guitest::PumpFor(100);
-        Inspect(top, &problems);
+        Inspect(top, &found);
         for (wxWindow* w : top->GetChildren())
             if (auto* grid = dynamic_cast<wxGrid*>(w); grid && grid->IsShown())
-                InspectGridEditors(grid, &problems);
-        EXPECT_TRUE(problems.empty()) << testing::PrintToString(problems);
+                InspectGridEditors(grid, &found);
+        EXPECT_TRUE(found.empty()) << testing::PrintToString(found);
         EXPECT_TRUE(dialogs->Messages().empty()) << testing::PrintToString(dialogs->Messages());
-        for (const std::string& p : problems)
+        for (const std::string& p : found)
             ++(p[0] == 'o' ? overlaps : p[0] == 'c' ? cut : p[0] == 'e' ? editors : misplaced);
         if (!std::exchange(photographed, false)) {
             EXPECT_TRUE(SaveScreenshot((std::string(v.name) + ".png").c_str(), dynamic_cast<wxDialog*>(top)));
