@@ -10,6 +10,8 @@ if(VANTREL_GUI OR VANTREL_FUZZ)
 
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(WXSQLITE3 REQUIRED IMPORTED_TARGET wxsqlite3-3.2)
+  # The toolkit under wxGTK, for the program's one style sheet.
+  pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
 endif()
 
 if(VANTREL_TESTS)
