@@ -1,5 +1,5 @@
 # wxWidgets and wxSQLite3 from Debian, wrapped as plain targets.
-if(VANTREL_GUI)
+if(VANTREL_GUI OR VANTREL_FUZZ)
   find_package(wxWidgets 3.2 REQUIRED COMPONENTS core base net xml)
   add_library(vantrel_wx INTERFACE)
   target_include_directories(vantrel_wx SYSTEM INTERFACE ${wxWidgets_INCLUDE_DIRS})
@@ -10,6 +10,8 @@ if(VANTREL_GUI)
 
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(WXSQLITE3 REQUIRED IMPORTED_TARGET wxsqlite3-3.2)
+  # The toolkit under wxGTK, for the program's one style sheet.
+  pkg_check_modules(GTK3 REQUIRED IMPORTED_TARGET gtk+-3.0)
 endif()
 
 if(VANTREL_TESTS)

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of the fuzz targets: real frames of the module
-configuration protocol, whole, split and mixed with faults.
+configuration protocol, whole, split and mixed with faults; and real files
+of the readers of outside files: network XML, CAN signal CSV, batch
+configuration files and command lists (the last two SQLite databases).
 
 Run from anywhere: python3 fuzz/make_corpus.py
 Files are overwritten, never deleted, so regression seeds added by hand stay.
@@ -16,7 +18,9 @@ length is dataLength).
 """
 
 import os
+import sqlite3
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -139,6 +143,101 @@ def blocks_seeds():
     return seeds
 
 
+# Element size and most elements of each datablock id.
+DATABLOCK_TABLE = [
+    (1, 1), (1, 1), (6, 1), (4, 1), (32, 1), (1, 1), (1, 1), (1, 1), (1, 1), (63, 1),
+    (32, 1), (1, 1), (1, 1), (1, 1), (4, 1), (4, 1), (4, 1), (4, 1), (42, 1), (2, 1),
+    (2, 1), (2, 1), (2, 1), (4, 1), (1, 1), (1, 1), (1, 1), (1, 1), (1, 1), (1, 1),
+    (1, 1), (1, 1), (1, 1), (1, 1), (1, 1), (4, 1), (1, 1), (18, 8), (67, 1), (32, 1),
+    (5, 50), (8, 14), (1, 1), (4, 14), (11, 1), (3, 8), (44, 1), (5, 50), (7, 1), (1, 1),
+    (3, 1), (12, 1), (5, 1), (4, 1), (2, 4), (128, 1),
+]
+
+
+def netxml_seeds():
+    golden = os.path.join(HERE, "..", "tests", "panels", "data", "network_last_config.xml")
+    with open(golden, "rb") as f:
+        saved = f.read()
+
+    def net(inner):
+        return b'<?xml version="1.0" encoding="UTF-8"?>\n<root><network>' + inner + b"</network></root>\n"
+
+    return {
+        "saved.xml": saved,
+        "utf16le.xml": saved.decode("utf-8").replace('"UTF-8"', '"UTF-16"').encode("utf-16"),
+        "latin1.xml": saved.replace(b'"UTF-8"', b'"ISO-8859-1"').replace(b"<ssid></ssid>", b"<ssid>caf\xe9</ssid>"),
+        "doctype.xml": b"<!DOCTYPE root>" + net(b"<ssid>x</ssid>"),
+        "cdata_comment.xml": net(b"<!--c--><psk><![CDATA[<k&>]]></psk><ssid>a&amp;b&#x41;</ssid><?pi x?>"),
+        "two_networks.xml": b"<root><network><dhcp>1</dhcp></network><other a='>'/><network><channel>13</channel>"
+        b"<security>3</security></network></root>",
+        "deep.xml": net(b"<x>" * 29 + b"<ssid>d</ssid>" + b"</x>" * 29),
+        "bad_choice.xml": net(b"<channel>14</channel>"),
+    }
+
+
+def cancsv_seeds():
+    rows = [b"291,0,8,16,1\n", b"2047,1,0,8,0\n", b"536870911,1,56,8,1\n"]
+    return {
+        "saved.csv": b"".join(rows * 5),
+        "semicolons.csv": b"291;0;;8;16;1\r\n\n1;1;2;3;0;9;9\n",
+        "short_and_long.csv": b"291,0,8\n" + b"1," * 60 + b"\n-5,2,x,,0x1F\n",
+    }
+
+
+def sqlite_file(statements, rows=()):
+    with tempfile.TemporaryDirectory() as folder:
+        path = os.path.join(folder, "seed.db")
+        db = sqlite3.connect(path)
+        for sql in statements:
+            db.execute(sql)
+        for sql, values in rows:
+            db.execute(sql, values)
+        db.commit()
+        db.close()
+        with open(path, "rb") as f:
+            return f.read()
+
+
+BATCH_TABLES = [
+    "CREATE TABLE vantrel_batch_module (format INTEGER NOT NULL, module_type TEXT NOT NULL, "
+    "firmware TEXT NOT NULL, mac TEXT NOT NULL)",
+    "CREATE TABLE vantrel_batch_datablocks (position INTEGER PRIMARY KEY, datablock INTEGER NOT NULL, "
+    "element_count INTEGER NOT NULL, start_index INTEGER NOT NULL, value BLOB NOT NULL)",
+]
+
+
+def batch_file(module_type, firmware, ids):
+    rows = [("INSERT INTO vantrel_batch_module VALUES (?,?,?,?)", (1, module_type, firmware, "00:1e:c0:12:34:56"))]
+    for position, block_id in enumerate(ids):
+        size, most = DATABLOCK_TABLE[block_id]
+        value = bytes((block_id + i) % 4 for i in range(size * most))
+        rows.append(("INSERT INTO vantrel_batch_datablocks VALUES (?,?,?,?,?)", (position, block_id, most, 0, value)))
+    return sqlite_file(BATCH_TABLES, rows)
+
+
+def batch_seeds():
+    every = [i for i in range(len(DATABLOCK_TABLE)) if i not in (24, 38)]
+    return {
+        "serial.db": batch_file("S", "1.4.0", every),
+        "can.db": batch_file("C", "1.5.2", every),
+        "io_old.db": batch_file("I", "1.2.0", every),
+        "network_only.db": batch_file("S", "1.4.0", [13, 14, 2, 10, 8, 15, 16, 5, 12, 6, 9, 39]),
+    }
+
+
+def cmdlist_seeds():
+    table = "CREATE TABLE commandList (cmd TEXT, type INTEGER)"
+    insert = "INSERT INTO commandList (cmd,type) VALUES (?,?)"
+    rows = [("AT+X\r", 0), ("0a ff 1", 1), ("101 11111111", 2), ("0 255 007", 3), ("", 0), (None, 1),
+            ("x", None), ("y", 7), ("z", "01"), ("caf\u00e9", 0), ("1 " * 800, 1)]
+    return {
+        "list.sqlite": sqlite_file([table], [(insert, r) for r in rows]),
+        "empty_list.sqlite": sqlite_file([table]),
+        "other_columns.sqlite": sqlite_file(["CREATE TABLE commandList (text TEXT, kind INTEGER)"]),
+        "foreign.sqlite": sqlite_file(["CREATE TABLE notes (body TEXT)"]),
+    }
+
+
 def write(folder, seeds):
     path = os.path.join(HERE, "corpus", folder)
     os.makedirs(path, exist_ok=True)
@@ -152,6 +251,10 @@ def main():
     self_check()
     write("elab", elab_seeds())
     write("blocks", blocks_seeds())
+    write("netxml", netxml_seeds())
+    write("cancsv", cancsv_seeds())
+    write("batch", batch_seeds())
+    write("cmdlist", cmdlist_seeds())
     return 0
 
 

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  libwxgtk3.2-dev libwxsqlite3-3.2-dev libsqlite3-dev
+  libwxgtk3.2-dev libgtk-3-dev libwxsqlite3-3.2-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth libx11-dev

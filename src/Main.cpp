@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "Common.h"
+#include "CompactStyle.h"
 #include "MainWindow.h"
 #include "Pages.h"
 
@@ -31,6 +32,7 @@ bool VantrelConf::OnInit()
     // Titles the library's own message boxes ("Vantrel Glimra Error").
     SetAppDisplayName(wxS("Vantrel Glimra"));
     InitSharedFonts();
+    UseCompactControls();
     RegisterPages();
 
     // The lock lives in $HOME under the fixed name, whoever runs the program.

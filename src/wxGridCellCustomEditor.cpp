@@ -1,5 +1,6 @@
 #include "wxGridCellCustomEditor.h"
 
+#include <gtk/gtk.h>
 #include <wx/textctrl.h>
 #include <wx/valtext.h>
 
@@ -89,4 +90,30 @@ wxGridCellEditor* wxGridCellCustomEditor::Clone() const
 wxString wxGridCellCustomEditor::GetValue() const
 {
     return Text()->GetValue();
+}
+
+GridChoiceEditor::GridChoiceEditor(const wxArrayString& choices, bool allowOthers)
+    : wxGridCellChoiceEditor(choices, allowOthers)
+{
+}
+
+void GridChoiceEditor::Create(wxWindow* parent, wxWindowID id, wxEvtHandler* evtHandler)
+{
+    wxGridCellChoiceEditor::Create(parent, id, evtHandler);
+    // GTK gives the list's entry room for its text as a minimum; the cell
+    // decides the width instead.
+    GtkWidget* combo = m_control->GetHandle();
+    if (GTK_IS_BIN(combo))
+        if (GtkWidget* entry = gtk_bin_get_child(GTK_BIN(combo)); entry && GTK_IS_ENTRY(entry))
+            gtk_entry_set_width_chars(GTK_ENTRY(entry), 1);
+}
+
+void GridChoiceEditor::SetSize(const wxRect& rect)
+{
+    wxGridCellEditor::SetSize(rect);
+}
+
+wxGridCellEditor* GridChoiceEditor::Clone() const
+{
+    return new GridChoiceEditor(m_choices, m_allowOthers);
 }

@@ -52,3 +52,14 @@ private:
     int m_mode;
     wxArrayString m_includes;
 };
+
+// In-cell list editor that takes exactly its cell's rectangle: the library's
+// own widens a list to its longest entry and centres it on the cell.
+class GridChoiceEditor : public wxGridCellChoiceEditor {
+public:
+    explicit GridChoiceEditor(const wxArrayString& choices, bool allowOthers = false);
+
+    void Create(wxWindow* parent, wxWindowID id, wxEvtHandler* evtHandler) override;
+    void SetSize(const wxRect& rect) override;
+    wxGridCellEditor* Clone() const override;
+};

@@ -5,6 +5,7 @@
 #include <wx/textctrl.h>
 
 #include "Common.h"
+#include "CompactStyle.h"
 #include "MainWindow.h"
 
 const wxString LoginUserName = wxS("kestru");
@@ -25,6 +26,7 @@ LoginDialog::LoginDialog(wxWindow* parent, wxWindowID id, const wxString& title,
     new wxButton(this, wxID_CANCEL, _("Cancel"), wxPoint(80, 140), wxSize(120, -1));
     Bind(wxEVT_BUTTON, &LoginDialog::OnOk, this, wxID_OK);
     Show();
+    FitTexts(this);
 }
 
 void LoginDialog::OnOk(wxCommandEvent&)

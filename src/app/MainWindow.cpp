@@ -11,6 +11,7 @@
 #include <wx/statbmp.h>
 #include <wx/statusbr.h>
 
+#include "CompactStyle.h"
 #include "Db.h"
 #include "ModelNames.h"
 #include "StartPanel.h"
@@ -83,6 +84,8 @@ void MainWindow::Initialize()
 
     statusBar = frame->CreateStatusBar(1, wxSTB_DEFAULT_STYLE, 0);
     statusBar->SetStatusText(wxS("Vantrel Glimra - ver. ") + AppVersion, 0);
+    // Tools and menu items carry no help: the version stays while they are pointed at.
+    frame->SetStatusBarPane(-1);
 
     menuBar = new VantrelMenuBar();
     toolBar = new VantrelToolBar();
@@ -103,6 +106,7 @@ void MainWindow::Initialize()
     frame->SetBackgroundColour(*wxWHITE);
     frame->Centre(wxBOTH);
     frame->Show(true);
+    FitTexts(startPanel);
 
     config = LoadStartupConfig(StartupConfigFile);
     ShowStartupTip(frame, *config, StartupConfigFile, StartupTipsFile);

@@ -7,6 +7,7 @@
 
 #include <exception>
 
+#include "CompactStyle.h"
 #include "MainWindow.h"
 #include "StartPanel.h"
 #include "VantrelToolBar.h"
@@ -157,6 +158,7 @@ void MainWindow::ShowPage(PanelIndex index, const PageArgs& args, Fallback fallb
             sizer->Add(page, 1, wxEXPAND, 0);
             page->Show(true);
             sizer->Layout();
+            FitTexts(page);
             if (!beforeBuild)
                 currentPanel = index;
             if (index == PANEL_MODULE) {

@@ -5,6 +5,7 @@ add_library(vantrel_common STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ModelNames.cpp
   ${CMAKE_CURRENT_LIST_DIR}/NumberText.cpp
   ${CMAKE_CURRENT_LIST_DIR}/Files.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/CompactStyle.cpp
 )
 target_include_directories(vantrel_common PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(vantrel_common PUBLIC vantrel_wx)
+target_link_libraries(vantrel_common PUBLIC vantrel_wx PRIVATE PkgConfig::GTK3)

@@ -65,9 +65,11 @@ wxIPCtrl::wxIPCtrl(wxWindow* parent, const wxPoint& pos, const wxString& value, 
         return field;
     };
 
-    m_frame = new wxTextCtrl(parent, 2000, wxEmptyString, at(0, 0), wxSize(170, 25), wxTE_READONLY);
+    // The frame lies behind the fields and dots.
+    m_frame = new wxTextCtrl(parent, 2000, wxEmptyString, at(0, 0), wxSize(170, 25), wxTE_READONLY,
+                             wxDefaultValidator, "BackgroundPicture");
     m_frame->Disable();
-    m_padLeft = new wxStaticText(parent, 2008, "  ", at(2, 2), wxSize(10, 21), noBorder);
+    m_padLeft = new wxStaticText(parent, 2008, "  ", at(2, 2), wxSize(9, 21), noBorder);
     m_octets[0] = octet(2004, 11);
     m_dots[0] = new wxStaticText(parent, 2001, " . ", at(39, 2), labelSize, noBorder);
     m_octets[1] = octet(2005, 51);

@@ -3,7 +3,7 @@
 const wxString Db::FileName = wxS("vantrel-conf.db");
 const wxString Db::BackupName = wxS("last_backup.db");
 
-Db::Db() : SingleDatabase("registry", BackupName) {}
+Db::Db() : SingleDatabase("registry", "module list", BackupName) {}
 
 void Db::Init()
 {
@@ -26,6 +26,10 @@ wxString Db::TakeOpenNotice()
 {
     if (!IsOpen() || !TakeOpenNoticeDue())
         return wxString();
+    // What is wrong with the file is said by every statement on it.
+    if (!NotOurs().empty())
+        return CanRevert() ? "Revert DB Changes brings back the modules of its copy \"" + BackupName + "\"."
+                           : wxString();
     const wxString registry = "The registry \"" + FileName + "\"";
     if (ReadOnly())
         return registry +
@@ -50,14 +54,21 @@ void Db::CreateMissingTables()
         "baudrate TEXT)");
 }
 
+std::vector<LocalDatabase::OwnTable> Db::OwnTables() const
+{
+    return {{"vemtor_vantrel",
+             {"ip", "ssid", "netmask", "gw", "nwtype", "macaddress", "idtype", "security", "pwd", "descri"}},
+            {"vemtor_vantrel_uart", {"macaddress", "parity", "stopbits", "baudrate"}}};
+}
+
 wxSQLite3ResultSet Db::GetAll()
 {
-    return m_db->ExecuteQuery("SELECT * FROM vemtor_vantrel");
+    return Ours().ExecuteQuery("SELECT * FROM vemtor_vantrel");
 }
 
 int Db::DeleteAll()
 {
-    return m_db->ExecuteUpdate("DELETE FROM vemtor_vantrel");
+    return Ours().ExecuteUpdate("DELETE FROM vemtor_vantrel");
 }
 
 wxSQLite3ResultSet Db::GetByMac(const wxString& mac)

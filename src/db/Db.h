@@ -56,4 +56,5 @@ private:
     ~Db() override = default;
 
     void CreateMissingTables() override;
+    std::vector<OwnTable> OwnTables() const override;
 };

@@ -2,7 +2,7 @@
 
 const wxString DbCommands::BackupName = wxS("commands_backup.db");
 
-DbCommands::DbCommands() : SingleDatabase("command list", BackupName) {}
+DbCommands::DbCommands() : SingleDatabase("command list", "command list", BackupName) {}
 
 void DbCommands::Init()
 {
@@ -20,16 +20,21 @@ void DbCommands::CreateMissingTables()
     m_db->ExecuteUpdate("CREATE TABLE IF NOT EXISTS commandList (cmd TEXT, type INTEGER)");
 }
 
+std::vector<LocalDatabase::OwnTable> DbCommands::OwnTables() const
+{
+    return {{"commandList", {"cmd", "type"}}};
+}
+
 wxSQLite3ResultSet DbCommands::GetAll()
 {
     // Without an order SQLite may scan an index instead of the table, and the
     // list would come back sorted.
-    return m_db->ExecuteQuery("SELECT * FROM commandList ORDER BY rowid");
+    return Ours().ExecuteQuery("SELECT * FROM commandList ORDER BY rowid");
 }
 
 int DbCommands::DeleteAll()
 {
-    return m_db->ExecuteUpdate("DELETE FROM commandList");
+    return Ours().ExecuteUpdate("DELETE FROM commandList");
 }
 
 void DbCommands::Insert(const wxString& cmd, int type)

@@ -37,6 +37,7 @@ private:
     ~DbCommands() override = default;
 
     void CreateMissingTables() override;
+    std::vector<OwnTable> OwnTables() const override;
 
     wxString m_fileName;
 };

@@ -2,8 +2,8 @@
 
 #include "DbFile.h"
 
-LocalDatabase::LocalDatabase(const wxString& what, const wxString& backupName)
-    : m_what(what), m_backupName(backupName)
+LocalDatabase::LocalDatabase(const wxString& what, const wxString& kind, const wxString& backupName)
+    : m_what(what), m_kind(kind), m_backupName(backupName)
 {
 }
 
@@ -31,8 +31,10 @@ void LocalDatabase::Connect(const wxString& fileName)
         m_db->Open(fileName, wxEmptyString, WXSQLITE_OPEN_READWRITE | WXSQLITE_OPEN_CREATE);
         m_db->SetBusyTimeout(dbfile::BusyTimeoutMs);
         m_readOnly = m_db->IsReadOnly() || !dbfile::FolderWritable(fileName);
+        m_notOurs = Foreign(*m_db, fileName);
         try {
-            CreateMissingTables();
+            if (m_notOurs.empty())
+                CreateMissingTables();
         } catch (const wxSQLite3Exception&) {
             // What cannot be written can still be read: statements on a
             // missing table fail on their own.
@@ -51,6 +53,13 @@ void LocalDatabase::Connect(const wxString& fileName)
     }
     m_openFailed = false;
     m_openNoticeDue = true;
+    // Another program's file is no copy of ours: the copy there is kept, and
+    // is what a revert brings back.
+    if (!m_notOurs.empty()) {
+        m_earlierCopyKept = dbfile::HoldsRows(m_backupName);
+        m_backupError = m_notOurs;
+        return;
+    }
     // A copy of nothing would replace the last good copy.
     if (foundEmpty && dbfile::HoldsRows(m_backupName)) {
         m_earlierCopyKept = true;
@@ -79,15 +88,23 @@ void LocalDatabase::RestoreFrom(const wxString& fileName)
     if (!IsOpen())
         throw wxSQLite3Exception(WXSQLITE_ERROR, "the " + m_what + " database is not open");
     dbfile::CheckDatabaseFile(fileName);
+    wxString foreign;
+    {
+        wxSQLite3Database source;
+        source.Open(fileName, wxEmptyString, WXSQLITE_OPEN_READONLY);
+        foreign = Foreign(source, fileName);
+    }
+    if (!foreign.empty())
+        throw wxSQLite3Exception(WXSQLITE_ERROR, foreign);
     m_db->Restore(fileName);
-    // A valid database of another kind still leaves a usable one.
+    m_notOurs.clear();
+    // A file without any table still leaves a usable database.
     CreateMissingTables();
 }
 
 void LocalDatabase::BackupTo(const wxString& fileName)
 {
-    if (!IsOpen())
-        throw wxSQLite3Exception(WXSQLITE_ERROR, "the " + m_what + " database is not open");
+    Ours();
     // A copy onto the open file itself would wait for ever for the lock that
     // its own reading holds.
     if (dbfile::SameFile(fileName, m_db->GetDatabaseFilename("main")))
@@ -112,9 +129,44 @@ void LocalDatabase::Close()
         m_db->Close();
 }
 
+wxSQLite3Database& LocalDatabase::Ours()
+{
+    if (!IsOpen())
+        throw wxSQLite3Exception(WXSQLITE_ERROR, "the " + m_what + " database is not open");
+    if (!m_notOurs.empty())
+        throw wxSQLite3Exception(WXSQLITE_ERROR, m_notOurs + "; it is left as it is");
+    return *m_db;
+}
+
+wxString LocalDatabase::Foreign(wxSQLite3Database& db, const wxString& fileName) const
+{
+    const wxString head = "\"" + fileName + "\" is not a " + m_kind + " of this program: ";
+    const std::vector<OwnTable> tables = OwnTables();
+    if (!db.TableExists(tables.front().name)) {
+        // A new file, or one emptied, is given our tables.
+        if (db.ExecuteScalar(
+                "SELECT count(*) FROM sqlite_master WHERE name NOT LIKE 'sqlite^_%' ESCAPE '^'") == 0)
+            return wxString();
+        return head + "it has no table " + tables.front().name;
+    }
+    for (const OwnTable& table : tables) {
+        if (!db.TableExists(table.name))
+            continue;
+        wxArrayString have;
+        wxSQLite3ResultSet info = db.ExecuteQuery(wxString("PRAGMA table_info(") + table.name + ")");
+        while (info.NextRow())
+            have.Add(info.GetAsString("name").Lower());
+        info.Finalize();
+        for (const char* column : table.columns)
+            if (have.Index(column) == wxNOT_FOUND)
+                return head + "its table " + table.name + " has no column " + column;
+    }
+    return wxString();
+}
+
 wxSQLite3Statement LocalDatabase::Statement(const char* sql, std::initializer_list<Param> params)
 {
-    wxSQLite3Statement st = m_db->PrepareStatement(sql);
+    wxSQLite3Statement st = Ours().PrepareStatement(sql);
     int index = 0;
     for (const Param& param : params) {
         ++index;

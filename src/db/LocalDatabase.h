@@ -11,6 +11,7 @@
 
 #include <initializer_list>
 #include <variant>
+#include <vector>
 
 class LocalDatabase : public wxSQLite3Database {
 public:
@@ -27,10 +28,14 @@ public:
     // The open file, or its folder, cannot be written: statements that
     // change the database fail.
     bool ReadOnly() const { return m_readOnly; }
+    // Why the open file is not a database of ours (another program's, or our
+    // tables without our columns); empty when it is. Such a file is left as
+    // it is, its copy is not replaced, and every statement throws this text.
+    const wxString& NotOurs() const { return m_notOurs; }
 
     // Replaces the whole database with the content of a database file. A file
-    // that is missing or not a valid database is refused before anything is
-    // changed.
+    // that is missing, not a valid database or not one of ours is refused
+    // before anything is changed.
     void RestoreFrom(const wxString& fileName);
     // Copies the whole database into a file, replacing its content.
     void BackupTo(const wxString& fileName);
@@ -42,8 +47,9 @@ public:
     void Close();
 
 protected:
-    // what names the database in messages; backupName is the file of its copy.
-    LocalDatabase(const wxString& what, const wxString& backupName);
+    // what names the database in messages, kind what its files hold ("... is
+    // not a <kind> of this program"); backupName is the file of its copy.
+    LocalDatabase(const wxString& what, const wxString& kind, const wxString& backupName);
     ~LocalDatabase() override;
     LocalDatabase(const LocalDatabase&) = delete;
     LocalDatabase& operator=(const LocalDatabase&) = delete;
@@ -63,6 +69,15 @@ protected:
     bool TakeOpenNoticeDue();
     // Creates the tables that the file lacks; leaves existing ones alone.
     virtual void CreateMissingTables() = 0;
+    // Our tables with the columns our statements name; the first is the one
+    // a file of ours always has (unless it has no table at all).
+    struct OwnTable {
+        const char* name;
+        std::vector<const char*> columns;
+    };
+    virtual std::vector<OwnTable> OwnTables() const = 0;
+    // The connection, once the file is known to be ours.
+    wxSQLite3Database& Ours();
 
     using Param = std::variant<int, wxString>;
     void Update(const char* sql, std::initializer_list<Param> params);
@@ -74,8 +89,11 @@ protected:
 
 private:
     wxSQLite3Statement Statement(const char* sql, std::initializer_list<Param> params);
+    // Why db, open on fileName, is not ours; empty when it is.
+    wxString Foreign(wxSQLite3Database& db, const wxString& fileName) const;
 
     const wxString m_what;
+    const wxString m_kind;
     const wxString m_backupName;
     bool m_backupTaken = false;
     bool m_earlierCopyKept = false;
@@ -83,6 +101,7 @@ private:
     bool m_openFailed = false;
     bool m_openNoticeDue = false;
     wxString m_backupError;
+    wxString m_notOurs;
 };
 
 // The one object of a database class T per process. GetInstance creates it

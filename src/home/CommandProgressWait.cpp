@@ -79,7 +79,9 @@ int ProgressWait(wxWindow* page, WorkerLink& worker, ReportRelay& relay, int& wa
     } cancelOnExit{worker};
 
     auto dialog = std::make_unique<wxProgressDialog>(
-        "Connection to Vantrel", "Connection in progress. Please Wait...", 100, page,
+        // Centred on the main window: the page may not be placed yet.
+        "Connection to Vantrel", "Connection in progress. Please Wait...", 100,
+        page ? wxGetTopLevelParent(page) : nullptr,
         wxPD_CAN_ABORT | wxPD_APP_MODAL | wxPD_AUTO_HIDE | wxPD_SMOOTH);
     for (int step = 0; step < 2 * CommandWaitSteps; step += 2) {
         SleepDispatching(page, relay, CommandWaitStepMs());

@@ -1,5 +1,6 @@
 #include "HubLogic.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -36,7 +37,8 @@ bool ModuleTextToBytes(const wxString& text, uint8_t* out, size_t size)
     for (wxUniChar c : text)
         if (c.GetValue() > 0xFF)
             return false;
-    memset(out, 0, size);
+    // No memset: out is null for an empty text in an empty buffer.
+    std::fill(out, out + size, uint8_t(0));
     size_t i = 0;
     for (wxUniChar c : text)
         out[i++] = static_cast<uint8_t>(c.GetValue());

@@ -57,7 +57,8 @@ StartPanel::StartPanel()
     m_posX = 30;
     m_posY = 30;
 
-    new wxStaticBitmap(this, wxID_ANY, LoadIcon("home_bg.jpg"), wxPoint(380, 100), wxSize(420, 319), 0);
+    new wxStaticBitmap(this, wxID_ANY, LoadIcon("home_bg.jpg"), wxPoint(380, 100), wxSize(420, 319), 0,
+                       "BackgroundPicture");
     auto* title =
         new wxStaticText(this, wxID_ANY, "Add New Module", wxPoint(m_posX, m_posY), wxSize(800, -1));
     title->SetFont(FontBold11);
@@ -82,7 +83,8 @@ StartPanel::StartPanel()
     Bind(wxEVT_BUTTON, &StartPanel::OnConnect, this, ID_CONNECT);
 
     m_posY += 60;
-    new wxStaticLine(this, wxID_ANY, wxPoint(0, m_posY + 20), wxSize(400, -1), wxALIGN_CENTRE);
+    // Under the Scan button's lower edge rather than across it.
+    new wxStaticLine(this, wxID_ANY, wxPoint(0, m_posY + 22), wxSize(400, -1), wxALIGN_CENTRE);
     auto* scanTitle =
         new wxStaticText(this, wxID_ANY, "Scan available devices", wxPoint(m_posX, m_posY), wxSize(200, -1));
     scanTitle->SetFont(FontBold11);

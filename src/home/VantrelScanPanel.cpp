@@ -36,8 +36,10 @@ VantrelScanPanel::VantrelScanPanel()
     title->SetFont(FontBold11);
     new wxStaticLine(this, wxID_ANY, wxPoint(0, 50), wxSize(800, -1));
 
-    auto* range = new wxStaticText(this, wxID_ANY, "Define working range", wxPoint(30, 75), wxSize(120, 15));
+    auto* range = new wxStaticText(this, wxID_ANY, "Define working range", wxPoint(30, 72), wxSize(120, 15));
     range->SetFont(FontBold8);
+    // Too wide for one line left of the start control: two lines.
+    range->Wrap(120);
     range->SetToolTip("Define an IP range to which to search");
     m_startCtrl = std::make_unique<wxIPCtrl>(this, wxPoint(155, 70), "192.168.100.1", false, false, false);
     m_startCtrl->SetToolTip("Defin IP to start search");

@@ -16,6 +16,7 @@ UartDialog::UartDialog(wxWindow* parent, wxWindowID id, const wxString& title, c
 {
     auto* heading = new wxStaticText(this, wxID_ANY, "UART Connection Parameters", wxPoint(20, 10));
     heading->SetFont(FontBold10);
+    heading->SetSize(heading->GetTextExtent(heading->GetLabel()));
     new wxStaticText(this, wxID_ANY, "IP", wxPoint(20, 45));
     m_ipCtrl = new wxIPCtrl(this, wxPoint(60, 40), "192.168.100.10", false, false, false);
     m_ipErrorLabel = new wxStaticText(this, wxID_ANY, wxEmptyString, wxPoint(60, 68), wxSize(260, -1));

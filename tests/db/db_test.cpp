@@ -174,4 +174,92 @@ TEST_F(LocalDbTest, OpenNeverReplacesAGoodCopyWithABadOrEmptyOne)
     EXPECT_TRUE(ReadFile(DbCommands::BackupName) == commands);
 }
 
+// A file of another program, or ours with a column missing, beside a copy
+// that holds rows: both stay byte for byte, every statement names the file
+// and what is wrong, an import of such a file is refused, and a restore from
+// the copy (Revert) brings the rows back. Column names in another letter
+// case are ours: SQLite takes them so.
+TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
+{
+    const std::string uart = "CREATE TABLE vemtor_vantrel_uart (macaddress, parity, stopbits, baudrate)";
+    const std::string modules =
+        "CREATE TABLE vemtor_vantrel (ip, ssid, netmask, gw, nwtype, macaddress, idtype, "
+        "security, pwd, descri)";
+    auto registry = [] { return static_cast<LocalDatabase*>(Db::GetInstance()); };
+    auto commands = [] {
+        DbCommands::GetInstance()->Open("localcmd.sqlite");
+        return static_cast<LocalDatabase*>(DbCommands::GetInstance());
+    };
+    struct Case {
+        bool isRegistry;
+        std::vector<std::string> schema;
+        std::string wrong;  // empty: the file is ours
+    } cases[] = {
+        {true, {"CREATE TABLE notes (body TEXT)"}, "it has no table vemtor_vantrel"},
+        {true,
+         {"CREATE TABLE vemtor_vantrel (ip, mac, descri)"},
+         "its table vemtor_vantrel has no column ssid"},
+        {true,
+         {modules, uart.substr(0, uart.size() - 11) + ")"},
+         "its table vemtor_vantrel_uart has no column baudrate"},
+        {true,
+         {"CREATE TABLE vemtor_vantrel (IP, SSID, NETMASK, GW, NWTYPE, MACADDRESS, IDTYPE, SECURITY, PWD, "
+          "Descri)"},
+         ""},
+        {false, {"CREATE TABLE notes (body TEXT)"}, "it has no table commandList"},
+        {false,
+         {"CREATE TABLE commandList (command TEXT, type INTEGER)"},
+         "its table commandList has no column cmd"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.schema.back());
+        const wxString file = c.isRegistry ? Db::FileName : wxString("localcmd.sqlite");
+        const wxString copy = c.isRegistry ? Db::BackupName : DbCommands::BackupName;
+        const std::string kind = c.isRegistry ? "module list" : "command list";
+        const std::string row = c.isRegistry ? "INSERT INTO vemtor_vantrel (macaddress) VALUES ('M')"
+                                             : "INSERT INTO commandList VALUES ('AT', 0)";
+        Db::ResetForTests();
+        DbCommands::ResetForTests();
+        fs::remove(file.utf8_string());
+        fs::remove(copy.utf8_string());
+        OnFile(copy, {c.isRegistry ? modules : "CREATE TABLE commandList (cmd TEXT, type INTEGER)", row});
+        OnFile(file, c.schema);
+        fs::copy_file(file.utf8_string(), "other.db", fs::copy_options::overwrite_existing);
+        const std::string fileBytes = ReadFile(file), copyBytes = ReadFile(copy);
+
+        LocalDatabase* db = c.isRegistry ? registry() : commands();
+        if (c.wrong.empty()) {
+            EXPECT_TRUE(db->NotOurs().empty());
+            EXPECT_EQ(Rows(Db::GetInstance()->GetAll()), Table{});
+            continue;
+        }
+        const std::string why =
+            "\"" + file.utf8_string() + "\" is not a " + kind + " of this program: " + c.wrong;
+        try {
+            c.isRegistry ? Db::GetInstance()->GetAll() : DbCommands::GetInstance()->GetAll();
+            ADD_FAILURE() << "listed";
+        } catch (const wxSQLite3Exception& e) {
+            EXPECT_NE(e.GetMessage().utf8_string().find(why), std::string::npos) << e.GetMessage();
+        }
+        EXPECT_THROW(db->BackupTo("export.db"), wxSQLite3Exception);
+        EXPECT_TRUE(db->CanRevert());
+        if (c.isRegistry) {
+            EXPECT_EQ(Db::GetInstance()->TakeOpenNotice(),
+                      "Revert DB Changes brings back the modules of its copy \"last_backup.db\".");
+        }
+        EXPECT_TRUE(ReadFile(file) == fileBytes && ReadFile(copy) == copyBytes);
+
+        try {
+            db->RestoreFrom("other.db");
+            ADD_FAILURE() << "imported";
+        } catch (const wxSQLite3Exception& e) {
+            EXPECT_NE(e.GetMessage().utf8_string().find("\"other.db\" is not a " + kind), std::string::npos);
+        }
+        db->RestoreFrom(copy);
+        EXPECT_EQ(
+            Rows(c.isRegistry ? Db::GetInstance()->GetAll() : DbCommands::GetInstance()->GetAll()).size(),
+            1u);
+    }
+}
+
 }  // namespace

@@ -229,6 +229,25 @@ TEST(NetXml, ReadAcceptanceRules)
 {
     auto net = [](const std::string& inner) { return "<root><network>" + inner + "</network></root>"; };
     const std::string s32(32, 's'), k63(63, 'k');
+    // root and network are two levels; the bound counts every element.
+    auto deep = [&](int levels) {
+        std::string open, close;
+        for (int i = 2; i < levels; ++i)
+            open += "<x>", close += "</x>";
+        return net("<ssid>d</ssid>" + open + close);
+    };
+    // Exactly `size` bytes, a comment making up the rest.
+    auto sized = [&](size_t size) {
+        const std::string body = net("<ssid>d</ssid>");
+        return body + "<!--" + std::string(size - body.size() - 7, 'c') + "-->";
+    };
+    const std::string doctype = "<!DOCTYPE root [<!ENTITY e \"<x>\">]>";
+    auto utf16le = [](const std::string& ascii) {
+        std::string out = "\xFF\xFE";
+        for (char c : ascii)
+            out += std::string{c, '\0'};
+        return out;
+    };
     struct Case {
         std::string text;
         XmlAccept accept;
@@ -262,10 +281,19 @@ TEST(NetXml, ReadAcceptanceRules)
         {"<root><network>", XmlAccept::Accepted, XML_SSID, "untouched", 1, 32, XmlLoad::NotXml},
         {"<config><network><ssid>a</ssid></network></config>", XmlAccept::Accepted, XML_SSID, "untouched", 1,
          32, XmlLoad::NoRoot},
+        {deep(NetXmlMaxDepth), XmlAccept::Accepted, XML_SSID, "d"},
+        {deep(NetXmlMaxDepth + 1), XmlAccept::Accepted, XML_SSID, "untouched", 1, 32, XmlLoad::NotXml},
+        {sized(NetXmlMaxBytes), XmlAccept::Accepted, XML_SSID, "d"},
+        {sized(NetXmlMaxBytes + 1), XmlAccept::Accepted, XML_SSID, "untouched", 1, 32, XmlLoad::NotXml},
+        {"<!DOCTYPE root>" + net("<ssid>d</ssid>"), XmlAccept::Accepted, XML_SSID, "d"},
+        {doctype + net("<ssid>d</ssid>"), XmlAccept::Accepted, XML_SSID, "untouched", 1, 32, XmlLoad::NotXml},
+        {utf16le(deep(NetXmlMaxDepth)), XmlAccept::Accepted, XML_SSID, "d"},
+        {utf16le(deep(NetXmlMaxDepth + 1)), XmlAccept::Accepted, XML_SSID, "untouched", 1, 32,
+         XmlLoad::NotXml},
     };
     paneltest::TempDir dir;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.text);
+        SCOPED_TRACE(c.text.substr(0, 80));
         const fs::path file = dir.path / "in.xml";
         std::ofstream(file, std::ios::binary | std::ios::trunc) << c.text;
         NetXmlValues values;

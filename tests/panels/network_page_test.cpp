@@ -196,14 +196,24 @@ TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
     Choose(page->SecurityTypeCombo(), 2);
     EXPECT_EQ(page->PasswordText()->GetValue(), "") << "a new security empties the key";
 
-    // No file written yet; a key too short for WPA2 stops the edit.
+    // A last file nested 200,000 deep (1.4 MB) is refused before it is
+    // parsed, by Load Last and by Import; a key too short for WPA2 stops the
+    // edit.
+    std::string open, close;
+    for (int i = 0; i < 200000; ++i)
+        open += "<a>", close += "</a>";
+    std::ofstream(dir->File("lastConfig.xml"), std::ios::binary) << open << close;
     Command(ID_LOAD_LAST_CONF);
+    dialogs->FilePath(dir->File("lastConfig.xml"));
+    Command(ID_IMPORT_CONF);
     page->PasswordText()->ChangeValue("short");
     Click(page, ID_PAGE_EDIT);
     EXPECT_FALSE(page->InConfirmView());
-    EXPECT_EQ(dialogs->Messages(),
-              (std::vector<wxString>{"Error: Selected file is not a valid XML file.",
-                                     "Error: WPA Password must be defined with at least 8 characters"}));
+    EXPECT_EQ(
+        dialogs->Messages(),
+        (std::vector<wxString>{"Error: Selected file is not a valid XML file.",
+                               "Import configuration file: ", "Error: Selected file is not a valid XML file.",
+                               "Error: WPA Password must be defined with at least 8 characters"}));
 
     page->PasswordText()->ChangeValue("new-secret");
     page->SsidText()->ChangeValue("office");

@@ -1,7 +1,6 @@
 #include "app_fixture.h"
 
-#include <wx/dcmemory.h>
-#include <wx/dcscreen.h>
+#include <gtk/gtk.h>
 #include <wx/frame.h>
 #include <wx/textctrl.h>
 #include <wx/wxsqlite3.h>
@@ -72,21 +71,28 @@ bool AppTest::Click(wxWindow* parent, int id)
     return child && child->ProcessWindowEvent(event);
 }
 
-bool AppTest::SaveScreenshot(const char* name)
+bool AppTest::SaveScreenshot(const char* name, wxWindow* dialog)
 {
     Main()->frame->Raise();
-    guitest::PumpFor(300);
-    const wxRect rect = Main()->frame->GetScreenRect();
-    wxBitmap shot(rect.width, rect.height);
-    {
-        wxScreenDC screen;
-        wxMemoryDC memory(shot);
-        memory.Blit(0, 0, rect.width, rect.height, &screen, rect.x, rect.y);
+    wxRect rect = Main()->frame->GetScreenRect();
+    if (dialog) {
+        // Through GTK: a native message box has no size of its own in wx.
+        GdkWindow* window = gtk_widget_get_window(dialog->GetHandle());
+        int x = 0, y = 0;
+        gdk_window_raise(window);
+        gdk_window_get_origin(window, &x, &y);
+        rect.Union(wxRect(x, y, gdk_window_get_width(window), gdk_window_get_height(window)));
     }
-    if (!wxImage::FindHandler(wxBITMAP_TYPE_PNG))
-        wxImage::AddHandler(new wxPNGHandler);
+    guitest::PumpFor(300);
+    // Straight from the X server: what is on screen now, dialogs over the frame included.
+    GdkPixbuf* shot =
+        gdk_pixbuf_get_from_window(gdk_get_default_root_window(), rect.x, rect.y, rect.width, rect.height);
     std::filesystem::create_directories(VANTREL_ARTIFACTS_DIR);
-    return shot.SaveFile(std::string(VANTREL_ARTIFACTS_DIR "/") + name, wxBITMAP_TYPE_PNG);
+    const std::string path = std::string(VANTREL_ARTIFACTS_DIR "/") + name;
+    const bool saved = shot && gdk_pixbuf_save(shot, path.c_str(), "png", nullptr, nullptr);
+    if (shot)
+        g_object_unref(shot);
+    return saved;
 }
 
 bool ShowsText(wxWindow* page, const wxString& text)

@@ -32,8 +32,8 @@ protected:
     void Command(int id);
     // The button event of the child `id` of `parent`; true when handled.
     bool Click(wxWindow* parent, int id);
-    // Saves a picture of the main window as a build artifact.
-    bool SaveScreenshot(const char* name);
+    // Saves a picture of the main window, and of `dialog` over it, as a build artifact.
+    bool SaveScreenshot(const char* name, wxWindow* dialog = nullptr);
 
     std::unique_ptr<guitest::TempWorkDir> dir;
     std::unique_ptr<guitest::DialogScript> dialogs;

@@ -5,6 +5,8 @@
 #include <wx/log.h>
 #include <wx/uilocale.h>
 
+#include "CompactStyle.h"
+
 namespace {
 
 class TestApp : public wxApp {
@@ -13,6 +15,7 @@ public:
     bool OnInit() override
     {
         wxUILocale::UseDefault();
+        UseCompactControls();
         wxSetAssertHandler(
             [](const wxString& file, int line, const wxString&, const wxString& cond, const wxString& msg) {
                 ADD_FAILURE() << "wx assertion " << cond << " " << msg << " at " << file << ":" << line;

@@ -2,14 +2,17 @@
 // a command's bytes, padding and the counter, the views rendered from the
 // received bytes and the periodic settings.
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "DbCommands.h"
 #include "ReceiveLog.h"
 #include "RingBuffer.h"
 #include "TerminalLogic.h"
@@ -84,6 +87,7 @@ TEST(TerminalLogic, InputChecksAndCommandBytesInEveryFormat)
         {"99999999999999999999", FORMAT_DECIMAL, "Decimal value max 255", {0xFF}, ""},
         {"   ", FORMAT_DECIMAL, "Invalid blank input", {}, ""},
         {"", FORMAT_HEX, "Invalid blank input", {}, ""},
+        {"", FORMAT_ASCII, "Invalid blank input", {}, ""},
         {"AB D", FORMAT_ASCII, "", {0x41, 0x42, 0x20, 0x44}, ""},
         {blanks127a, FORMAT_ASCII, "", Ascii(blanks127a), ""},
         {wxString(129, 'a'), FORMAT_ASCII, max, Bytes(129, 'a'), ""},
@@ -339,6 +343,38 @@ TEST(ReceiveLog, ASelectionAcrossRowsCopiesTheViewsText)
     log.Clear();
     EXPECT_EQ(log.MemoryUsed(), 0u);
     EXPECT_EQ(Text(log, FORMAT_HEX), "");
+}
+
+// Imported rows whose text is empty or NULL, in every format, become
+// entries of no bytes: sent once they send nothing, and count as sent.
+TEST(TerminalLogic, EmptyAndNullImportedTextsGiveNoBytes)
+{
+    namespace fs = std::filesystem;
+    const fs::path old = fs::current_path();
+    std::string dir = (fs::temp_directory_path() / "vantrel-cmd-XXXXXX").string();
+    ASSERT_NE(mkdtemp(dir.data()), nullptr);
+    fs::current_path(dir);
+    {
+        wxSQLite3Database file;
+        file.Open("import.sqlite");
+        file.ExecuteUpdate("CREATE TABLE commandList (cmd TEXT, type INTEGER)");
+        file.ExecuteUpdate("INSERT INTO commandList VALUES ('', 0), (NULL, 0), ('', 1), (NULL, 3)");
+    }
+    DbCommands* list = DbCommands::GetInstance();
+    list->Open("localcmd.sqlite");
+    list->RestoreFrom("import.sqlite");
+    wxSQLite3ResultSet rows = list->GetAll();
+    int count = 0;
+    for (; rows.NextRow(); ++count) {
+        Bytes bytes = {0x99};
+        EXPECT_EQ(CommandBytes(rows.GetAsString("cmd"), rows.GetInt("type"), &bytes), "");
+        EXPECT_EQ(bytes, Bytes{});
+    }
+    rows.Finalize();
+    EXPECT_EQ(count, 4);
+    DbCommands::ResetForTests();
+    fs::current_path(old);
+    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -7,7 +7,10 @@
 #include <wx/msgdlg.h>
 #include <wx/radiobox.h>
 #include <wx/statbmp.h>
+#include <wx/statline.h>
 #include <wx/stattext.h>
+
+#include <algorithm>
 
 #include "Common.h"
 #include "wxGridCellCustomEditor.h"
@@ -17,9 +20,10 @@ namespace {
 const wxString CanbusUpdateError = "Error on CANBUS update. Configuration not saved!";
 
 constexpr int kLabelX = 30;
-constexpr int kFieldX = 200;
+constexpr int kFieldX = 190;
 constexpr int kFirstRowY = 95;
 const wxPoint kButtonsAt(510, 95);
+const wxPoint kFirstButtonsAt(30, 430);
 const wxPoint kBackgroundAt(480, 200);
 const wxSize kBackgroundSize(320, 251);
 constexpr int kFormatRowY = 184;
@@ -56,7 +60,15 @@ bool CanPage::HexShown() const
 
 void CanPage::BuildFirstView(const wxString& title)
 {
-    BuildHeader(title, "Please fill CANBUS configuration.");
+    // Title, hint, then the separator over the rows.
+    auto* titleText = new wxStaticText(this, wxID_ANY, MainWindow::GetModelName(m_type) + title,
+                                       wxPoint(m_posX, m_posY), wxSize(800, -1));
+    titleText->SetFont(FontBold11);
+    auto* hint = new wxStaticText(this, wxID_ANY, "Please fill CANBUS configuration.",
+                                  wxPoint(m_posX, m_posY + 25), wxSize(800, -1));
+    hint->SetFont(FontBold9);
+    hint->SetForegroundColour(kRed);
+    new wxStaticLine(this, wxID_ANY, wxPoint(0, m_posY + 45), wxSize(800, -1));
     // A read-only list shows only its own entries: a speed outside the list
     // is offered after them, so that the box shows what the module holds.
     wxArrayString rates(CanBaudRateCount, CanbusBaudRates);
@@ -75,8 +87,12 @@ wxComboBox* CanPage::AddComboRow(const wxString& label, const wxString& toolTip,
     auto* text = new wxStaticText(this, wxID_ANY, label, wxPoint(kLabelX, y + 4), wxSize(160, -1));
     text->SetFont(FontBold8);
     text->SetToolTip(toolTip);
-    auto* combo = new wxComboBox(this, wxID_ANY, wxEmptyString, wxPoint(kFieldX, y), wxSize(300, -1), choices,
-                                 wxCB_READONLY | wxCB_DROPDOWN);
+    // 300 wide, or as wide as its longest entry needs.
+    int width = 300;
+    for (const wxString& choice : choices)
+        width = std::max(width, GetTextExtent(choice).x + 30);
+    auto* combo = new wxComboBox(this, wxID_ANY, wxEmptyString, wxPoint(kFieldX, y), wxSize(width, -1),
+                                 choices, wxCB_READONLY | wxCB_DROPDOWN);
     if (selection >= 0 && selection < int(choices.size()))
         combo->SetSelection(selection);
     return combo;
@@ -84,14 +100,14 @@ wxComboBox* CanPage::AddComboRow(const wxString& label, const wxString& toolTip,
 
 void CanPage::FinishFirstView()
 {
-    m_firstBack = new wxBitmapButton(this, ID_BACK, IconBitmap("backbtn.jpg"), kButtonsAt, wxSize(133, 38),
-                                     wxBU_AUTODRAW);
-    m_firstBack->SetToolTip(m_texts.backTip);
-    m_firstEdit =
-        new wxBitmapButton(this, ID_CAN_EDIT_MESSAGES, IconBitmap("editbtn.jpg"),
-                           wxPoint(kButtonsAt.x + 143, kButtonsAt.y), wxSize(133, 38), wxBU_AUTODRAW);
     m_background = new wxStaticBitmap(this, wxID_ANY, IconBitmap("vantrel_canbus_bg.jpg"), kBackgroundAt,
-                                      kBackgroundSize);
+                                      kBackgroundSize, 0, "BackgroundPicture");
+    m_firstBack = new wxBitmapButton(this, ID_BACK, IconBitmap("backbtn.jpg"), kFirstButtonsAt,
+                                     wxSize(133, 38), wxBU_AUTODRAW);
+    m_firstBack->SetToolTip(m_texts.backTip);
+    m_firstEdit = new wxBitmapButton(this, ID_CAN_EDIT_MESSAGES, IconBitmap("editbtn.jpg"),
+                                     wxPoint(kFirstButtonsAt.x + 143, kFirstButtonsAt.y), wxSize(133, 38),
+                                     wxBU_AUTODRAW);
 }
 
 void CanPage::OnEditMessages(wxCommandEvent&)
@@ -180,7 +196,7 @@ void CanPage::SetIdCells(int row, uint32_t id, uint8_t idType)
         row, 1, new wxGridCellCustomEditor(GridCellInputMode(CanIdEditorMode(standard, HexShown()))));
     m_grid->SetCellRenderer(row, 1, new wxGridCellNumberRenderer);
     m_grid->SetCellValue(row, 1, CanIdText(id, HexShown()));
-    m_grid->SetCellEditor(row, 2, new wxGridCellChoiceEditor(wxArrayString(2, CanIdTypeTexts)));
+    m_grid->SetCellEditor(row, 2, new GridChoiceEditor(wxArrayString(2, CanIdTypeTexts)));
     m_grid->SetCellValue(row, 2, CanIdTypeTexts[standard ? 0 : 1]);
 }
 

@@ -102,7 +102,7 @@ void VantrelCanbusPanel::BuildSignalGrid()
         }
         m_grid->SetCellValue(r, 3, wxString::Format("%u", unsigned(s.startBit)));
         m_grid->SetCellValue(r, 4, wxString::Format("%u", unsigned(s.length)));
-        m_grid->SetCellEditor(r, 5, new wxGridCellChoiceEditor(wxArrayString(2, CanByteOrderTexts)));
+        m_grid->SetCellEditor(r, 5, new GridChoiceEditor(wxArrayString(2, CanByteOrderTexts)));
         m_grid->SetCellValue(r, 5, CanByteOrderTexts[s.byteOrder <= 1 ? s.byteOrder : 0]);
     }
 }

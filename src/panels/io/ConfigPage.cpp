@@ -253,7 +253,11 @@ ConfigPage::WriteOutcome ConfigPage::WriteBlocks(const std::vector<BlockValue>& 
     MainWindow* main = MainWindow::GetInstance();
     auto msg = NewMessage();
     if (!BuildWriteRequest(msg.get(), blocks, section)) {
-        main->ReportError(m_texts.notSaved, false);
+        // Only the save order did not fit when the blocks alone do.
+        auto blocksOnly = NewMessage();
+        const bool saveRefused = !m_texts.saveRefused.empty() && section != NoSection &&
+                                 BuildWriteRequest(blocksOnly.get(), blocks, NoSection);
+        main->ReportError(saveRefused ? m_texts.saveRefused : m_texts.notSaved, false);
         return WriteOutcome::NotSaved;
     }
     if (!cmd_msg_transact(msg.get(), m_ipText, m_portNumber)) {

@@ -55,6 +55,11 @@ struct ConfigPageTexts {
         notSaved = text;
         return *this;
     }
+    ConfigPageTexts& SaveRefused(const wxString& text)
+    {
+        saveRefused = text;
+        return *this;
+    }
     // A failed exchange is told by the protocol library's own text.
     ConfigPageTexts& LastErrorOnNetworkDown()
     {
@@ -67,6 +72,7 @@ struct ConfigPageTexts {
     wxString backTip = "Go Back to Vantrel Panel";
     wxString goBackTip = "Go back to modify configuration!";
     wxString notSaved = "Configuration not saved!";  // a datablock refused
+    wxString saveRefused;                            // the save order refused; empty: notSaved
     wxString networkDown = NetworkDownText;          // the exchange failed; empty: the last error's text
     wxString savedWithErrors = "Configuration saved with errors!";
 };

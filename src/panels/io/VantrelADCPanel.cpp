@@ -31,7 +31,7 @@ void VantrelADCPanel::BuildForm()
 
     PlaceButtons(wxPoint(30, 430));
     new wxStaticBitmap(this, wxID_ANY, IconBitmap("vantrel_panel_bg.jpg"), wxPoint(480, 251),
-                       wxSize(320, 251));
+                       wxSize(320, 251), 0, "BackgroundPicture");
 }
 
 void VantrelADCPanel::OnGridCellClick(wxGridEvent& event)

@@ -5,6 +5,7 @@
 
 #include "ChannelGrid.h"
 #include "Common.h"
+#include "wxGridCellCustomEditor.h"
 
 VantrelIOPanel::VantrelIOPanel(const wxString& ip, const wxString& port, char type, int firmware)
     : ConfigPage("VantrelIOPanel", ip, port, type, firmware,
@@ -29,7 +30,7 @@ void VantrelIOPanel::BuildForm()
     for (int k = 0; k < m_lineCount; ++k) {
         m_grid->SetCellValue(k, 0, wxString::Format("%d", k));
         SetCheckCell(m_grid, k, 1, m_read[k].enable == 1);
-        m_grid->SetCellEditor(k, 2, new wxGridCellChoiceEditor(types, false));
+        m_grid->SetCellEditor(k, 2, new GridChoiceEditor(types, false));
         m_grid->SetCellValue(k, 2, IoTypeChoices[m_read[k].type]);
         for (int c = 1; c < 3; ++c) {
             if (!IoCellLocked(m_lock, k, c))
@@ -42,7 +43,7 @@ void VantrelIOPanel::BuildForm()
 
     PlaceButtons(wxPoint(30, 430));
     new wxStaticBitmap(this, wxID_ANY, IconBitmap("vantrel_panel_bg.jpg"), wxPoint(480, 251),
-                       wxSize(320, 251));
+                       wxSize(320, 251), 0, "BackgroundPicture");
 }
 
 void VantrelIOPanel::OnGridCellClick(wxGridEvent& event)

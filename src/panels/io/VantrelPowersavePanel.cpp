@@ -8,6 +8,7 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
@@ -86,8 +87,10 @@ void VantrelPowersavePanel::BuildForm()
     new wxStaticLine(this, wxID_ANY, wxPoint(0, 360), wxSize(800, -1));
     RowLabel(this, "Set Running Counter (s)", 390);
     m_counterField = DigitField(this, ID_RUNNING_COUNTER_TIME, "0", 390);
+    // Its label is longer than the sleep button's: wide enough for ten digits.
+    const int counterWidth = GetTextExtent(RunningCounterLabel(wxString('0', 10))).x + 12;
     m_counterButton = new wxButton(this, ID_SET_RUNNING_COUNTER, RunningCounterLabel("0"), wxPoint(385, 385),
-                                   wxSize(170, -1));
+                                   wxSize(std::max(170, counterWidth), -1));
 
     Bind(wxEVT_BUTTON, &VantrelPowersavePanel::OnSleepNow, this, ID_SLEEP_NOW);
     Bind(wxEVT_TEXT, &VantrelPowersavePanel::OnSleepNow, this, ID_SLEEP_NOW_TIME);

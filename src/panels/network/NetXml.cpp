@@ -5,6 +5,9 @@
 #include <wx/mstream.h>
 #include <wx/xml/xml.h>
 
+#include <algorithm>
+#include <cstring>
+#include <fstream>
 
 #include "Files.h"
 
@@ -29,6 +32,69 @@ bool Accepted(const wxString& text, int first, int last)
         if (text == Number(i))
             return true;
     return false;
+}
+
+// The part of [from, end) after the first `what`; null when there is none.
+const char* After(const char* from, const char* end, const char* what)
+{
+    const char* at = std::search(from, end, what, what + std::strlen(what));
+    return at == end ? nullptr : at + std::strlen(what);
+}
+
+// Whether the bytes stay within what a network file ever holds. The XML
+// library builds the whole tree and frees it recursively, so a deep one ends
+// the program. The count errs on the safe side: wherever the library could
+// see an element start, this scan sees one too. A NUL byte (UTF-16 or
+// UTF-32, which a byte scan cannot follow) and an internal document type
+// subset (entities could nest elements the scan never sees) are refused.
+bool WithinBounds(const char* p, size_t size)
+{
+    if (size == 0 || size > NetXmlMaxBytes || std::memchr(p, '\0', size))
+        return false;
+    const char* const end = p + size;
+    int depth = 0;
+    const char* at = p;
+    while (at && (at = static_cast<const char*>(std::memchr(at, '<', size_t(end - at))))) {
+        const char* const rest = at + 1;
+        const auto opens = [&](const char* s) {
+            return size_t(end - rest) >= std::strlen(s) && std::memcmp(rest, s, std::strlen(s)) == 0;
+        };
+        if (opens("!--")) {
+            at = After(rest + 3, end, "-->");
+        } else if (opens("![CDATA[")) {
+            at = After(rest + 8, end, "]]>");
+        } else if (opens("?")) {
+            at = After(rest + 1, end, "?>");
+        } else {
+            // A tag or a declaration, up to its '>' outside quotes.
+            char quote = 0;
+            const char* q = rest;
+            for (; q < end; ++q) {
+                if (quote) {
+                    if (*q == quote)
+                        quote = 0;
+                } else if (*q == '"' || *q == '\'') {
+                    quote = *q;
+                } else if (*q == '>') {
+                    break;
+                } else if (*q == '[' && *rest == '!') {
+                    return false;
+                }
+            }
+            if (q == end)
+                return false;
+            if (*rest == '/') {
+                if (--depth < 0)
+                    return false;
+            } else if (*rest != '!' && q[-1] != '/' && ++depth > NetXmlMaxDepth) {
+                return false;
+            }
+            at = q + 1;
+        }
+    }
+    // Also after an unterminated comment, section or instruction: the library
+    // sees no element in it either.
+    return true;
 }
 
 }  // namespace
@@ -79,11 +145,42 @@ XmlSave SaveNetXml(const wxString& path, const NetXmlValues& values)
 
 XmlLoad LoadNetXml(const wxString& path, NetXmlValues* values)
 {
+    if (!wxFileName::FileExists(path))
+        return XmlLoad::NotXml;
+    // One byte past the bound is enough to refuse the file.
+    std::string bytes(NetXmlMaxBytes + 1, '\0');
+    std::ifstream in(path.fn_str(), std::ios::binary);
+    in.read(bytes.data(), std::streamsize(bytes.size()));
+    bytes.resize(size_t(in.gcount()));
+    return ParseNetXml(bytes.data(), bytes.size(), values);
+}
+
+XmlLoad ParseNetXml(const char* bytes, size_t size, NetXmlValues* values)
+{
+    // UTF-16 (a byte-order mark, or a first '<' of two bytes) is scanned a
+    // unit a byte: all that the scan looks at is ASCII. The library reads
+    // the bytes as they are.
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes);
+    const bool be = size >= 2 && ((b[0] == 0xFE && b[1] == 0xFF) || (b[0] == 0 && b[1] == '<'));
+    const bool le = size >= 2 && ((b[0] == 0xFF && b[1] == 0xFE) || (b[0] == '<' && b[1] == 0));
+    if (be || le) {
+        if (size > NetXmlMaxBytes)
+            return XmlLoad::NotXml;
+        std::string units;
+        for (size_t i = 0; i + 1 < size; i += 2) {
+            const unsigned unit = be ? unsigned(b[i]) << 8 | b[i + 1] : unsigned(b[i + 1]) << 8 | b[i];
+            units += unit < 0x80 ? char(unit) : '\x80';
+        }
+        if (!WithinBounds(units.data(), units.size()))
+            return XmlLoad::NotXml;
+    } else if (!WithinBounds(bytes, size)) {
+        return XmlLoad::NotXml;
+    }
     wxLogNull quiet;
+    wxMemoryInputStream in(bytes, size);
     wxXmlDocument doc;
     // Whitespace is kept: texts are taken exactly as the file has them.
-    if (!wxFileName::FileExists(path) || !doc.Load(path, "UTF-8", wxXMLDOC_KEEP_WHITESPACE_NODES) ||
-        !doc.IsOk())
+    if (!doc.Load(in, "UTF-8", wxXMLDOC_KEEP_WHITESPACE_NODES) || !doc.IsOk())
         return XmlLoad::NotXml;
     const wxXmlNode* root = doc.GetRoot();
     if (!root || root->GetName() != "root")

@@ -43,6 +43,12 @@ XmlSave SaveNetXml(const wxString& path, const NetXmlValues& values);
 // root/network, the last of a name winning; others stay empty.
 enum class XmlLoad { Loaded, NotXml, NoRoot };
 XmlLoad LoadNetXml(const wxString& path, NetXmlValues* values);
+// The same from the file's bytes. Bytes larger or nested deeper than such a
+// file ever is (NetXmlMaxBytes, NetXmlMaxDepth), or with a document type
+// declaration of their own, are NotXml before any tree is built.
+XmlLoad ParseNetXml(const char* bytes, size_t size, NetXmlValues* values);
+constexpr size_t NetXmlMaxBytes = 64 * 1024;
+constexpr int NetXmlMaxDepth = 32;
 
 // Whether the form may take what a file holds: every choice given (empty
 // counts as not given) exactly one of its accepted texts, the security a

@@ -57,7 +57,7 @@ SocketPage::SocketPage(SocketPageKind kind, const wxString& windowName, const wx
     Bind(wxEVT_GRID_CELL_LEFT_CLICK, &SocketPage::OnGridCellClick, this);
     Bind(wxEVT_GRID_CELL_CHANGED, &SocketPage::OnGridCellChanged, this);
     new wxStaticBitmap(this, wxID_ANY, IconBitmap("vantrel_panel_bg.jpg"), wxPoint(480, 251),
-                       wxSize(320, 251));
+                       wxSize(320, 251), 0, "BackgroundPicture");
 }
 
 void SocketPage::BuildGrid()
@@ -85,17 +85,16 @@ void SocketPage::FillGrid()
         // Every cell has an editor of its own; the grid owns them.
         m_grid->SetCellRenderer(r, COL_ACTIVE, new wxGridCellBoolRenderer);
         m_grid->SetCellEditor(r, COL_ACTIVE, new wxGridCellBoolEditor);
-        m_grid->SetCellEditor(r, COL_TYPE, new wxGridCellChoiceEditor(Choices(SocketTypeChoices), false));
+        m_grid->SetCellEditor(r, COL_TYPE, new GridChoiceEditor(Choices(SocketTypeChoices), false));
         if (m_kind == SocketPageKind::Older)
             m_grid->SetCellEditor(r, COL_LOCAL_PORT, new wxGridCellCustomEditor(GRID_INPUT_DIGITS_5));
         else if (r == 0)
             m_grid->SetCellEditor(r, COL_LOCAL_PORT, new wxGridCellTextEditor);
         else
-            m_grid->SetCellEditor(r, COL_LOCAL_PORT, new wxGridCellChoiceEditor(channelNames, false));
+            m_grid->SetCellEditor(r, COL_LOCAL_PORT, new GridChoiceEditor(channelNames, false));
         m_grid->SetCellEditor(r, COL_SERVER_IP, new wxGridCellCustomEditor(GRID_INPUT_DIGITS_DOT_15));
         m_grid->SetCellEditor(r, COL_SERVER_PORT, new wxGridCellCustomEditor(GRID_INPUT_DIGITS_5));
-        m_grid->SetCellEditor(r, COL_CLOSE_RULE,
-                              new wxGridCellChoiceEditor(Choices(CloseRuleChoices), false));
+        m_grid->SetCellEditor(r, COL_CLOSE_RULE, new GridChoiceEditor(Choices(CloseRuleChoices), false));
         m_grid->SetCellEditor(r, COL_TIMEOUT, new wxGridCellCustomEditor(GRID_INPUT_DIGITS_10));
         for (int c = 0; c < SocketColumnCount; ++c)
             m_grid->SetCellValue(r, c, m_source.shown[size_t(r)][size_t(c)]);

@@ -44,6 +44,7 @@ VantrelAdvancedPanel::VantrelAdvancedPanel(const wxString& ip, const wxString& p
               "Are you sure to update module configuration?",
               "Please pay attention to your Advanced Configuration.\nAll changes will be irreversible!")
               .OtherBackTips()
+              .SaveRefused("Error on ADVANCED conf update. Configuration not saved!")
               .LastErrorOnNetworkDown(),
           ChecksOnEveryEdit)
 {
@@ -58,7 +59,7 @@ void VantrelAdvancedPanel::BuildForm()
     int y = m_posY + 40;
     for (const AdvancedRow& row : AdvancedRows(m_type, m_firmware)) {
         y += 30;
-        auto* label = new wxStaticText(this, wxID_ANY, row.label, wxPoint(m_posX, y), wxSize(280, -1));
+        auto* label = new wxStaticText(this, wxID_ANY, row.label, wxPoint(m_posX, y), wxSize(120, -1));
         label->SetFont(FontBold8);
         const wxPoint at(m_posX + 290, y);
         const wxSize size(170, -1);
