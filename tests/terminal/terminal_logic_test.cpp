@@ -153,6 +153,8 @@ TEST(DataConnection, TwoSendersAtOnceNeverMixTheirBytes)
 {
     int fds[2];
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    const int room = 4096;  // many small turns for the two senders
+    setsockopt(fds[0], SOL_SOCKET, SO_SNDBUF, &room, sizeof room);
     std::string got;
     std::thread reader([&] {
         // Late and in small pieces: both senders wait for room meanwhile.
