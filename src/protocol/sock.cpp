@@ -7,7 +7,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -316,6 +318,32 @@ int sock_send_all(sock_t s, const void* bytes, uint16_t* length)
     }
     *length = static_cast<uint16_t>(sent);
     return 0;
+}
+
+int sock_send_wait(sock_t s, const void* bytes, size_t length, int timeout_ms, CmdCancel* cancel)
+{
+    short revents = 0;
+    switch (wait_for(s, POLLOUT, timeout_ms, cancel, &revents)) {
+    case Wait::Cancelled:
+        return SOCK_SEND_CANCELLED;
+    case Wait::TimedOut:
+        return SOCK_SEND_TIMED_OUT;
+    case Wait::Interrupted:
+        return 0;
+    case Wait::Failed:
+        cmd_set_system_error(plat_last_error());
+        return -1;
+    case Wait::Ready:
+        break;
+    }
+    const ssize_t n = send(s, bytes, std::min<size_t>(length, INT_MAX), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n >= 0)
+        return static_cast<int>(n);
+    const int code = plat_last_error();
+    if (plat_interrupted(code) || code == EAGAIN || code == EWOULDBLOCK)
+        return 0;
+    cmd_set_system_error(code);
+    return -1;
 }
 
 int sock_recv_timeout(sock_t& s, void* buffer, size_t size, CmdCancel* cancel)

@@ -57,6 +57,13 @@ int sock_connect(sock_t s, const sockaddr_in* address, CmdCancel* cancel = nullp
 // 0 when all bytes were sent, -1 on failure; length becomes the count sent.
 // Never raises SIGPIPE.
 int sock_send_all(sock_t s, const void* bytes, uint16_t* length);
+// Sends what the socket takes of `bytes` once it has room, waiting at most
+// timeout_ms for it (forever when negative) or until `cancel` fires. The
+// count sent (0 after an interrupted wait: try again), -1 on failure
+// (recorded), SOCK_SEND_TIMED_OUT or SOCK_SEND_CANCELLED. Never raises SIGPIPE.
+constexpr int SOCK_SEND_TIMED_OUT = -2;
+constexpr int SOCK_SEND_CANCELLED = -3;
+int sock_send_wait(sock_t s, const void* bytes, size_t length, int timeout_ms, CmdCancel* cancel = nullptr);
 // Waits up to the receive time-out, then receives once. Byte count; 0 at end
 // of stream or after an interrupted or cancelled wait; -1 on time-out (-3) or
 // error. Whenever it closes the socket it sets `s` to SOCK_INVALID, so the

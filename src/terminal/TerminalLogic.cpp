@@ -26,31 +26,6 @@ std::vector<std::string> Tokens(const std::string& text)
     return tokens;
 }
 
-// The per-byte texts of the views, built once; the ASCII view's are the
-// program's one 8-bit mapping of module texts.
-struct ByteTexts {
-    std::string ascii[256], hex[256], binary[256], decimal[256];
-    ByteTexts()
-    {
-        static const char digits[] = "0123456789abcdef";
-        for (int b = 0; b < 256; ++b) {
-            hex[b] = {digits[b >> 4], digits[b & 15], ' '};
-            for (int bit = 7; bit >= 0; --bit)
-                binary[b] += static_cast<char>('0' + ((b >> bit) & 1));
-            binary[b] += ' ';
-            decimal[b] = std::to_string(b) + ' ';
-            const uint8_t byte = static_cast<uint8_t>(b);
-            ascii[b] = ModuleText(&byte, 1).utf8_string();
-        }
-    }
-};
-
-const ByteTexts& Texts()
-{
-    static const ByteTexts texts;
-    return texts;
-}
-
 }  // namespace
 
 wxString FormatSuffix(int format)
@@ -144,59 +119,21 @@ wxString ToBinaryString(unsigned value)
     return digits;
 }
 
-std::string RenderBytes(const uint8_t* bytes, size_t length, int format)
-{
-    const ByteTexts& t = Texts();
-    if (format == FORMAT_ASCII) {
-        std::string out;
-        out.reserve(length * 2);
-        for (size_t i = 0; i < length; ++i)
-            out += t.ascii[bytes[i]];
-        return out;
-    }
-    if (!IsTerminalFormat(format))
-        return std::string();
-    const std::string* table = format == FORMAT_HEX ? t.hex : format == FORMAT_BINARY ? t.binary : t.decimal;
-    std::string out;
-    out.reserve(length * (format == FORMAT_BINARY ? 9 : 4));
-    for (size_t i = 0; i < length; ++i)
-        out += table[bytes[i]];
-    return out;
-}
-
 wxString TimestampText(const wxDateTime& time)
 {
     const wxDateTime::TimeZone zone(wxDateTime::GMT1);
     return time.Format("%c", zone) + ":" + time.Format("%l", zone);
 }
 
-ViewTexts ReceivedViewTexts(const uint8_t* bytes, size_t length, const std::string& stamp, bool timestamp,
-                            bool wrap, bool* atLineStart)
-{
-    ViewTexts out;
-    for (int view = 0; view < TerminalFormatCount; ++view) {
-        std::string& text = out.text[view];
-        if (timestamp && (wrap || *atLineStart)) {
-            if (!wrap)
-                text += "\n";
-            text += stamp + " [RX] - ";
-            *atLineStart = false;
-        }
-        text += RenderBytes(bytes, length, view);
-        if (wrap) {
-            text += "\n";
-            if (timestamp)
-                *atLineStart = true;
-        }
-    }
-    return out;
-}
-
 wxString ParsePeriod(const wxString& text, int unit, int* periodMs)
 {
     int64_t value = 0;
-    if (!ParseDecimal(text, 1, 999, &value))
-        return "The period must be a whole number from 1 to 999";
+    if (text.Strip(wxString::both).empty()) {
+        *periodMs = 0;
+        return wxString();
+    }
+    if (!ParseDecimal(text, 0, 999, &value))
+        return "The period must be a whole number from 0 to 999";
     *periodMs = static_cast<int>(unit == 1 ? value * 1000 : value);
     return wxString();
 }

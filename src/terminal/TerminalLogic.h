@@ -1,6 +1,6 @@
 // What the terminal decides without a window: the input checks of a command,
-// a command's bytes in each format, padding and the message counter, the text
-// of received bytes in the four views, time stamps and the periodic settings.
+// a command's bytes in each format, padding and the message counter, time
+// stamps and the periodic settings.
 #pragma once
 
 #include <wx/datetime.h>
@@ -62,26 +62,12 @@ std::vector<uint8_t> CounterFrame(const std::vector<uint8_t>& message, uint16_t 
 // The binary digits of a value, least significant first, without leading
 // zeros (the view reverses and pads them).
 wxString ToBinaryString(unsigned value);
-// The text (UTF-8) of received bytes in one view: ASCII each byte as its
-// character (a zero byte adds nothing); Hex two lower-case digits, Binary
-// eight digits, Decimal the plain number, each followed by a blank.
-std::string RenderBytes(const uint8_t* bytes, size_t length, int format);
-
 // "%c:%l" of the time, in the fixed zone GMT+1.
 wxString TimestampText(const wxDateTime& time);
 
-// How one received chunk goes into the four views with the two check boxes.
-// atLineStart is shared by the views (and the page): with time stamps on and
-// packets not wrapped, only the first view written after it was set gets a
-// stamp.
-struct ViewTexts {
-    std::string text[TerminalFormatCount];  // UTF-8
-};
-ViewTexts ReceivedViewTexts(const uint8_t* bytes, size_t length, const std::string& stamp, bool timestamp,
-                            bool wrap, bool* atLineStart);
-
 // The period of the periodic send in milliseconds from its field and unit (0
-// "ms", 1 "s"); the message to show when it is not 1 to 999, else empty.
+// "ms", 1 "s"): empty or 0 sends back to back. The message to show when it is
+// not a whole number from 0 to 999, else empty.
 wxString ParsePeriod(const wxString& text, int unit, int* periodMs);
 // The total size field: empty is 0 (no padding). The message to show when it
 // is not a whole number up to 999, else empty.

@@ -11,11 +11,10 @@
 #include "TerminalView.h"
 #include "VantrelTerminalPanel.h"
 
-void VantrelTerminalPanel::AppendToView(int view, const std::string& text, const wxColour& colour)
+void VantrelTerminalPanel::ViewsGrew()
 {
-    // The view shows the end of its text after every append.
-    m_receiveViews[view]->SetDefaultStyle(colour);
-    m_receiveViews[view]->AppendText(text);
+    for (TerminalView* view : m_receiveViews)
+        view->LogGrew();
 }
 
 void VantrelTerminalPanel::ShowChosenView()
@@ -35,30 +34,25 @@ void VantrelTerminalPanel::AppendReceived(const std::vector<ReceivedChunk>& chun
 {
     if (chunks.empty())
         return;
-    // Everything that arrived since the last rendering goes into each view in
-    // one append: the text is the same as chunk by chunk, the cost is one
-    // update per view instead of one per chunk.
+    // Each chunk is kept once with how it opens and ends; the shown view
+    // wraps what is new in one go.
     const bool timestamp = m_timestampCheck->GetValue();
     const bool wrap = m_wrapCheck->GetValue();
-    ViewTexts batch;
     for (const ReceivedChunk& chunk : chunks) {
-        const std::string stamp = timestamp ? TimestampText(chunk.time).utf8_string() : std::string();
-        ViewTexts texts =
-            ReceivedViewTexts(chunk.bytes.data(), chunk.bytes.size(), stamp, timestamp, wrap, &m_atLineStart);
-        for (int i = 0; i < TerminalFormatCount; ++i)
-            batch.text[i] += texts.text[i];
+        const uint8_t flags = ChunkFlags(timestamp, wrap, &m_atLineStart);
+        m_log.AddChunk(chunk.bytes.data(), chunk.bytes.size(), chunk.time.GetValue().GetValue(), flags);
         m_renderedBytes += chunk.bytes.size();
     }
-    for (int i = 0; i < TerminalFormatCount; ++i)
-        AppendToView(i, batch.text[i], *wxGREEN);
     m_packetCount += TerminalFormatCount * static_cast<unsigned>(chunks.size());
     ShowChosenView();
+    ViewsGrew();
 }
 
 void VantrelTerminalPanel::OnClearReceived(wxCommandEvent&)
 {
+    m_log.Clear();
     for (TerminalView* view : m_receiveViews)
-        view->Clear();
+        view->LogCleared();
     m_packetCount = 0;
     m_atLineStart = true;
 }
@@ -79,6 +73,11 @@ void VantrelTerminalPanel::OnLogging(wxCommandEvent& event)
 void VantrelTerminalPanel::OnRxFormat(wxCommandEvent&)
 {
     ShowChosenView();
+    FocusInputField();
+}
+
+void VantrelTerminalPanel::FocusInputField()
+{
     const int format = m_txFormatRadio->GetSelection();
     if (IsTerminalFormat(format))
         m_inputFields[format]->SetFocus();
@@ -90,8 +89,7 @@ void VantrelTerminalPanel::ShowInputField(int format)
         m_inputFields[i]->Show(i == format);
         m_inputHints[i]->Show(i == format);
     }
-    if (IsTerminalFormat(format))
-        m_inputFields[format]->SetFocus();
+    FocusInputField();
 }
 
 void VantrelTerminalPanel::OnTxFormat(wxCommandEvent&)
@@ -114,6 +112,14 @@ void VantrelTerminalPanel::OnExportView(wxCommandEvent&)
         path = ChosenPath(dialog);
     }
     RenderPending();
-    if (!m_receiveViews[chosen]->SaveFile(path))
+    // Written from the log piece by piece, never whole in memory; the file it
+    // replaces stays until the new one is complete.
+    FileReplacement file(path);
+    bool written = file.Created();
+    if (written)
+        written = WriteViewText(m_log, chosen, LogPos(), LogEnd(m_log), [&file](const char* p, size_t n) {
+            return file.File().Write(p, n) == n;
+        });
+    if (!written || !file.Commit())
         ReportError("The view could not be saved to " + path);
 }

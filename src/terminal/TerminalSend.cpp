@@ -12,9 +12,11 @@
 
 namespace {
 
-// Longest wait of a one-shot send for a periodic send in progress, and of the
-// stop for the sender to end: the window never waits longer.
+// Longest wait of a one-shot send for a periodic send in progress, for a peer
+// that takes nothing, and of the stop for the sender to end: the window never
+// waits longer.
 constexpr int kSendWaitMs = 1000;
+constexpr int kSendStallMs = 2000;
 constexpr int kStopWaitMs = 300;
 
 }  // namespace
@@ -28,17 +30,17 @@ int VantrelTerminalPanel::SelectedEntry() const
     return count - 1 - row;
 }
 
-void VantrelTerminalPanel::WriteLogLine(int format, const wxColour& colour, const wxString& text,
-                                        bool showChosenView)
+void VantrelTerminalPanel::WriteLogLine(int format, LogColour colour, const wxString& text, bool showChosenView)
 {
     if (!IsTerminalFormat(format))
         return;
     // What arrived before this line is shown before it.
     RenderPending();
-    AppendToView(format, text.utf8_string(), colour);
+    m_log.AddLine(format, colour, text.utf8_string());
     ++m_packetCount;
     if (showChosenView)
         ShowChosenView();
+    ViewsGrew();
 }
 
 void VantrelTerminalPanel::OnSendMessage(wxCommandEvent&)
@@ -50,7 +52,7 @@ void VantrelTerminalPanel::OnSendMessage(wxCommandEvent&)
     wxString line;
     if (m_timestampCheck->GetValue())
         line = TimestampText(wxDateTime::UNow()) + " [TX] - ";
-    WriteLogLine(entry.format, *wxWHITE, line + entry.text + "\n", true);
+    WriteLogLine(entry.format, COLOUR_SENT, line + entry.text + "\n", true);
     SendMessage(entry.text, entry.format, true);
 }
 
@@ -69,7 +71,7 @@ bool VantrelTerminalPanel::SendMessage(const wxString& text, int format, bool on
     if (once) {
         if (bytes.empty())
             return true;
-        switch (m_connection->Send(bytes.data(), static_cast<uint16_t>(bytes.size()), kSendWaitMs)) {
+        switch (m_connection->Send(bytes.data(), bytes.size(), kSendWaitMs, kSendStallMs)) {
             case DataConnection::SendResult::Sent:
                 return true;
             case DataConnection::SendResult::Busy:
@@ -77,6 +79,7 @@ bool VantrelTerminalPanel::SendMessage(const wxString& text, int format, bool on
                 return false;
             case DataConnection::SendResult::Failed:
             case DataConnection::SendResult::Lost:
+            case DataConnection::SendResult::Stopped:
                 ReportError(TerminalErrorText(0));
                 return false;
         }
@@ -137,7 +140,7 @@ void VantrelTerminalPanel::OnPeriodicButton(wxCommandEvent& event)
             // from inside its own click.
             m_periodicButton->SetId(ID_TERM_PERIODIC_STOP);
             m_periodicButton->SetBitmapLabel(m_stopPeriodBitmap);
-            WriteLogLine(entry.format, *wxRED,
+            WriteLogLine(entry.format, COLOUR_PERIODIC,
                          TimestampText(wxDateTime::UNow()) + " [START Periodical TX] - " + entry.text + "\n",
                          true);
             break;
@@ -146,6 +149,14 @@ void VantrelTerminalPanel::OnPeriodicButton(wxCommandEvent& event)
             StopPeriodic();
             break;
     }
+}
+
+void VantrelTerminalPanel::OnPeriodicFailed(wxCommandEvent&)
+{
+    // The sender reports once while its sends keep failing.
+    if (m_stopped || !m_periodicJob)
+        return;
+    ReportError("Periodic send failed: " + wxString::FromUTF8(m_periodicJob->FailureText()));
 }
 
 void VantrelTerminalPanel::StopPeriodic()
@@ -163,12 +174,12 @@ void VantrelTerminalPanel::StopPeriodic()
             return;
         const TerminalCommandEntry entry = m_commands[static_cast<size_t>(index)];
         const wxDateTime now = wxDateTime::UNow();
-        WriteLogLine(entry.format, *wxRED, TimestampText(now) + " [END Periodical TX] - " + entry.text + "\n",
+        WriteLogLine(entry.format, COLOUR_PERIODIC, TimestampText(now) + " [END Periodical TX] - " + entry.text + "\n",
                      true);
         if (job->UsesCounter()) {
             wxString line = m_timestampCheck->GetValue() ? TimestampText(now) : wxString();
             line += wxString::Format(" Sent %ld messages\n", static_cast<long>(job->Sent()));
-            WriteLogLine(entry.format, *wxRED, line, false);
+            WriteLogLine(entry.format, COLOUR_PERIODIC, line, false);
         }
         return;
     }

@@ -1,7 +1,5 @@
 #include "TerminalThreads.h"
 
-#include <sys/socket.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -58,17 +56,36 @@ DataConnection::~DataConnection()
     sock_close(socket_);
 }
 
-DataConnection::SendResult DataConnection::Send(const uint8_t* bytes, uint16_t length, int wait_ms)
+DataConnection::SendResult DataConnection::Send(const uint8_t* bytes, size_t length, int wait_ms,
+                                                int stall_ms, CmdCancel* cancel,
+                                                const std::function<bool()>& stalled)
 {
     std::unique_lock<std::timed_mutex> g(send_lock_, std::defer_lock);
     if (wait_ms < 0)
         g.lock();
     else if (!g.try_lock_for(std::chrono::milliseconds(wait_ms)))
         return SendResult::Busy;
-    if (lost_.load() || shut_.load())
-        return SendResult::Lost;
-    uint16_t sent = length;
-    return sock_send_all(socket_, bytes, &sent) == 0 ? SendResult::Sent : SendResult::Failed;
+    // Waits for room of its own, so that a peer that reads nothing holds up
+    // neither a stop nor the window.
+    size_t sent = 0;
+    while (sent < length) {
+        if (lost_.load() || shut_.load())
+            return SendResult::Lost;
+        const int n = sock_send_wait(socket_, bytes + sent, length - sent, stall_ms, cancel);
+        if (n == SOCK_SEND_CANCELLED)
+            return SendResult::Stopped;
+        if (n == SOCK_SEND_TIMED_OUT) {
+            if (stalled && stalled())
+                continue;
+            cmd_set_system_error(ETIMEDOUT);
+            return SendResult::Failed;
+        }
+        if (n < 0)
+            return SendResult::Failed;
+        if (n > 0)
+            sent += static_cast<size_t>(n);
+    }
+    return SendResult::Sent;
 }
 
 int DataConnection::Receive(uint8_t* buffer, size_t size)
@@ -303,30 +320,55 @@ void PeriodicJob::Stop()
     cv_.notify_all();
 }
 
+std::string PeriodicJob::FailureText() const
+{
+    std::lock_guard<std::mutex> g(lock_);
+    return failure_;
+}
+
 void PeriodicJob::Run()
 {
     const auto stopping = [this] { return Canceller()->IsCancelled(); };
+    bool failing = false;
+    // Once per failing stretch: a box per failed pass would bury the window.
+    const auto fail = [&](const std::string& reason) {
+        if (failing)
+            return;
+        failing = true;
+        {
+            std::lock_guard<std::mutex> g(lock_);
+            failure_ = reason;
+        }
+        WhileListening([](wxEvtHandler* handler) {
+            wxCommandEvent event(EVT_PERIODIC_SEND_FAILED, EVT_PERIODIC_SEND_FAILED);
+            event.SetInt(1);
+            wxQueueEvent(handler, event.Clone());
+        });
+    };
     uint16_t counter = 1;
+    std::vector<uint8_t> counted;
     for (;;) {
         {
             std::unique_lock<std::mutex> g(lock_);
             if (cv_.wait_for(g, std::chrono::milliseconds(period_ms_), stopping))
                 break;
         }
-        const std::vector<uint8_t> frame = use_counter_ ? CounterFrame(message_, counter) : message_;
+        if (use_counter_)
+            counted = CounterFrame(message_, counter);
+        const std::vector<uint8_t>& frame = use_counter_ ? counted : message_;
         const DataConnection::SendResult result =
-            connection_->Send(frame.data(), static_cast<uint16_t>(frame.size()));
+            connection_->Send(frame.data(), frame.size(), -1, StallMs, Canceller(), [&] {
+                fail("the module takes no data");
+                return true;
+            });
         if (result == DataConnection::SendResult::Sent) {
+            failing = false;
             sent_.fetch_add(1);
             counter = NextMessageCounter(counter);
-        } else if (result == DataConnection::SendResult::Lost) {
+        } else if (result == DataConnection::SendResult::Lost || result == DataConnection::SendResult::Stopped) {
             break;
         } else {
-            WhileListening([](wxEvtHandler* handler) {
-                wxCommandEvent event(EVT_PERIODIC_SEND_FAILED, EVT_PERIODIC_SEND_FAILED);
-                event.SetInt(1);
-                wxQueueEvent(handler, event.Clone());
-            });
+            fail(TerminalErrorText(cmd_get_error()));
         }
     }
     MarkFinished();

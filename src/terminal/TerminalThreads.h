@@ -15,6 +15,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -47,11 +48,14 @@ public:
     // The socket number, for display and tests; valid while this lives.
     sock_t Socket() const { return socket_; }
 
-    enum class SendResult { Sent, Busy, Failed, Lost };
+    enum class SendResult { Sent, Busy, Failed, Lost, Stopped };
     // Sends all bytes, never interleaved with another Send. Waits at most
     // wait_ms for a send in progress (forever when negative): Busy when it
-    // is still going on then. Lost once the connection has ended.
-    SendResult Send(const uint8_t* bytes, uint16_t length, int wait_ms = -1);
+    // is still going on then. Lost once the connection has ended. When the
+    // peer takes nothing for stall_ms, `stalled` says whether to wait on
+    // (without it: Failed). A cancel ends the wait at once: Stopped.
+    SendResult Send(const uint8_t* bytes, size_t length, int wait_ms, int stall_ms,
+                    CmdCancel* cancel = nullptr, const std::function<bool()>& stalled = {});
     // One blocking receive (receive worker only).
     int Receive(uint8_t* buffer, size_t size);
     // Ends both directions once: a blocked receive or send returns.
@@ -118,7 +122,7 @@ public:
     static constexpr size_t ChunkSize = 1460;
     // Beyond this the receiving waits for the page: the peer is slowed down
     // instead of memory filling up, and one rendering stays short.
-    static constexpr size_t MaxPendingBytes = 128 << 10;
+    static constexpr size_t MaxPendingBytes = 1 << 20;
 
     ReceiveJob(wxEvtHandler* handler, std::shared_ptr<DataConnection> connection);
 
@@ -158,11 +162,13 @@ private:
     std::shared_ptr<ReceiveJob> job_;
 };
 
-// Sends one message again and again, a period apart, until stopped; the first
-// one period after the start. In counter mode each message carries the next
-// counter value (CounterFrame). A failed send is reported by
-// EVT_PERIODIC_SEND_FAILED and tried again at the next period; the sender
-// ends by itself once the connection has ended.
+// Sends one message again and again, a period apart (0: back to back), until
+// stopped; the first one period after the start. In counter mode each message
+// carries the next counter value (CounterFrame). A failed send is tried again
+// at the next period; EVT_PERIODIC_SEND_FAILED reports the failing once, until
+// a send succeeds again. A peer that takes nothing for StallMs counts as a
+// failure while the send waits on. The sender ends by itself once the
+// connection has ended.
 class PeriodicJob : public WorkerLink {
 public:
     PeriodicJob(wxEvtHandler* handler, std::shared_ptr<DataConnection> connection,
@@ -170,8 +176,11 @@ public:
     // Wakes the sender from its wait: it sends nothing more once the send in
     // progress, if any, has returned.
     void Stop();
+    static constexpr int StallMs = 500;
     // Messages sent so far.
     unsigned Sent() const { return sent_.load(); }
+    // Why the sending fails, as the user reads it.
+    std::string FailureText() const;
     bool UsesCounter() const { return use_counter_; }
 
 private:
@@ -182,9 +191,10 @@ private:
     const std::vector<uint8_t> message_;
     const int period_ms_;
     const bool use_counter_;
-    std::mutex lock_;
+    mutable std::mutex lock_;
     std::condition_variable cv_;
     std::atomic<unsigned> sent_{0};
+    std::string failure_;
 };
 
 class SendPeriodicallyThread : public wxThread {

@@ -1,59 +1,76 @@
 // One receive view of the terminal: read-only coloured text on black, wrapped
-// at any character to the view's width, with a vertical scroll bar.
+// at any character to the view's width, with a vertical scroll bar, and a
+// selection as in a read-only text view (mouse, keyboard, Ctrl+C, a context
+// menu with Copy and Select All).
 //
-// The text lives here as UTF-8 with the rows it wraps into; an append costs
-// only what it adds, and a paint draws only the rows on screen. (A text
-// control lays out a whole paragraph again at every append, and the Hex,
-// Binary and Decimal views are one paragraph until packets are wrapped: at a
-// few hundred kilobytes the window stops answering.)
+// It holds no text: its rows are rendered from the page's ReceiveLog when
+// painted, and it wraps what arrives only while it is shown.
 #pragma once
 
-#include <wx/colour.h>
 #include <wx/font.h>
-#include <wx/vscroll.h>
+#include <wx/window.h>
 
-#include <cstdint>
-#include <string>
-#include <utility>
-#include <vector>
+#include <functional>
 
-class TerminalView : public wxVScrolledWindow {
+#include "ReceiveLog.h"
+
+class TerminalView : public wxWindow {
 public:
-    TerminalView(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size);
+    TerminalView(wxWindow* parent, wxWindowID id, const wxPoint& pos, const wxSize& size, const ReceiveLog& log,
+                 int view);
 
-    // The colour of the text appended next.
-    void SetDefaultStyle(const wxColour& colour) { m_colour = colour; }
-    // Appends text (line breaks start a new row) and shows its end.
-    void AppendText(const std::string& utf8);
-    void AppendText(const wxString& text) { AppendText(text.utf8_string()); }
-    void Clear();
-    wxString GetValue() const { return wxString::FromUTF8(m_text); }
-    const std::string& GetUtf8() const { return m_text; }
-    // Writes the text, UTF-8, replacing the file. False when it cannot.
-    bool SaveFile(const wxString& path) const;
-    // Rows the text wraps into.
-    size_t Rows() const { return m_rows.size(); }
+    // The log gained entries: wrap them (when shown) and follow the end.
+    void LogGrew();
+    // The log was cleared.
+    void LogCleared();
+    bool Show(bool show = true) override;
 
-    // The space the text and its rows take, in bytes.
-    size_t MemoryUsed() const;
-
-protected:
-    wxCoord OnGetRowHeight(size_t) const override { return m_lineHeight; }
+    // The whole text, and the selected text, as the view renders them.
+    wxString GetValue() const;
+    wxString GetSelectedText() const;
+    void SelectAll();
+    // Puts the selected text on the clipboard.
+    void Copy();
+    // Selects from the first character of row `fromRow` up to `toColumn` of
+    // row `toRow`, as a drag with the mouse would.
+    void SelectRows(uint64_t fromRow, uint64_t toRow, int toColumn);
+    uint64_t Rows() const { return m_rows.Rows(); }
+    // Called after a click that selects nothing, to hand the focus on; a
+    // click that selects keeps it here, for the keyboard and Ctrl+C.
+    void OnPlainClick(std::function<void()> handler) { m_plainClick = std::move(handler); }
 
 private:
     void OnPaint(wxPaintEvent& event);
     void OnSize(wxSizeEvent& event);
-    // Wraps the text from the start of the last row on.
-    void WrapTail();
-    int CharWidth(uint32_t codePoint);
-    int WrapWidth() const;
+    void OnScroll(wxScrollWinEvent& event);
+    void OnWheel(wxMouseEvent& event);
+    void OnMouse(wxMouseEvent& event);
+    void OnKey(wxKeyEvent& event);
+    void OnContextMenu(wxContextMenuEvent& event);
+    void OnIdle(wxIdleEvent& event);
 
-    std::string m_text;
-    std::vector<size_t> m_rows;                          // where each row starts
-    std::vector<std::pair<size_t, wxColour>> m_colours;  // colour from each offset on
-    wxColour m_colour;
+    // Wraps a bounded part of what is new; the rest at the next idle time.
+    void CatchUp();
+    void UpdateScrollbar();
+    void ScrollTo(int64_t top);
+    int PageRows() const;
+    // The place under a point of the window.
+    LogPos HitTest(const wxPoint& point) const;
+    // The place at a column of a row (past its end: its end).
+    LogPos PlaceAt(uint64_t row, int column) const;
+    int ColumnOf(LogPos pos, uint64_t* row) const;
+    void MoveCaret(LogPos caret, bool extend);
+    void ShowCaret();
+
+    const ReceiveLog& m_log;
+    ViewRows m_rows;
     wxFont m_font;
+    int m_charWidth = 7;
     int m_lineHeight = 14;
-    int m_wrapWidth = 0;
-    std::vector<int16_t> m_widths;  // by code point, -1 not measured yet
+    uint64_t m_top = 0;
+    bool m_follow = true;
+    bool m_pending = false;
+    LogPos m_anchor, m_caret;
+    bool m_dragging = false;
+    std::function<void()> m_plainClick;
 };

@@ -181,6 +181,11 @@ void VantrelTerminalPanel::BuildControls(const wxString& title)
                                           wxSize(270, -1), wxTE_PROCESS_ENTER, filter);
         m_inputFields[i]->SetMaxLength(128);
         m_inputFields[i]->Show(i == 0);
+        // Cursor up and down end here: they neither move nor leave the field.
+        m_inputFields[i]->Bind(wxEVT_KEY_DOWN, [](wxKeyEvent& e) {
+            if (e.GetKeyCode() != WXK_UP && e.GetKeyCode() != WXK_DOWN)
+                e.Skip();
+        });
     }
     m_addButton = new wxBitmapButton(this, ID_TERM_ADD, LoadIcon("addbtn.jpg"), wxPoint(left + 282, y - 1),
                                      wxSize(88, 29), wxBU_AUTODRAW);
@@ -221,7 +226,8 @@ void VantrelTerminalPanel::BuildControls(const wxString& title)
     m_timestampCheck = new wxCheckBox(this, wxID_ANY, "Write Timestamp", wxPoint(left, optionsY));
     m_wrapCheck = new wxCheckBox(this, wxID_ANY, "Wrap packets", wxPoint(left + 150, optionsY));
 
-    // The receive side.
+    // The receive side; the logging buttons are made last, so they come
+    // last in the Tab order.
     int ry = viewsY + 304;
     const Button receiveButtons[] = {
         {&m_clearReceiveButton, ID_TERM_CLEAR_RECEIVED, "clearallbtn88.jpg", "Clear receive buffer"},
@@ -229,11 +235,10 @@ void VantrelTerminalPanel::BuildControls(const wxString& title)
         {&m_startLogButton, ID_TERM_START_LOG, "runbtn.jpg", "Start logging received messages"},
         {&m_exportViewButton, ID_TERM_EXPORT_VIEW, "exportbtn.jpg", "Export view of received messages"},
     };
-    for (size_t i = 0; i < 4; ++i)
-        makeButton(receiveButtons[i], right + static_cast<int>(i) * 91, ry);
+    makeButton(receiveButtons[3], right + 3 * 91, ry);
     for (int i = 0; i < 4; ++i) {
-        m_receiveViews[i] = new TerminalView(this, i, wxPoint(right, viewsY), wxSize(320, 300));
-        m_receiveViews[i]->Bind(wxEVT_SET_FOCUS, &VantrelTerminalPanel::OnControlFocus, this);
+        m_receiveViews[i] = new TerminalView(this, i, wxPoint(right, viewsY), wxSize(320, 300), m_log, i);
+        m_receiveViews[i]->OnPlainClick([this] { FocusInputField(); });
     }
 
     ry += 34;
@@ -265,6 +270,8 @@ void VantrelTerminalPanel::BuildControls(const wxString& title)
                         static_cast<wxWindow*>(m_totalSizeLabel), static_cast<wxWindow*>(m_totalSizeText),
                         static_cast<wxWindow*>(m_paddingLabel), static_cast<wxWindow*>(m_counterCheck)})
         w->Enable(false);
+    for (size_t i = 0; i < 3; ++i)
+        makeButton(receiveButtons[i], right + static_cast<int>(i) * 91, viewsY + 304);
 
     m_inputFields[0]->SetFocus();
 }
@@ -295,6 +302,7 @@ void VantrelTerminalPanel::StartReceiving()
 {
     Bind(wxEventTypeTag<wxCommandEvent>(EVT_UART_DATA_READY), &VantrelTerminalPanel::OnDataReady, this);
     Bind(wxEventTypeTag<wxCommandEvent>(EVT_UART_READ_FAILED), &VantrelTerminalPanel::OnConnectionLost, this);
+    Bind(wxEventTypeTag<wxCommandEvent>(EVT_PERIODIC_SEND_FAILED), &VantrelTerminalPanel::OnPeriodicFailed, this);
     m_readJob = std::make_shared<ReceiveJob>(this, m_connection);
     switch (ReadUartThread::Start(m_readJob)) {
         case ThreadStart::Started:
@@ -438,25 +446,11 @@ void VantrelTerminalPanel::OnRenderTimer(wxTimerEvent&)
     RenderPending();
 }
 
-void VantrelTerminalPanel::OnControlFocus(wxFocusEvent& event)
-{
-    event.Skip();
-    // A click into a view hands the keyboard back to the input field.
-    CallAfter([this] {
-        const int format = m_txFormatRadio->GetSelection();
-        if (format >= 0 && format < 4 && m_inputFields[format]->IsShown())
-            m_inputFields[format]->SetFocus();
-    });
-}
-
 void VantrelTerminalPanel::OnSetFocus(wxFocusEvent& event)
 {
     event.Skip();
-    if (event.GetEventObject() != this)
-        return;
-    const int format = m_txFormatRadio->GetSelection();
-    if (format >= 0 && format < 4)
-        m_inputFields[format]->SetFocus();
+    if (event.GetEventObject() == this)
+        FocusInputField();
 }
 
 void VantrelTerminalPanel::OnTimer(wxTimerEvent&)

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ReceiveLog.h"
 #include "RingBuffer.h"
 #include "TerminalLogic.h"
 #include "sock.h"
@@ -29,7 +30,6 @@ class wxTextCtrl;
 class ConnectJob;
 class PeriodicJob;
 struct ReceivedChunk;
-class wxColour;
 class DataConnection;
 class ReceiveJob;
 class WatchdogJob;
@@ -74,7 +74,7 @@ public:
     void OnThreadEvent(wxCommandEvent& event);
     void OnConnectionLost(wxCommandEvent& event);
     void OnDataReady(wxCommandEvent& event);
-    void OnControlFocus(wxFocusEvent& event);
+    void OnPeriodicFailed(wxCommandEvent& event);
     void OnSetFocus(wxFocusEvent& event);
     void OnTimer(wxTimerEvent& event);
     void OnRenderTimer(wxTimerEvent& event);
@@ -114,8 +114,9 @@ public:
     wxListBox* GetCommandList() const { return m_commandListBox; }
     const std::vector<TerminalCommandEntry>& GetCommands() const { return m_commands; }
     bool IsSendingPeriodically() const { return m_periodicJob != nullptr; }
-    // Received bytes rendered so far.
+    // Received bytes taken into the views so far.
     uint64_t RenderedBytes() const { return m_renderedBytes; }
+    const ReceiveLog& GetReceiveLog() const { return m_log; }
 
 private:
     void BuildControls(const wxString& title);
@@ -133,10 +134,13 @@ private:
     // The entry of the selected row (the list shows the newest first), or -1.
     int SelectedEntry() const;
     // Appends one line of the send path to the view of a format.
-    void WriteLogLine(int format, const wxColour& colour, const wxString& text, bool showChosenView);
-    void AppendToView(int view, const std::string& text, const wxColour& colour);
+    void WriteLogLine(int format, LogColour colour, const wxString& text, bool showChosenView);
+    // The views learn what the log gained; hidden ones ignore it.
+    void ViewsGrew();
     void ShowChosenView();
     void ShowInputField(int format);
+    // The focus to the input field of the chosen transmission format.
+    void FocusInputField();
     void RenderPending();
     void StopPeriodic();
     // Whether a chosen file is the working command-list database itself.
@@ -160,6 +164,8 @@ private:
     uint64_t m_renderedBytes = 0;
     bool m_atLineStart = true;
     std::vector<TerminalCommandEntry> m_commands;
+    // Everything the four views show.
+    ReceiveLog m_log;
     wxString m_workingDbPath;
     RingBuffer m_ringBuffer;
 

@@ -367,6 +367,12 @@ void TestModule::ServeData(int conn)
     }
     uint8_t buf[4096];
     for (;;) {
+        if (!data_reading_) {
+            pollfd wake = {wake_fd_, POLLIN, 0};
+            if (poll(&wake, 1, 5) > 0)
+                break;
+            continue;
+        }
         if (!WaitReadable(conn, -1))
             break;
         ssize_t n = recv(conn, buf, sizeof buf, 0);

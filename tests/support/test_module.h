@@ -97,6 +97,8 @@ public:
     // False when no connection is open.
     bool SendData(const Bytes& bytes);
     void CloseData();
+    // A peer that stops reading: what the client sends waits in the connection.
+    void SetDataReading(bool reading) { data_reading_ = reading; }
     bool DataConnected() const;
     Bytes DataReceived() const;
     bool WaitForData(size_t n, int timeout_ms) const;
@@ -124,6 +126,7 @@ private:
     std::atomic<int> connections_{0};
     std::atomic<bool> close_after_reply_{false};
     std::atomic<bool> data_service_{false};
+    std::atomic<bool> data_reading_{true};
 
     mutable std::mutex lock_;
     mutable std::condition_variable requests_cv_;

@@ -1,17 +1,22 @@
 // What the terminal does without a window: the ring buffer, the input checks,
-// a command's bytes, padding and the counter, the views' texts and the
-// periodic settings.
+// a command's bytes, padding and the counter, the views rendered from the
+// received bytes and the periodic settings.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "DbCommands.h"
-#include "HubLogic.h"
+#include "ReceiveLog.h"
 #include "RingBuffer.h"
 #include "TerminalLogic.h"
+#include "TerminalThreads.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -25,249 +30,321 @@ namespace {
 TEST(RingBuffer, FillsOverwritesTheOldestAndWrapsAround)
 {
     static RingBuffer b;  // 65 KB: not on the stack
-    EXPECT_FALSE(RingBufferInit(&b, 0));
     EXPECT_FALSE(RingBufferInit(&b, RING_BUFFER_CAPACITY_MAX + 1));
     ASSERT_TRUE(RingBufferInit(&b, 3));
     EXPECT_EQ(b.size, 4);
-    const auto drain = [] {
-        std::vector<int> out;
-        while (!RingBufferIsEmpty(&b)) {
-            uint8_t byte = 0;
-            RingBufferGet(&b, &byte);
-            out.push_back(byte);
-        }
-        return out;
-    };
-    // Each step puts bytes, then checks the state, then what draining gives.
+    // Bytes put, then whether full, then what draining gives: the oldest go
+    // first, also far past the end of the slots.
     struct Step {
         std::vector<uint8_t> put;
         bool full;
         std::vector<int> drained;
-    } steps[] = {
-        {{}, false, {}},
-        {{1, 2}, false, {1, 2}},
-        {{1, 2, 3}, true, {1, 2, 3}},
-        {{1, 2, 3, 4}, true, {2, 3, 4}},               // the oldest is dropped
-        {{5, 6, 7, 8, 9, 10, 11}, true, {9, 10, 11}},  // far past the end of the slots
-        {{12}, false, {12}},
-    };
+    } steps[] = {{{}, false, {}},
+                 {{1, 2, 3}, true, {1, 2, 3}},
+                 {{1, 2, 3, 4}, true, {2, 3, 4}},
+                 {{5, 6, 7, 8, 9, 10, 11}, true, {9, 10, 11}},
+                 {{12}, false, {12}}};
     for (const Step& s : steps) {
-        SCOPED_TRACE(testing::PrintToString(s.put));
         for (uint8_t byte : s.put)
             RingBufferPut(&b, byte);
         EXPECT_EQ(RingBufferIsFull(&b), s.full ? 1 : 0);
-        EXPECT_EQ(RingBufferIsEmpty(&b), s.put.empty() ? 1 : 0);
-        EXPECT_EQ(drain(), s.drained);
-        EXPECT_TRUE(b.head >= 0 && b.head < b.size && b.tail >= 0 && b.tail < b.size);
+        std::vector<int> out;
+        for (uint8_t byte = 0; !RingBufferIsEmpty(&b); out.push_back(byte))
+            RingBufferGet(&b, &byte);
+        EXPECT_EQ(out, s.drained) << s.put.size();
     }
-    // Interleaved puts and gets cross the end of the slots in order.
-    for (int i = 0; i < 10; ++i) {
-        RingBufferPut(&b, static_cast<uint8_t>(2 * i));
-        RingBufferPut(&b, static_cast<uint8_t>(2 * i + 1));
-        uint8_t first = 0, second = 0;
-        RingBufferGet(&b, &first);
-        RingBufferGet(&b, &second);
-        EXPECT_EQ(first, 2 * i);
-        EXPECT_EQ(second, 2 * i + 1);
-    }
-    EXPECT_EQ(RingBufferIsEmpty(&b), 1);
 }
 
-TEST(TerminalLogic, CommandBytesInEveryFormatAndTheirLimits)
+Bytes Ascii(const std::string& s)
 {
-    const wxString eAcute = wxString::FromUTF8("\xC3\xA9");
+    return Bytes(s.begin(), s.end());
+}
+
+TEST(TerminalLogic, InputChecksAndCommandBytesInEveryFormat)
+{
+    const wxString e = wxString::FromUTF8("\xC3\xA9");
+    wxString e64;
+    for (int i = 0; i < 64; ++i)
+        e64 += e;
+    const std::string blanks127a = std::string(127, ' ') + "a";
+    const char *max = "Max 128 bytes", *unknown = "Unknown message format",
+               *no8bit = "The message holds a character that has no 8-bit form";
+    // The check of a typed input, then the bytes an entry of it sends (an
+    // imported token keeps its low 8 bits) or why it sends nothing.
     struct Case {
         wxString text;
         int format;
+        const char* check;
         Bytes bytes;
         const char* refusal;
     } cases[] = {
-        {"1 a ff", FORMAT_HEX, {0x01, 0x0A, 0xFF}, ""},
-        {"  1   a ff  ", FORMAT_HEX, {0x01, 0x0A, 0xFF}, ""},
-        {"1ff", FORMAT_HEX, {0xFF}, ""},  // an imported token keeps its low 8 bits
-        {"101 11111111", FORMAT_BINARY, {0x05, 0xFF}, ""},
-        {"0 255", FORMAT_DECIMAL, {0x00, 0xFF}, ""},
-        {"   ", FORMAT_DECIMAL, {}, ""},
-        {"", FORMAT_ASCII, {}, ""},
-        {"AB D", FORMAT_ASCII, {0x41, 0x42, 0x20, 0x44}, ""},
-        {eAcute, FORMAT_ASCII, {0xE9}, ""},  // one fixed 8-bit mapping, whatever the locale
-        {wxString::FromUTF8("\xE2\x82\xAC"),
-         FORMAT_ASCII,
-         {},
-         "The message holds a character that has no 8-bit form"},
-        {wxString(MaxNumericTextBytes, 'f'), FORMAT_HEX, {0xFF}, ""},
-        {wxString(MaxNumericTextBytes + 1, 'f'), FORMAT_HEX, {}, "Message longer than 1459 characters"},
-        {wxString(MaxMessageBytes + 1, 'a'), FORMAT_ASCII, {}, "Message longer than 65535 bytes"},
-        {"1", 4, {}, "Unknown message format"},
-        {"1", -1, {}, "Unknown message format"},
+        {"  1   a ff  ", FORMAT_HEX, "", {0x01, 0x0A, 0xFF}, ""},
+        {"1 01 1ff", FORMAT_HEX, "Hex can be length max 2 digits", {0x01, 0x01, 0xFF}, ""},
+        {"101 11111111", FORMAT_BINARY, "", {0x05, 0xFF}, ""},
+        {"0 111111111", FORMAT_BINARY, "Binary can be length max 8 digits", {0x00, 0xFF}, ""},
+        {"0 255 007", FORMAT_DECIMAL, "", {0x00, 0xFF, 0x07}, ""},
+        {"1 256", FORMAT_DECIMAL, "Decimal value max 255", {0x01, 0x00}, ""},
+        {"99999999999999999999", FORMAT_DECIMAL, "Decimal value max 255", {0xFF}, ""},
+        {"   ", FORMAT_DECIMAL, "Invalid blank input", {}, ""},
+        {"", FORMAT_HEX, "Invalid blank input", {}, ""},
+        {"", FORMAT_ASCII, "Invalid blank input", {}, ""},
+        {"AB D", FORMAT_ASCII, "", {0x41, 0x42, 0x20, 0x44}, ""},
+        {blanks127a, FORMAT_ASCII, "", Ascii(blanks127a), ""},
+        {wxString(129, 'a'), FORMAT_ASCII, max, Bytes(129, 'a'), ""},
+        {e64, FORMAT_ASCII, "", Bytes(64, 0xE9), ""},  // one fixed 8-bit mapping, whatever the locale
+        {e64 + e, FORMAT_ASCII, max, Bytes(65, 0xE9), ""},
+        {wxString::FromUTF8("\xE2\x82\xAC"), 0, "", {}, no8bit},
+        {wxString(MaxNumericTextBytes, 'f'), FORMAT_HEX, max, {0xFF}, ""},
+        {wxString(MaxNumericTextBytes + 1, 'f'), FORMAT_HEX, max, {}, "Message longer than 1459 characters"},
+        {wxString(MaxMessageBytes, 'a'), FORMAT_ASCII, max, Bytes(MaxMessageBytes, 'a'), ""},
+        {wxString(MaxMessageBytes + 1, 'a'), FORMAT_ASCII, max, {}, "Message longer than 65535 bytes"},
+        {"1", 4, unknown, {}, unknown},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text.Left(20) + wxString::Format(" format %d", c.format));
+        EXPECT_EQ(CheckCommandInput(c.text, c.format), c.check);
         Bytes bytes = {0x99};
         EXPECT_EQ(CommandBytes(c.text, c.format, &bytes), c.refusal);
         EXPECT_EQ(bytes, c.bytes);
     }
-    Bytes longest;
-    EXPECT_EQ(CommandBytes(wxString(MaxMessageBytes, 'a'), FORMAT_ASCII, &longest), "");
-    EXPECT_EQ(longest.size(), MaxMessageBytes);
 }
 
-TEST(TerminalLogic, InputChecksSayWhatIsWrong)
+TEST(TerminalLogic, PaddingTheCounterThePeriodAndTheTotalSize)
 {
-    const wxString eAcute = wxString::FromUTF8("\xC3\xA9");
-    wxString twoByteChars64, twoByteChars65;
-    for (int i = 0; i < 64; ++i)
-        twoByteChars64 += eAcute;
-    twoByteChars65 = twoByteChars64 + eAcute;
-    struct Case {
-        wxString text;
-        int format;
-        const char* message;
-    } cases[] = {
-        {wxString(128, 'a'), FORMAT_ASCII, ""},
-        {wxString(127, ' ') + "a", FORMAT_ASCII, ""},
-        {wxString(129, 'a'), FORMAT_ASCII, "Max 128 bytes"},
-        {twoByteChars64, FORMAT_ASCII, ""},
-        {twoByteChars65, FORMAT_ASCII, "Max 128 bytes"},
-        {"", FORMAT_HEX, "Invalid blank input"},
-        {"   ", FORMAT_ASCII, "Invalid blank input"},
-        {"   ", FORMAT_DECIMAL, "Invalid blank input"},
-        {"1 01 ff", FORMAT_HEX, ""},
-        {"1 100", FORMAT_HEX, "Hex can be length max 2 digits"},
-        {"11111111", FORMAT_BINARY, ""},
-        {"0 111111111", FORMAT_BINARY, "Binary can be length max 8 digits"},
-        {"255 007", FORMAT_DECIMAL, ""},
-        {"1 256", FORMAT_DECIMAL, "Decimal value max 255"},
-        {"99999999999999999999", FORMAT_DECIMAL, "Decimal value max 255"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.text.Left(20) + wxString::Format(" format %d", c.format));
-        EXPECT_EQ(CheckCommandInput(c.text, c.format), c.message);
-    }
-}
-
-TEST(TerminalLogic, PaddingAndTheMessageCounter)
-{
+    const Bytes abc = {'A', 'B', 'C'}, message = {0xAA, 0xBB, 0xCC, 0xDD};
     struct Pad {
-        Bytes message;
         int total;
         Bytes sent;
-    } pads[] = {
-        {{0x41, 0x42, 0x43}, 8, {0x41, 0x42, 0x43, 0x03, 0x04, 0x05, 0x06, 0x07}},
-        {{0x41, 0x42, 0x43}, 3, {0x41, 0x42, 0x43}},
-        {{0x41, 0x42, 0x43}, 2, {0x41, 0x42}},
-        {{0x41, 0x42, 0x43}, 0, {0x41, 0x42, 0x43}},
-        {{0x41, 0x42, 0x43}, -1, {0x41, 0x42, 0x43}},
-        {{}, 3, {0x00, 0x01, 0x02}},
-    };
+    } pads[] = {{8, {'A', 'B', 'C', 3, 4, 5, 6, 7}}, {3, abc}, {2, {'A', 'B'}}, {0, abc}, {-1, abc}};
     for (const Pad& p : pads)
-        EXPECT_EQ(PadMessage(p.message, p.total), p.sent) << p.total;
+        EXPECT_EQ(PadMessage(abc, p.total), p.sent) << p.total;
     EXPECT_EQ(PadMessage(Bytes{}, 300)[257], 0x01);
-
-    const Bytes message = {0xAA, 0xBB, 0xCC, 0xDD};
     struct Frame {
         uint16_t counter;
         Bytes sent;
     } frames[] = {
-        {1, {0x00, 0x01, 0xAA, 0xBB}},      {2, {0x00, 0x02, 0xAA, 0xBB}}, {0x1234, {0x12, 0x34, 0xAA, 0xBB}},
-        {0xFFFF, {0xFF, 0xFF, 0xAA, 0xBB}}, {0, {0x00, 0x00, 0xAA, 0xBB}},
-    };
+        {1, {0x00, 0x01, 0xAA, 0xBB}}, {0x1234, {0x12, 0x34, 0xAA, 0xBB}}, {0, {0x00, 0x00, 0xAA, 0xBB}}};
     for (const Frame& f : frames)
         EXPECT_EQ(CounterFrame(message, f.counter), f.sent) << f.counter;
     EXPECT_EQ(CounterFrame({0xAA, 0xBB}, 7), (Bytes{0x00, 0x07}));
-    // From 1 the counter comes back to 1 after 65536 messages, through 0 once.
-    uint16_t counter = 1;
-    int zeros = 0;
-    for (int i = 0; i < 65536; ++i) {
-        counter = NextMessageCounter(counter);
-        zeros += counter == 0;
-        if (i == 65533) {
-            EXPECT_EQ(counter, 0xFFFF);
-        }
-    }
-    EXPECT_EQ(counter, 1);
-    EXPECT_EQ(zeros, 1);
-}
+    EXPECT_EQ(NextMessageCounter(0xFFFF), 0);
+    EXPECT_EQ(NextMessageCounter(0), 1);
 
-TEST(TerminalLogic, ReceivedBytesInTheFourViews)
-{
-    const Bytes bytes = {0x00, 0x0F, 0x10, 0xFF};
-    EXPECT_EQ(RenderBytes(bytes.data(), bytes.size(), FORMAT_HEX), "00 0f 10 ff ");
-    EXPECT_EQ(RenderBytes(bytes.data(), bytes.size(), FORMAT_BINARY), "00000000 00001111 00010000 11111111 ");
-    EXPECT_EQ(RenderBytes(bytes.data(), bytes.size(), FORMAT_DECIMAL), "0 15 16 255 ");
-    EXPECT_EQ(RenderBytes(bytes.data(), bytes.size(), FORMAT_ASCII), "\x0F\x10\xC3\xBF");
-    EXPECT_EQ(RenderBytes(bytes.data(), bytes.size(), 4), "");
-    Bytes all(256);
-    for (int b = 0; b < 256; ++b)
-        all[b] = static_cast<uint8_t>(b);
-    EXPECT_EQ(RenderBytes(all.data(), all.size(), FORMAT_ASCII),
-              ModuleText(all.data(), all.size()).utf8_string());
-    const Bytes hi = {0x48, 0x69, 0x0A};
-    EXPECT_EQ(RenderBytes(hi.data(), hi.size(), FORMAT_ASCII), "Hi\n");
-    for (auto [value, digits] :
-         {std::pair<unsigned, const char*>{0, "0"}, {1, "1"}, {6, "011"}, {255, "11111111"}})
-        EXPECT_EQ(ToBinaryString(value), digits) << value;
-
-    // Time stamps and line breaks: the stamp opens every view when packets
-    // are wrapped, else only the first view written at a line start.
-    const Bytes ab = {0x41, 0x42};
-    struct Case {
-        bool timestamp, wrap, atStart;
-        const char* ascii;
-        const char* hex;
-        bool atStartAfter;
-    } cases[] = {
-        {false, false, true, "AB", "41 42 ", true},
-        {false, true, false, "AB\n", "41 42 \n", false},
-        {true, true, false, "S [RX] - AB\n", "S [RX] - 41 42 \n", true},
-        {true, false, true, "\nS [RX] - AB", "41 42 ", false},
-        {true, false, false, "AB", "41 42 ", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.timestamp << c.wrap << c.atStart);
-        bool atStart = c.atStart;
-        const ViewTexts texts = ReceivedViewTexts(ab.data(), ab.size(), "S", c.timestamp, c.wrap, &atStart);
-        EXPECT_EQ(texts.text[FORMAT_ASCII], c.ascii);
-        EXPECT_EQ(texts.text[FORMAT_HEX], c.hex);
-        EXPECT_EQ(atStart, c.atStartAfter);
-    }
-    // Milliseconds after the date and time, one hour ahead of UTC.
-    wxDateTime t(1, wxDateTime::Jan, 2024, 0, 0, 0, 123);
-    t.MakeFromTimezone(wxDateTime::UTC);
-    EXPECT_EQ(TimestampText(t), "Mon Jan  1 01:00:00 2024:123");
-}
-
-TEST(TerminalLogic, PeriodAndTotalSize)
-{
+    // -1: refused. An empty period or 0 sends back to back.
     struct Period {
         const char* text;
-        int unit;
-        int ms;  // -1: refused
-    } periods[] = {
-        {"2", 0, 2},   {"2", 1, 2000}, {"999", 1, 999000}, {"1", 0, 1},   {"0", 0, -1},
-        {"-5", 1, -1}, {"", 0, -1},    {"1000", 0, -1},    {"5e", 0, -1}, {" 7 ", 0, 7},
-    };
+        int unit, ms;
+    } periods[] = {{"2", 0, 2},   {"2", 1, 2000},  {"999", 1, 999000}, {"0", 1, 0},   {"", 1, 0},
+                   {"-5", 1, -1}, {"1000", 0, -1}, {"5e", 0, -1},      {" 07 ", 0, 7}};
     for (const Period& p : periods) {
         int ms = -1;
         const wxString message = ParsePeriod(p.text, p.unit, &ms);
-        EXPECT_EQ(message.empty(), p.ms >= 0) << p.text;
-        if (p.ms >= 0) {
-            EXPECT_EQ(ms, p.ms) << p.text;
-        } else {
-            EXPECT_EQ(message, "The period must be a whole number from 1 to 999");
+        EXPECT_EQ(message.empty() ? ms : -1, p.ms) << p.text;
+        EXPECT_TRUE(message.empty() || message == "The period must be a whole number from 0 to 999");
+    }
+    for (auto [text, total] :
+         {std::pair<const char*, int>{"", 0}, {"8", 8}, {"-3", 0}, {"999", 999}, {"1000", -1}, {"x", -1}}) {
+        int got = -1;
+        EXPECT_EQ(ParseTotalSize(text, &got).empty() ? got : -1, total) << text;
+    }
+}
+
+TEST(DataConnection, TwoSendersAtOnceNeverMixTheirBytes)
+{
+    int fds[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    const int room = 4096;  // many small turns for the two senders
+    setsockopt(fds[0], SOL_SOCKET, SO_SNDBUF, &room, sizeof room);
+    std::string got;
+    std::thread reader([&] {
+        // Late and in small pieces: both senders wait for room meanwhile.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        char buffer[4096];
+        for (ssize_t n; (n = read(fds[1], buffer, sizeof buffer)) > 0;)
+            got.append(buffer, static_cast<size_t>(n));
+    });
+    {
+        DataConnection connection(fds[0]);  // closed when it goes
+        const Bytes a(1 << 20, 'a'), b(1 << 20, 'b');
+        std::thread other([&] {
+            EXPECT_EQ(connection.Send(b.data(), b.size(), -1, 2000), DataConnection::SendResult::Sent);
+        });
+        EXPECT_EQ(connection.Send(a.data(), a.size(), -1, 2000), DataConnection::SendResult::Sent);
+        other.join();
+    }
+    reader.join();
+    close(fds[1]);
+    // One whole message, then the other.
+    ASSERT_EQ(got.size(), 2u << 20);
+    EXPECT_EQ(got.find_first_not_of(got[0]), size_t{1} << 20);
+    EXPECT_EQ(got.find(got[0], size_t{1} << 20), std::string::npos);
+}
+
+std::string Text(const ReceiveLog& log, int view)
+{
+    return ViewText(log, view, LogPos(), LogEnd(log));
+}
+
+TEST(ReceiveLog, EachViewRendersTheBytes)
+{
+    struct Case {
+        Bytes bytes;
+        const char* text[4];
+    } cases[] = {
+        {{0x00, 0x0F, 0x10, 0xFF},
+         {"\x0F\x10\xC3\xBF", "00 0f 10 ff ", "00000000 00001111 00010000 11111111 ", "0 15 16 255 "}},
+        {{0x48, 0x69, 0x0A}, {"Hi\n", "48 69 0a ", "01001000 01101001 00001010 ", "72 105 10 "}},
+        {{0x7E, 0x7F, 0x80, 0xA0},
+         {"~\x7F\xC2\x80\xC2\xA0", "7e 7f 80 a0 ", "01111110 01111111 10000000 10100000 ",
+          "126 127 128 160 "}},
+    };
+    for (const Case& c : cases) {
+        ReceiveLog log;
+        log.AddChunk(c.bytes.data(), c.bytes.size(), 0, 0);
+        for (int v = 0; v < TerminalFormatCount; ++v)
+            EXPECT_EQ(Text(log, v), c.text[v]) << v;
+    }
+}
+
+TEST(ReceiveLog, TimeStampsAndWrappedPacketsAsTheChecksSay)
+{
+    wxDateTime t(1, wxDateTime::Jan, 2024, 0, 0, 0, 7);
+    t.MakeFromTimezone(wxDateTime::UTC);
+    const int64_t ms = t.GetValue().GetValue();
+    const std::string s = TimestampText(t).utf8_string() + " [RX] - ";
+    ASSERT_EQ(s, "Mon Jan  1 01:00:00 2024:007 [RX] - ");
+    // Two chunks "A" and "B" with the checks (time stamp, wrap) of each, from
+    // a cleared log; a send line for the Hex view in between.
+    struct Case {
+        bool ts1, wrap1, ts2, wrap2;
+        std::string ascii, hex;
+    } cases[] = {
+        {false, false, false, false, "AB", "41 TX\n42 "},
+        {false, true, false, true, "A\nB\n", "41 \nTX\n42 \n"},
+        {true, true, true, true, s + "A\n" + s + "B\n", s + "41 \nTX\n" + s + "42 \n"},
+        {true, false, true, false, "\n" + s + "AB", "41 TX\n42 "},
+        {true, true, true, false, s + "A\n\n" + s + "B", s + "41 \nTX\n42 "},
+        {false, false, true, false, "A\n" + s + "B", "41 TX\n42 "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.ascii);
+        ReceiveLog log;
+        bool atLineStart = true;
+        const uint8_t a = 'A', b = 'B';
+        log.AddChunk(&a, 1, ms, ChunkFlags(c.ts1, c.wrap1, &atLineStart));
+        log.AddLine(FORMAT_HEX, COLOUR_SENT, "TX\n");
+        log.AddChunk(&b, 1, ms, ChunkFlags(c.ts2, c.wrap2, &atLineStart));
+        EXPECT_EQ(Text(log, FORMAT_ASCII), c.ascii);
+        EXPECT_EQ(Text(log, FORMAT_HEX), c.hex);
+        EXPECT_EQ(Text(log, FORMAT_DECIMAL).find("TX"), std::string::npos);
+    }
+}
+
+// The rows of a view as text, one string per row.
+std::vector<std::string> RowTexts(const ReceiveLog& log, const ViewRows& rows)
+{
+    std::vector<RowCells> cells;
+    rows.GetRows(log, 0, static_cast<size_t>(rows.Rows()), &cells);
+    std::vector<std::string> out;
+    for (const RowCells& row : cells) {
+        std::string text;
+        for (const Cell& cell : row.cells)
+            text += cell.c == U'\t' ? '>' : static_cast<char>(cell.c);
+        out.push_back(text);
+    }
+    return out;
+}
+
+TEST(ReceiveLog, RowsWrapAtTheWidthAtLineBreaksAndAcrossBlocks)
+{
+    struct Case {
+        std::string bytes;
+        int columns;
+        std::vector<std::string> rows;
+    } cases[] = {
+        {"abcdefg", 7, {"abcdefg"}},       {"abcdefgh", 7, {"abcdefg", "h"}},
+        {"ab\ncd\n", 7, {"ab", "cd", ""}}, {"abcdefg\nh", 7, {"abcdefg", "h"}},
+        {"a\tb", 7, {"a", ">", "b"}},      {"a\tb", 9, {"a>b"}},
+        {"a\r\nb", 3, {"a", "b"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        ReceiveLog log;
+        log.AddChunk(reinterpret_cast<const uint8_t*>(c.bytes.data()), c.bytes.size(), 0, 0);
+        ViewRows rows(FORMAT_ASCII);
+        rows.SetColumns(c.columns);
+        EXPECT_TRUE(rows.Update(log));
+        EXPECT_EQ(RowTexts(log, rows), c.rows);
+    }
+
+    // 70000 bytes in chunks of 1000 (one of them across the first block's
+    // end), wrapped a few units at a time: each Hex row holds 10 bytes and the
+    // rows past every 32nd are found again.
+    ReceiveLog log;
+    Bytes chunk(1000);
+    for (int i = 0; i < 70; ++i) {
+        for (size_t k = 0; k < chunk.size(); ++k)
+            chunk[k] = static_cast<uint8_t>(i * 1000 + k);
+        log.AddChunk(chunk.data(), chunk.size(), 0, 0);
+    }
+    ViewRows rows(FORMAT_HEX);
+    rows.SetColumns(30);
+    while (!rows.Update(log, 777)) {
+    }
+    ASSERT_EQ(rows.Rows(), 7000u);  // the last row is full: no empty one after it
+    for (uint64_t row : {0u, 31u, 32u, 33u, 6553u, 6554u, 6999u}) {
+        std::vector<RowCells> cells;
+        rows.GetRows(log, row, 1, &cells);
+        ASSERT_EQ(cells.size(), 1u);
+        std::string text;
+        for (const Cell& cell : cells[0].cells)
+            text += static_cast<char>(cell.c);
+        std::string expected;
+        for (uint64_t b = row * 10; b < std::min<uint64_t>(row * 10 + 10, 70000); ++b)
+            expected += wxString::Format("%02x ", static_cast<unsigned>(b & 0xFF)).utf8_string();
+        EXPECT_EQ(text, expected) << row;
+        if (!cells[0].cells.empty()) {
+            EXPECT_EQ(rows.RowOf(log, cells[0].cells.back().pos), row);
         }
     }
-    struct Size {
-        const char* text;
-        int total;  // -1: refused
-    } sizes[] = {{"", 0}, {"8", 8}, {"0", 0}, {"-3", 0}, {"999", 999}, {"1000", -1}, {"x", -1}};
-    for (const Size& z : sizes) {
-        int total = -1;
-        EXPECT_EQ(ParseTotalSize(z.text, &total).empty(), z.total >= 0) << z.text;
-        if (z.total >= 0) {
-            EXPECT_EQ(total, z.total) << z.text;
-        }
-    }
+}
+
+TEST(ReceiveLog, ASelectionAcrossRowsCopiesTheViewsText)
+{
+    ReceiveLog log;
+    bool atLineStart = true;
+    const Bytes first = {0x41, 0x42, 0x43, 0x44, 0x45}, second = {0x46, 0x47};
+    log.AddChunk(first.data(), first.size(), 0, ChunkFlags(false, true, &atLineStart));
+    log.AddChunk(second.data(), second.size(), 0, ChunkFlags(false, true, &atLineStart));
+    ViewRows rows(FORMAT_HEX);
+    rows.SetColumns(7);
+    rows.Update(log);
+    // "41 42 4" "3 44 45" " " "46 47 " ""
+    std::vector<RowCells> cells;
+    rows.GetRows(log, 0, 5, &cells);
+    ASSERT_EQ(cells.size(), 5u);
+    const std::string all = Text(log, FORMAT_HEX);
+    EXPECT_EQ(all, "41 42 43 44 45 \n46 47 \n");
+    struct Case {
+        LogPos from, to;
+        std::string text;
+    } cases[] = {
+        {cells[0].cells[3].pos, cells[1].cells[2].pos, "42 43 "},
+        {cells[1].cells[6].pos, cells[3].cells[1].pos, "5 \n4"},
+        {cells[0].cells[0].pos, cells[2].end, "41 42 43 44 45 "},
+        {cells[3].cells[0].pos, LogEnd(log), "46 47 \n"},
+        {LogPos(), LogEnd(log), all},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ViewText(log, FORMAT_HEX, c.from, c.to), c.text);
+    size_t word0 = 0, word1 = 0;
+    WordAt(cells[1], 3, &word0, &word1);
+    EXPECT_EQ(word0, 2u);
+    EXPECT_EQ(word1, 3u);
+
+    log.Clear();
+    EXPECT_EQ(log.MemoryUsed(), 0u);
+    EXPECT_EQ(Text(log, FORMAT_HEX), "");
 }
 
 // Imported rows whose text is empty or NULL, in every format, become
