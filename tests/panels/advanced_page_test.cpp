@@ -1,17 +1,14 @@
 // The advanced page against a test module: the datablocks read and written
-// by type and firmware, a refused task period, the reboot prompt, and where
-// a failed write leads.
+// by type and firmware, a refused task period, and the reboot prompt.
 #include <wx/combobox.h>
 #include <wx/textctrl.h>
 
 #include "HubLogic.h"
 #include "VantrelAdvancedPanel.h"
 #include "page_fixture.h"
-#include "sock.h"
 
 using paneltest::BlockList;
 using testmod::Bytes;
-using testmod::Fault;
 
 namespace {
 
@@ -109,34 +106,6 @@ TEST_F(AdvancedPage, SerialModulesWriteTheRecordAlone)
         ASSERT_EQ(PageRequests().size(), 2u);
         EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{46, 1, 0, record}, {24, 1, 0, {8}}}));
         EXPECT_EQ(Main()->currentPanel, PANEL_START);
-    }
-}
-
-// A failed write tells the protocol library's own reason and returns to
-// editing; an echo that differs is told and the write counts all the same,
-// with the prompt that offers more settings from 1.2.2 on.
-TEST_F(AdvancedPage, WriteFailures)
-{
-    StartModule("1.2.2", 'C');
-    sock_set_receive_timeout(1);  // the bad reply is waited out
-    for (const Fault fault : {Fault::BadCrc, Fault::AlterEcho}) {
-        const bool written = fault == Fault::AlterEcho;
-        module.SetFault(Fault::None);
-        VantrelAdvancedPanel* page = Open();
-        ASSERT_NE(page, nullptr);
-        module.SetFault(fault, written ? 46 : 0, 24);
-        Confirm(page, {wxID_YES, wxID_NO});
-        if (written) {
-            EXPECT_EQ(dialogs->Messages(),
-                      (std::vector<wxString>{Question, "Error: Configuration saved with errors!",
-                                             paneltest::RebootPrompt("Vantrel-CS-UART", true)}));
-            EXPECT_EQ(Main()->currentPanel, PANEL_START);
-            continue;
-        }
-        EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, "Error: socket reciv timeout"}));
-        ASSERT_EQ(Main()->GetPanel(PANEL_ADVANCED), page);
-        EXPECT_FALSE(page->InConfirmView());
-        EXPECT_TRUE(page->TextField(ADV_UART_PORT)->IsEnabled());
     }
 }
 

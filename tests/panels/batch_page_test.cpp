@@ -1,7 +1,6 @@
-// The batch configuration page against test modules: built without traffic,
-// Back to the start page, a configuration saved from one module and loaded
-// into another of its type, a CAN module's file refused for a UART module,
-// and where a failed read or write leaves things.
+// The batch configuration page against test modules: a configuration saved
+// from one module (the page itself reads nothing) and loaded into another of its type, a CAN module's file
+// refused for a UART module, and where a failed read or write leaves things.
 #include <wx/button.h>
 
 #include <filesystem>
@@ -104,24 +103,6 @@ protected:
         return n;
     }
 };
-
-TEST_F(BatchPage, BuiltWithoutTrafficAndBackLeadsToTheStartPage)
-{
-    Main()->loggedIn = true;
-    StartModule("1.4.5", 'S');
-    VantrelBatchConf* page = OpenFromHub<VantrelBatchConf>(ID_HUB_BATCH_CONF, PANEL_BATCH_CONF);
-    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    EXPECT_TRUE(PageRequests().empty());
-    for (const char* text :
-         {"Vantrel-S-UART Batch Configuration", "Save current module configuration to file", "Save to file",
-          "Load a configuration file and send to the module", "Load from file"})
-        EXPECT_TRUE(apptest::ShowsText(page, text)) << text;
-    EXPECT_TRUE(SaveScreenshot("batch-page.png"));
-    Command(ID_BACK);
-    guitest::Pump();
-    EXPECT_EQ(Main()->currentPanel, PANEL_START);
-    EXPECT_EQ(Main()->GetPanel(PANEL_BATCH_CONF), nullptr);
-}
 
 TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
 {
