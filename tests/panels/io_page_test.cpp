@@ -8,8 +8,8 @@
 #include "VantrelIOPanel.h"
 #include "page_fixture.h"
 
+using paneltest::BlockList;
 using testmod::Fault;
-using BlockList = std::vector<std::tuple<int, int, int, testmod::Bytes>>;
 
 namespace {
 
@@ -26,14 +26,6 @@ protected:
             for (int c = 0; c < 3; ++c)
                 rows[k] += page->Grid()->IsReadOnly(k, c) ? '#' : '.';
         return rows;
-    }
-    void Confirm(ConfigPage* page)
-    {
-        ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
-        dialogs->Clear();
-        dialogs->Answer(wxID_YES);
-        Click(page, ID_PAGE_CONFIRM);
-        guitest::Pump();
     }
 };
 
@@ -56,7 +48,7 @@ TEST_F(IoPage, EightLinesReadAndWritten)
     EXPECT_TRUE(SaveScreenshot("io-page.png"));
     grid->SetCellValue(3, 1, "1");
     grid->SetCellValue(3, 2, "Digital Output");
-    Confirm(page);
+    Confirm(page, {wxID_YES});
     EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, "Error: Configuration saved with errors!",
                                                           paneltest::RebootPrompt("QEMLIX-D4IO-S")}));
     ASSERT_EQ(PageRequests().size(), 2u);
@@ -75,7 +67,7 @@ TEST_F(IoPage, LocksSurviveAFailedWrite)
     const std::vector<std::string> locked = {"#..", "#..", "###", "###"};
     EXPECT_EQ(ReadOnlyCells(page), locked);
     module.SetFault(Fault::CloseEarly, 0, 24);
-    Confirm(page);
+    Confirm(page, {wxID_YES});
     EXPECT_EQ(dialogs->Messages(),
               (std::vector<wxString>{Question,
                                      "Error: Network down. Configuration not saved! Please check your "
@@ -103,7 +95,7 @@ TEST_F(IoPage, AnalogInputsReadTickedAndWrittenAllOff)
         page->Grid()->SetCellValue(i, 1, "");
     }
     EXPECT_EQ(shown, (std::vector<wxString>{"0/1", "1/", "2/1", "3/"}));
-    Confirm(page);
+    Confirm(page, {wxID_YES});
     ASSERT_EQ(PageRequests().size(), 2u);
     EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{54, 4, 0, {}}}));
     EXPECT_EQ(Blocks(PageRequests()[1]),
