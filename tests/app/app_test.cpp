@@ -75,6 +75,7 @@ TEST_F(Shell, DbMenuKeepsEveryRowAndReportsFailures)
         AddModule(wxString("127.0.0.") + n, wxString("00:00:00:00:00:0") + n, "unit");
     const Texts seeded = rows();
     Main();
+    EXPECT_TRUE(SaveScreenshot("main-window.png"));
     dialogs->FilePath(dir->File("backup"));
     Command(ID_EXPORT_DB);
     EXPECT_EQ(dialogs->Messages(), (Texts{"Export to file: ", "Export completed: DB Export completed"}));

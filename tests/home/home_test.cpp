@@ -2,7 +2,7 @@
 // folder: the start page's list, questions and port check, what the details
 // page shows, the hub against a test module (the identity read under the
 // progress wait, the registry row, the buttons, the refusals, an abandoned
-// wait, the alias edit), and the scan of 127.65.0.1 to
+// wait, the alias edit), Back from each page, and the scan of 127.65.0.1 to
 // 127.65.0.6 on the fixed configuration port 65000 (these tests hold its
 // lock). The hub's decisions are tables of plain functions.
 #include <wx/bmpbuttn.h>
@@ -166,6 +166,31 @@ TEST_F(Pages, StartPageListsDeletesAndClearsAfterItsQuestions)
     }
 }
 
+// Each stored value follows its label, the password never.
+TEST_F(Pages, DetailsPageShowsAStoredModule)
+{
+    Sql("INSERT INTO vemtor_vantrel VALUES ('127.0.0.21', 'plant-floor', '255.255.255.0', '127.0.0.1', 1, "
+        "'00:1e:c0:4a:10:01', 0, 3, 's3cret-key', 'Boiler room')");
+    Main()->ShowDetailsPanel("00:1e:c0:4a:10:01");
+    ASSERT_EQ(Main()->currentPanel, PANEL_DETAILS);
+    std::map<wxString, wxString> shown;
+    wxString label;
+    for (wxWindow* child : Main()->GetPanel(PANEL_DETAILS)->GetChildren())
+        if (dynamic_cast<wxStaticText*>(child)) {
+            shown[label] = child->GetLabel();
+            label = child->GetLabel();
+            EXPECT_EQ(label.Find("s3cret"), wxNOT_FOUND) << "the password is never shown";
+        }
+    const std::map<wxString, wxString> expected = {
+        {"MAC Address", "00:1e:c0:4a:10:01"}, {"IP", "127.0.0.21"},
+        {"Description", "Boiler room"},       {"SSID", "plant-floor"},
+        {"Netmask", "255.255.255.0"},         {"Default Gateway", "127.0.0.1"},
+        {"Network Type", "Infrastructure"},   {"Security", "WEP"}};
+    for (const auto& [name, value] : expected)
+        EXPECT_EQ(shown[name], value) << name;
+    EXPECT_TRUE(dialogs->Shown().empty());
+}
+
 const wxString Mac = "00:1e:c0:12:34:56";  // the test module's own
 
 class Hub : public AppTest {
@@ -245,8 +270,14 @@ TEST_F(Hub, RefusalsAreReportedAndLeaveTheModuleListed)
         wxString ip = "127.0.0.1", port = "";
     } cases[] = {
         {'S', "1.2.0", 1024, ""},
+        {'S', "1.4.0", 128,
+         "Your Vantrel module has an USDB buffer size of 128 bytes\n\nPlease use Configuration Version "
+         "1.0.2"},
         {'Z', "1.4.0", 1024,
          "Your Vantrel model seems to be unknown. Please contact Vemtor Technical Support"},
+        {'A', "1.0.9", 1024,
+         "Your version of Vantrel CAN-bus is not supported by this Vantrel Glimra version.\n\nPlease use "
+         "Vantrel Glimra Version 1.1.9"},
         {'C', "1.4.0", 1024, "Vantrel module unreachable", "127.0.0.1", refusing.PortText()},
         {'C', "1.4.0", 1024, "Invalid Vantrel module address: " + longIp, longIp},
     };
@@ -358,6 +389,85 @@ TEST_F(Hub, AliasEditWritesChecksTheEchoAndStores)
         EXPECT_EQ(blocks[1].id, DATABLOCK_SAVE);
         EXPECT_EQ(blocks[1].values, testmod::Bytes{4});
     }
+}
+
+// Each feature button hands its page the hub's address and port (the
+// terminal: "65000" and the data port by type), type, firmware and MAC.
+TEST_F(Hub, FeatureButtonsOpenTheirPagesWithTheModule)
+{
+    std::vector<std::pair<int, PageArgs>> built;
+    for (int i = PANEL_NET; i < PANEL_SLOT_COUNT; ++i)
+        if (i != PANEL_SCAN)
+            MainWindow::RegisterPage(PanelIndex(i), [&built, i](const PageArgs& a) -> wxWindow* {
+                built.push_back({i, a});
+                return new wxPanel(MainWindow::GetInstance()->frame);
+            });
+    Main()->loggedIn = true;
+    const wxString hub = "127.0.0.1|" + module.PortText() + "|";
+    struct Case {
+        char type;
+        const char* firmware;
+        int button, panel;
+        wxString args;  // ip|port|mac|dataPort|type|firmware
+    };
+    std::vector<Case> cases = {
+        {'S', "1.1.9", ID_HUB_UART, PANEL_UART, hub + Mac + "||S|119"},
+        {'S', "1.1.9", ID_HUB_SOCKET, PANEL_SOCKET, hub + "||S|0"},
+        {'I', "1.3.0", ID_HUB_I2C, PANEL_I2C, hub + "||I|130"},
+        {'2', "1.4.1", ID_HUB_TERMINAL, PANEL_TERMINAL, "127.0.0.1|65000||65300|2|0"},
+    };
+    const std::pair<int, int> allOf2[] = {{ID_HUB_NETWORK, PANEL_NET},
+                                          {ID_HUB_SOCKET_NEW, PANEL_SOCKET_NEW},
+                                          {ID_HUB_ADVANCED, PANEL_ADVANCED},
+                                          {ID_HUB_CANBUS, PANEL_CANBUS},
+                                          {ID_HUB_CANBUS_ACTUATION, PANEL_CANBUS_ACTUATION},
+                                          {ID_HUB_IO, PANEL_IO},
+                                          {ID_HUB_ADC, PANEL_ADC},
+                                          {ID_HUB_POWERSAVE, PANEL_POWERSAVE},
+                                          {ID_HUB_BATCH_CONF, PANEL_BATCH_CONF}};
+    for (const auto& [button, panel] : allOf2)
+        cases.push_back({'2', "1.4.1", button, panel, hub + "||2|141"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        module.SetIdentity(c.firmware, c.type, "unit");
+        VantrelPanel* page = ShowHub();
+        ASSERT_NE(page, nullptr);
+        built.clear();
+        ASSERT_TRUE(Click(page, c.button));
+        ASSERT_EQ(built.size(), 1u);
+        const PageArgs& a = built[0].second;
+        EXPECT_EQ(built[0].first, c.panel);
+        EXPECT_EQ(wxString::Format("%s|%s|%s|%s|%c|%d", a.ip, a.port, a.mac, a.dataPort, a.type, a.firmware),
+                  c.args);
+    }
+}
+
+// The menu's Back (or the details page's own button) from each kind of page
+// leads to the start page, read again, and the page it leaves is destroyed.
+TEST_F(Hub, BackFromEachPageLeadsToTheStartPage)
+{
+    for (PanelIndex index : {PANEL_MODULE, PANEL_DETAILS, PANEL_SCAN}) {
+        SCOPED_TRACE(index);
+        if (index == PANEL_MODULE)
+            ShowHub();
+        else if (index == PANEL_DETAILS)
+            Main()->ShowDetailsPanel(Mac);
+        else
+            Main()->ShowScanPanel();
+        ASSERT_EQ(Main()->currentPanel, index);
+        wxWeakRef<wxWindow> page = Main()->GetPanel(index);
+        AddModule("127.0.0.9", wxString::Format("00:00:00:00:00:%02d", int(index)), "added meanwhile");
+        const size_t rows = Sql("SELECT * FROM vemtor_vantrel").size();
+        if (index == PANEL_DETAILS)
+            ASSERT_TRUE(Click(page, ID_BACK));
+        else
+            Command(ID_BACK);
+        EXPECT_EQ(Main()->currentPanel, PANEL_START);
+        EXPECT_TRUE(Main()->startPanel->IsShown());
+        EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), rows);
+        EXPECT_TRUE(guitest::WaitFor([&] { return !page; }, 2000)) << "the page was never destroyed";
+    }
+    EXPECT_TRUE(dialogs->Shown().empty());
 }
 
 // Every address of the range is held by this test: test modules at .2 and .5
