@@ -1,14 +1,17 @@
 // The advanced page against a test module: the datablocks read and written
-// by type and firmware, and the reboot prompt.
+// by type and firmware, a refused task period, the reboot prompt, and where
+// a failed write leads.
 #include <wx/combobox.h>
 #include <wx/textctrl.h>
 
 #include "HubLogic.h"
 #include "VantrelAdvancedPanel.h"
 #include "page_fixture.h"
+#include "sock.h"
 
 using paneltest::BlockList;
 using testmod::Bytes;
+using testmod::Fault;
 
 namespace {
 
@@ -38,7 +41,7 @@ protected:
 };
 
 // A CAN module above 1.3.1 reads and writes the filter and the task
-// settings, the largest period among them.
+// settings; a period one above the largest is refused with its caption.
 TEST_F(AdvancedPage, CanModuleWithTaskSettings)
 {
     StartModule("1.3.2", 'A');
@@ -50,6 +53,11 @@ TEST_F(AdvancedPage, CanModuleWithTaskSettings)
                                      page->TextField(ADV_TASK_PERIOD)->GetValue()}),
               (std::vector<wxString>{"65300", "CAN Controller", "60"}));
 
+    page->TextField(ADV_TASK_PERIOD)->SetValue("4001");
+    EXPECT_TRUE(Click(page, ID_PAGE_EDIT));
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Task period error: You must specify a task periodo minor than 4000s"});
+    EXPECT_FALSE(page->InConfirmView());
     page->TextField(ADV_TASK_PERIOD)->SetValue("4000");
     page->ChoiceField(ADV_AUTO_REBOOT)->SetSelection(0);
     EXPECT_TRUE(SaveScreenshot("advanced-edit.png"));
@@ -101,6 +109,34 @@ TEST_F(AdvancedPage, SerialModulesWriteTheRecordAlone)
         ASSERT_EQ(PageRequests().size(), 2u);
         EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{46, 1, 0, record}, {24, 1, 0, {8}}}));
         EXPECT_EQ(Main()->currentPanel, PANEL_START);
+    }
+}
+
+// A failed write tells the protocol library's own reason and returns to
+// editing; an echo that differs is told and the write counts all the same,
+// with the prompt that offers more settings from 1.2.2 on.
+TEST_F(AdvancedPage, WriteFailures)
+{
+    StartModule("1.2.2", 'C');
+    sock_set_receive_timeout(1);  // the bad reply is waited out
+    for (const Fault fault : {Fault::BadCrc, Fault::AlterEcho}) {
+        const bool written = fault == Fault::AlterEcho;
+        module.SetFault(Fault::None);
+        VantrelAdvancedPanel* page = Open();
+        ASSERT_NE(page, nullptr);
+        module.SetFault(fault, written ? 46 : 0, 24);
+        Confirm(page, {wxID_YES, wxID_NO});
+        if (written) {
+            EXPECT_EQ(dialogs->Messages(),
+                      (std::vector<wxString>{Question, "Error: Configuration saved with errors!",
+                                             paneltest::RebootPrompt("Vantrel-CS-UART", true)}));
+            EXPECT_EQ(Main()->currentPanel, PANEL_START);
+            continue;
+        }
+        EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, "Error: socket reciv timeout"}));
+        ASSERT_EQ(Main()->GetPanel(PANEL_ADVANCED), page);
+        EXPECT_FALSE(page->InConfirmView());
+        EXPECT_TRUE(page->TextField(ADV_UART_PORT)->IsEnabled());
     }
 }
 

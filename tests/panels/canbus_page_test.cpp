@@ -235,6 +235,37 @@ TEST_F(CanPages, FirstViewChecksFailedReadRebuildAndBack)
     EXPECT_TRUE(guitest::WaitFor([&] { return !fresh; }, 2000));
 }
 
+TEST_F(CanPages, ActuationListReadEditedInHexAndWritten)
+{
+    module.SetElement(DATABLOCK_CAN_EXEC_MESSAGES, 0, {0, 0, 1, 0x23, 0});
+    module.SetElement(DATABLOCK_CAN_EXEC_MESSAGES, 5, {0, 0, 0, 9, 7});
+    SetCanSettings(20000, 7, 1);
+    StartModule("1.4.3", 'A');
+    VantrelCanbusActuactionPanel* page = Actuation();
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    ASSERT_TRUE(Click(page, ID_CAN_EDIT_MESSAGES));
+    EXPECT_EQ(RequestsFrom(1),
+              (Requests{{{47, 8, 0, {}}}, {{47, 8, 8, {}}}, {{47, 8, 16, {}}}, {{47, 8, 24, {}}}}));
+    wxGrid* grid = page->Grid();
+    ASSERT_TRUE(grid && grid->GetNumberRows() == 32);
+    ChooseHex(page);
+    grid->SetCellValue(2, 1, "10");
+    Confirm(page, {wxID_YES, wxID_NO});
+    EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, Reboot}));
+    const Bytes zeros = Chunk(8, 5, {});
+    // A type above 1 is read as standard. Byte 9 belongs to the CAN bus page: sent back as read.
+    EXPECT_EQ(
+        RequestsFrom(5),
+        (Requests{
+            {{47, 8, 0, Chunk(8, 5, {{0, {0, 0, 1, 0x23, 0}}, {2, {0, 0, 0, 16, 0}}, {5, {0, 0, 0, 9, 0}}})}},
+            {{47, 8, 8, zeros}},
+            {{47, 8, 16, zeros}},
+            {{47, 8, 24, zeros}},
+            {{24, 1, 0, {5}}},
+            Settings20k(7, 1)}));
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
+}
+
 // What each actuation selection sends, and where the sequence stops.
 TEST_F(CanPages, ActuationCommandsBySelectionAndFailures)
 {

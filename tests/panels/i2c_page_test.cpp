@@ -26,12 +26,19 @@ TEST_F(I2cPage, ChecksFailedWriteAndWrite)
                                      page->OffsetField()->GetValue()}),
               (std::vector<wxString>{"", "1000", "-2.5"}));
 
-    // An offset one past its bound is told and keeps the edit view.
-    page->OffsetField()->ChangeValue("-3001");
-    Click(page, ID_PAGE_EDIT);
-    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Temperature Offset error: You must specify a valid "
-                                                         "offset between -3000 and 3000"});
-    EXPECT_FALSE(page->InConfirmView());
+    // polling, offset, what the user is told.
+    const std::tuple<const char*, const char*, const char*> refused[] = {
+        {"999", "0", "Polling TIME error: You must specify a valid Polling TIME greater than 1000 ms"},
+        {"1000", "-3001", "Temperature Offset error: You must specify a valid offset between -3000 and 3000"},
+    };
+    for (const auto& [polling, offset, message] : refused) {
+        page->PollingField()->ChangeValue(polling);
+        page->OffsetField()->ChangeValue(offset);
+        dialogs->Clear();
+        Click(page, ID_PAGE_EDIT);
+        EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{message});
+        EXPECT_FALSE(page->InConfirmView());
+    }
 
     // The module closes without a reply: no error code of the library's own;
     // back to editing with what was typed.

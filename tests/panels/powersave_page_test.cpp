@@ -76,8 +76,15 @@ TEST_F(PowersavePage, UnchangedWriteSendsBackWhatWasRead)
     EXPECT_TRUE(page->BootDelayField()->GetValue().ToULong(&drawn) && drawn < 300) << drawn;
     ASSERT_TRUE(Click(page, ID_PAGE_GO_BACK));
 
-    // Without it, the boot delay typed is sent.
+    // Without it, such a boot delay is refused before anything is sent.
     page->RandomBox()->SetValue(false);
+    page->BootDelayField()->ChangeValue("65536");
+    Click(page, ID_PAGE_EDIT);
+    EXPECT_FALSE(page->InConfirmView());
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Error: Invalid Boot Delay Time \"65536\": please enter a "
+                                    "number of seconds from 0 to 65535"});
+
     page->BootDelayField()->ChangeValue("300");
     ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
     dialogs->Answer(wxID_YES);
@@ -93,7 +100,10 @@ TEST_F(PowersavePage, SleepNowAndRunningCounter)
     ASSERT_NE(page, nullptr);
     ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
 
-    // Nothing is sent for a pasted negative number.
+    // Nothing is sent for 0, nor for a pasted negative number.
+    Run(page, ID_SLEEP_NOW_TIME, "", ID_SLEEP_NOW);
+    EXPECT_EQ(page->FindWindow(ID_SLEEP_NOW)->GetLabel(), "Sleep Now for  s");
+    EXPECT_TRUE(dialogs->Messages().empty());
     Run(page, ID_SLEEP_NOW_TIME, "-5", ID_SLEEP_NOW);
     EXPECT_EQ(dialogs->Messages(),
               std::vector<wxString>{"Error: Invalid Sleep Now Time \"-5\": please enter a "

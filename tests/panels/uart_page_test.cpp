@@ -67,23 +67,52 @@ TEST_F(UartPage, ReadsShowsAndWritesTheSerialLine)
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
 }
 
-// A baud rate one past 32 bits is not sent: back to the edit view with what
-// was typed, and no registry row.
-TEST_F(UartPage, ABaudRateThatCannotBeSent)
+// An echo that differs is told, and the write counts all the same; a write
+// that fails, or a baud rate that cannot be sent, returns to the edit view
+// with what was typed.
+TEST_F(UartPage, WriteFailuresAndEchoErrors)
 {
-    VantrelUartPanel* page = Open();
-    ASSERT_NE(page, nullptr);
-    page->BaudRateCombo()->SetValue("4294967296");
-    Confirm(page, {wxID_YES, wxID_NO});
-    EXPECT_EQ(dialogs->Messages(),
-              (std::vector<wxString>{
-                  Question,
-                  "Error: Invalid Baud Rate \"4294967296\": please enter a number from 0 to 4294967295"}));
-    EXPECT_EQ(PageRequests().size(), 1u);
-    EXPECT_TRUE(UartRows().empty());
-    ASSERT_EQ(Main()->GetPanel(PANEL_UART), page);
-    EXPECT_FALSE(page->InConfirmView());
-    EXPECT_EQ(page->BaudRateCombo()->GetValue(), "4294967296");
+    struct Case {
+        Fault fault;
+        int param;
+        const char* rate;
+        wxString error;
+        bool written;  // the row and the reboot prompt follow
+        size_t requests;
+    } cases[] = {
+        {Fault::AlterEcho, 24, "115200", "Error: Configuration saved with errors!", true, 2},
+        {Fault::CloseEarly, 0, "38400",
+         "Error: Network down. Configuration not saved! Please check your Wi-Fi connection and Vantrel "
+         "module "
+         "connection",
+         false, 2},
+        {Fault::None, 0, "4294967296",
+         "Error: Invalid Baud Rate \"4294967296\": please enter a number from 0 to 4294967295", false, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rate);
+        module.SetFault(Fault::None);
+        VantrelUartPanel* page = Open();
+        ASSERT_NE(page, nullptr);
+        apptest::Sql("DELETE FROM vemtor_vantrel_uart");
+        module.SetFault(c.fault, c.param, 24);
+        page->BaudRateCombo()->SetValue(c.rate);
+        Confirm(page, {wxID_YES, wxID_NO});
+        std::vector<wxString> messages{Question, c.error};
+        if (c.written)
+            messages.push_back(Reboot);
+        EXPECT_EQ(dialogs->Messages(), messages);
+        EXPECT_EQ(PageRequests().size(), c.requests);
+        EXPECT_EQ(UartRows().size(), c.written ? 1u : 0u);
+        if (c.written) {
+            EXPECT_EQ(Main()->currentPanel, PANEL_START);
+            continue;
+        }
+        ASSERT_EQ(Main()->GetPanel(PANEL_UART), page);
+        EXPECT_FALSE(page->InConfirmView());
+        EXPECT_TRUE(page->BaudRateCombo()->IsEnabled());
+        EXPECT_EQ(page->BaudRateCombo()->GetValue(), c.rate);
+    }
 }
 
 // Back returns to editing from the confirmation view and leaves the page
@@ -120,8 +149,7 @@ TEST_F(UartPage, BackInEachViewAndAnAbandonedRead)
     EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: Connection aborted by user"});
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_EQ(Main()->GetPanel(PANEL_UART), nullptr);
-    EXPECT_TRUE(guitest::WaitFor(
-        [&] { return apptest::OpenConnections(module.Address(), module.Port()) == 0; }, 2000));
+    EXPECT_TRUE(guitest::WaitFor([&] { return apptest::OpenConnections(module.Address(), module.Port()) == 0; }, 2000));
 }
 
 }  // namespace

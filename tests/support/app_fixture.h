@@ -14,12 +14,6 @@
 #include "MainWindow.h"
 #include "gui_test.h"
 
-// Texts in test messages as text.
-inline void PrintTo(const wxString& s, std::ostream* os)
-{
-    *os << '"' << s.utf8_string() << '"';
-}
-
 namespace apptest {
 
 class AppTest : public testing::Test {

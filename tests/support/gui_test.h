@@ -6,9 +6,16 @@
 #include <wx/string.h>
 
 #include <deque>
+#include <ostream>
 #include <functional>
 #include <string>
 #include <vector>
+
+// Texts in test messages as text.
+inline void PrintTo(const wxString& s, std::ostream* os)
+{
+    *os << '"' << s.utf8_string() << '"';
+}
 
 namespace guitest {
 
