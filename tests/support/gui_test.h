@@ -6,8 +6,8 @@
 #include <wx/string.h>
 
 #include <deque>
-#include <ostream>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
