@@ -74,8 +74,8 @@ TEST(HubDecisions, ButtonsByTypeFirmwareAndLogin)
 TEST(HubDecisions, FirmwareNumberRefusalsAndDataPort)
 {
     const std::pair<const char*, int> numbers[] = {
-        {"1.4.0", 140}, {"V1.2.3", 123}, {"10.2.3", 23}, {"1.10", 110},        {"1.3", 13},
-        {"", 0},        {"x.y", 0},      {" -1.2", -12}, {"123456789", 56789},
+        {"1.4.0", 140}, {"01.4.0", 140}, {"V1.2.3", 123}, {"10.2.3", 23}, {"1.10", 110},
+        {"1.3", 13},    {"", 0},         {"x.y", 0},      {" -1.2", -12}, {"123456789", 56789},
     };
     for (const auto& [text, number] : numbers)
         EXPECT_EQ(FirmwareVersionNumber(text), number) << text;
