@@ -91,7 +91,8 @@ TEST(Common, NumbersFromTextNeverWrap)
             EXPECT_EQ(v, c.ok ? uint64_t(c.value) : 7u);
         }
     }
-    const std::pair<const char*, int> ports[] = {{"65000", 65000}, {"70000", -1}, {"0", -1}, {"-1", -1}};
+    const std::pair<const char*, int> ports[] = {{"65535", 65535}, {"065535", 65535}, {"65536", -1},
+                                                 {"70000", -1},    {"0", -1},         {"-1", -1}};
     for (const auto& [text, port] : ports) {
         uint16_t p = 0;
         EXPECT_EQ(ParsePortText(text, &p), port > 0) << text;

@@ -13,11 +13,6 @@
 #include "wxGridCellCustomEditor.h"
 #include "wxIPCtrl.h"
 
-void PrintTo(const wxString& s, std::ostream* os)
-{
-    *os << '"' << s.utf8_string() << '"';
-}
-
 namespace {
 
 using guitest::WaitFor;

@@ -74,8 +74,8 @@ TEST(HubDecisions, ButtonsByTypeFirmwareAndLogin)
 TEST(HubDecisions, FirmwareNumberRefusalsAndDataPort)
 {
     const std::pair<const char*, int> numbers[] = {
-        {"1.4.0", 140}, {"V1.2.3", 123}, {"10.2.3", 23}, {"1.10", 110},        {"1.3", 13},
-        {"", 0},        {"x.y", 0},      {" -1.2", -12}, {"123456789", 56789},
+        {"1.4.0", 140}, {"01.4.0", 140}, {"V1.2.3", 123}, {"10.2.3", 23}, {"1.10", 110},
+        {"1.3", 13},    {"", 0},         {"x.y", 0},      {" -1.2", -12}, {"123456789", 56789},
     };
     for (const auto& [text, number] : numbers)
         EXPECT_EQ(FirmwareVersionNumber(text), number) << text;
@@ -105,6 +105,17 @@ TEST(HubDecisions, FirmwareNumberRefusalsAndDataPort)
         EXPECT_EQ(TerminalDataPort(*t), 65200) << *t;
     for (const char* t = "SsCcFfGgIi0167Z"; *t; ++t)
         EXPECT_EQ(TerminalDataPort(*t), 65100) << *t;
+
+    // Stored texts of the details page read like atoi: empty is 0, anything
+    // past the digits ends them; the first code past the table shows nothing.
+    const std::pair<const char*, const char*> types[] = {
+        {"", "Ad-Hoc"}, {"0x1", "Ad-Hoc"}, {"-1", "Infrastructure"}, {"01", "Infrastructure"}};
+    for (const auto& [stored, text] : types)
+        EXPECT_EQ(DetailsNetworkTypeText(stored), text) << stored;
+    const std::pair<const char*, const char*> security[] = {
+        {"0", "None"}, {"1", "WPA"}, {"2", "WPA2"}, {" 3x", "WEP"}, {"03", "WEP"}, {"4", ""}, {"-1", ""}};
+    for (const auto& [stored, text] : security)
+        EXPECT_EQ(DetailsSecurityText(stored), text) << stored;
 }
 
 using Pages = AppTest;
@@ -155,13 +166,13 @@ TEST_F(Pages, StartPageListsDeletesAndClearsAfterItsQuestions)
     }
 }
 
+// Each stored value follows its label, the password never.
 TEST_F(Pages, DetailsPageShowsAStoredModule)
 {
     Sql("INSERT INTO vemtor_vantrel VALUES ('127.0.0.21', 'plant-floor', '255.255.255.0', '127.0.0.1', 1, "
         "'00:1e:c0:4a:10:01', 0, 3, 's3cret-key', 'Boiler room')");
     Main()->ShowDetailsPanel("00:1e:c0:4a:10:01");
     ASSERT_EQ(Main()->currentPanel, PANEL_DETAILS);
-    // Each value follows its label.
     std::map<wxString, wxString> shown;
     wxString label;
     for (wxWindow* child : Main()->GetPanel(PANEL_DETAILS)->GetChildren())
@@ -177,15 +188,6 @@ TEST_F(Pages, DetailsPageShowsAStoredModule)
         {"Network Type", "Infrastructure"},   {"Security", "WEP"}};
     for (const auto& [name, value] : expected)
         EXPECT_EQ(shown[name], value) << name;
-    // Stored texts read like atoi: empty is 0, anything past the digits ends them.
-    const std::pair<const char*, const char*> types[] = {
-        {"", "Ad-Hoc"}, {"0x1", "Ad-Hoc"}, {"-1", "Infrastructure"}};
-    for (const auto& [stored, text] : types)
-        EXPECT_EQ(DetailsNetworkTypeText(stored), text) << stored;
-    const std::pair<const char*, const char*> security[] = {{"0", "None"},  {"1", "WPA"}, {"2", "WPA2"},
-                                                            {" 3x", "WEP"}, {"4", ""},    {"-1", ""}};
-    for (const auto& [stored, text] : security)
-        EXPECT_EQ(DetailsSecurityText(stored), text) << stored;
     EXPECT_TRUE(dialogs->Shown().empty());
 }
 
@@ -345,7 +347,8 @@ TEST_F(Hub, AnAbandonedWaitLeavesNoWorkerAndNoSocket)
         EXPECT_EQ(dialogs->Messages(), c.messages);
         EXPECT_TRUE(c.lastValue < 0 || lastValue == c.lastValue) << lastValue;
         EXPECT_TRUE(guitest::WaitFor([] { return CommandJob::Running() == 0; }, 1000));
-        EXPECT_TRUE(guitest::WaitFor([&] { return OpenConnections(module.Port()) == 0; }, 1000));
+        EXPECT_TRUE(
+            guitest::WaitFor([&] { return OpenConnections(module.Address(), module.Port()) == 0; }, 1000));
     }
 }
 
@@ -519,8 +522,17 @@ protected:
     void ExpectCleanEnd()
     {
         EXPECT_TRUE(guitest::WaitFor([] { return ScanJob::Running() == 0; }, 1000));
-        EXPECT_TRUE(guitest::WaitFor([] { return OpenConnections(65000) == 0; }, 1000));
+        EXPECT_TRUE(guitest::WaitFor([this] { return OwnConnections() == 0; }, 1000));
         EXPECT_EQ(sock_get_connect_timeout(), 3);
+    }
+
+    // Open connections to this test's own listeners only.
+    int OwnConnections()
+    {
+        int n = 0;
+        for (const auto& [k, module] : at)
+            n += OpenConnections(module->Address(), 65000);
+        return n;
     }
 
     std::map<int, std::unique_ptr<TestModule>> at;

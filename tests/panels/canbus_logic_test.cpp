@@ -82,6 +82,10 @@ TEST(CanLogic, RowChecksInDecAndHex)
         {{"2047", "Standard", "0", "8", "Intel"}, false, -1, "", {2047, 0, 0, 8, 0}},
         {{"2048", "Standard", "0", "8", "Intel"}, false, 1, "Msg ID max 0x7FF", {}},
         {{"7ff", "Standard", "3", "8", "Motorola"}, true, -1, "", {2047, 0, 3, 8, 1}},
+        {{"7FF", "Standard", "0", "8", "Intel"}, true, -1, "", {2047, 0, 0, 8, 0}},
+        {{"0800", "Standard", "0", "8", "Intel"}, true, 1, "Msg ID max 0x7FF", {}},
+        {{"02047", "Standard", "0", "8", "Intel"}, false, -1, "", {2047, 0, 0, 8, 0}},
+        {{"1FFFFFFF", "Extended", "0", "1", "Intel"}, true, -1, "", {0x1FFFFFFF, 1, 0, 1, 0}},
         {{"800", "Standard", "0", "8", "Intel"}, true, 1, "Msg ID max 0x7FF", {}},
         {{"1fffffff", "Extended", "0", "1", "Intel"}, true, -1, "", {0x1FFFFFFF, 1, 0, 1, 0}},
         {{"20000000", "Extended", "0", "1", "Intel"}, true, 1, "Msg ID max 0x1FFFFFFF", {}},
@@ -114,8 +118,8 @@ TEST(CanLogic, RowChecksInDecAndHex)
     // id, type, enabled, hex, passes, written (type 2: not enabled).
     const std::tuple<const char*, const char*, bool, bool, bool, CanMessage> messages[] = {
         {"2047", "Standard", false, false, true, {2047, 2}}, {"10", "Standard", true, true, true, {16, 0}},
-        {"0x1f", "Standard", true, true, true, {31, 0}},     {"800", "Standard", true, true, false, {}},
-        {"", "Extended", true, false, true, {0, 1}},
+        {"0x1f", "Standard", true, true, true, {31, 0}},     {"0X1F", "Standard", true, true, true, {31, 0}},
+        {"800", "Standard", true, true, false, {}},          {"", "Extended", true, false, true, {0, 1}},
     };
     for (const auto& [id, type, enabled, hex, passes, written] : messages) {
         CanMessage out{99, 99};

@@ -19,7 +19,7 @@ using testmod::Fault;
 
 namespace {
 
-using BlockList = std::vector<std::tuple<int, int, int, Bytes>>;
+using paneltest::BlockList;
 using Requests = std::vector<BlockList>;
 
 const wxString Question = "Update configuration?: Are you sure to update module CANBUS configuration?";
@@ -76,17 +76,6 @@ protected:
         event.SetInt(1);
         event.SetEventObject(page->IdFormatBox());
         page->IdFormatBox()->ProcessWindowEvent(event);
-    }
-    // Edit and Confirm, with the dialogs' answers queued.
-    void Confirm(CanPage* page, std::initializer_list<int> answers)
-    {
-        dialogs->Clear();
-        for (int a : answers)
-            dialogs->Answer(a);
-        ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
-        ASSERT_TRUE(page->InConfirmView());
-        Click(page, ID_PAGE_CONFIRM);
-        guitest::Pump();
     }
 };
 

@@ -23,8 +23,6 @@ inline wxString RebootPrompt(const char* model, bool askMore = true)
 
 class PageTest : public apptest::AppTest {
 protected:
-    void SetUp() override { AppTest::SetUp(); }
-
     // Starts the module with the identity given (call from the test).
     void StartModule(const std::string& firmware, char type)
     {

@@ -181,6 +181,10 @@ TEST(SocketLogic, ValidationPass)
     } passes[] = {
         // Two active servers on one channel merge; an inactive one, or one sharing a client's port, does not.
         {Kind::Newer, {config, Server, Server, Client}, {"1 2 1001 0 0.0.0.0 0 0 x2", client}},
+        // Servers that differ in their channel alone stay apart.
+        {Kind::Newer,
+         {config, Server, "1|TCP Server|DIGITAL I/O|0.0.0.0|0|Never|0", Client},
+         {"1 2 1001 0 0.0.0.0 0 0 x1", "1 2 1003 0 0.0.0.0 0 0 x1", client}},
         {Kind::Newer,
          {config, Client, Server, "|TCP Server|UART|0.0.0.0|0|Never|0"},
          {client, "1 2 1001 0 0.0.0.0 0 0 x1", "0 2 1001 0 0.0.0.0 0 0 x1"}},

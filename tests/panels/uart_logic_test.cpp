@@ -42,7 +42,7 @@ TEST(UartLogic, FormToWrittenBytes)
         BlockBytes stop, parity, rateBytes;
     } cases[] = {
         {1, 2, "115200", true, {2}, {2}, {0x00, 0x01, 0xC2, 0x00}},
-        {0, 0, "9600", true, {1}, {0}, {0, 0, 0x25, 0x80}},
+        {0, 0, "09600", true, {1}, {0}, {0, 0, 0x25, 0x80}},
         {-1, -1, "1200", true, {0}, {7}, {0, 0, 0x04, 0xB0}},
         {0, 1, "abc", true, {1}, {1}, {0, 0, 0, 0}},
         {0, 1, " 57600 baud", true, {1}, {1}, {0, 0, 0xE1, 0x00}},

@@ -149,7 +149,8 @@ TEST_F(UartPage, BackInEachViewAndAnAbandonedRead)
     EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: Connection aborted by user"});
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_EQ(Main()->GetPanel(PANEL_UART), nullptr);
-    EXPECT_TRUE(guitest::WaitFor([&] { return apptest::OpenConnections(module.Port()) == 0; }, 2000));
+    EXPECT_TRUE(guitest::WaitFor(
+        [&] { return apptest::OpenConnections(module.Address(), module.Port()) == 0; }, 2000));
 }
 
 }  // namespace

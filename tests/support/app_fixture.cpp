@@ -1,5 +1,6 @@
 #include "app_fixture.h"
 
+#include <arpa/inet.h>
 #include <gtk/gtk.h>
 #include <wx/frame.h>
 #include <wx/textctrl.h>
@@ -105,21 +106,21 @@ bool ShowsText(wxWindow* page, const wxString& text)
     return false;
 }
 
-int OpenConnections(uint16_t port)
+int OpenConnections(const std::string& address, uint16_t port)
 {
-    // Lines of "slot local remote state ...", addresses as hex-address:hex-port;
+    // Lines of "slot local remote state ...", endpoints as the kernel prints
+    // them: the address's 32 bits in host order, then the port, both in hex;
     // states 01 established, 04 and 05 closed by the local end only, 08 by the
     // remote end only.
+    in_addr a{};
+    inet_pton(AF_INET, address.c_str(), &a);
+    const std::string endpoint = wxString::Format("%08X:%04X", unsigned(a.s_addr), port).ToStdString();
     std::ifstream table("/proc/net/tcp");
     std::string slot, local, remote, state, rest;
-    const std::string p = wxString::Format(":%04X", port).ToStdString();
-    const auto at = [&p](const std::string& a) {
-        return a.size() > p.size() && a.substr(a.size() - p.size()) == p;
-    };
     int open = 0;
     for (std::getline(table, rest); table >> slot >> local >> remote >> state && std::getline(table, rest);)
-        open +=
-            (at(local) || at(remote)) && (state == "01" || state == "04" || state == "05" || state == "08");
+        open += (local == endpoint || remote == endpoint) &&
+                (state == "01" || state == "04" || state == "05" || state == "08");
     return open;
 }
 

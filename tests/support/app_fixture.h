@@ -14,12 +14,6 @@
 #include "MainWindow.h"
 #include "gui_test.h"
 
-// Texts in test messages as text.
-inline void PrintTo(const wxString& s, std::ostream* os)
-{
-    *os << '"' << s.utf8_string() << '"';
-}
-
 namespace apptest {
 
 class AppTest : public testing::Test {
@@ -45,9 +39,9 @@ private:
 
 // Whether a child of `page` shows `text` (a label, or a text field's value).
 bool ShowsText(wxWindow* page, const wxString& text);
-// TCP connections on the loopback with `port` at either end that either side
-// still holds open.
-int OpenConnections(uint16_t port);
+// TCP connections with `address`:`port` at either end that either side still
+// holds open: a test's own listener, whatever else runs on the machine.
+int OpenConnections(const std::string& address, uint16_t port);
 // Runs one SQL statement on a database file through a connection of its own;
 // the rows it gives, each row's columns joined by '|'.
 std::vector<wxString> Sql(const wxString& sql, const wxString& file = "vantrel-conf.db");

@@ -7,8 +7,15 @@
 
 #include <deque>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
+
+// Texts in test messages as text.
+inline void PrintTo(const wxString& s, std::ostream* os)
+{
+    *os << '"' << s.utf8_string() << '"';
+}
 
 namespace guitest {
 
