@@ -72,18 +72,27 @@ TEST_F(AdvancedPage, CanModuleWithTaskSettings)
 }
 
 // Up to 1.3.1 the record goes alone; it carries the init string above
-// 1.2.1, where the reboot prompt also offers more settings.
+// 1.2.1, where the reboot prompt also offers more settings. An echo that
+// differs is told and the write counts all the same; a failed write tells the
+// protocol library's own reason and returns to editing.
 TEST_F(AdvancedPage, SerialModulesWriteTheRecordAlone)
 {
     struct Case {
         const char* firmware;
         char type;
-        const char* model;
+        Fault fault;
+        const char* model;  // of the reboot prompt; null when the write fails
         bool initString;
-    } cases[] = {{"1.3.1", 'C', "Vantrel-CS-UART", true}, {"1.2.1", 'S', "Vantrel-S-UART", false}};
+        wxString error;
+    } cases[] = {
+        {"1.3.1", 'C', Fault::None, "Vantrel-CS-UART", true, ""},
+        {"1.2.1", 'S', Fault::None, "Vantrel-S-UART", false, ""},
+        {"1.2.2", 'C', Fault::AlterEcho, "Vantrel-CS-UART", true, "Error: Configuration saved with errors!"},
+        {"1.2.2", 'C', Fault::BadCrc, nullptr, true, "Error: socket reciv timeout"}};
+    sock_set_receive_timeout(1);  // the bad reply is waited out
     for (const Case& c : cases) {
         SCOPED_TRACE(c.firmware);
-        module.SetElement(46, 0, ShortRecord());
+        module.SetFault(Fault::None);
         module.SetIdentity(c.firmware, c.type, "porch");
         if (module.Port() == 0) {
             ASSERT_TRUE(module.Start());
@@ -103,37 +112,21 @@ TEST_F(AdvancedPage, SerialModulesWriteTheRecordAlone)
             EXPECT_EQ(page->TextField(ADV_INIT_STRING), nullptr);
             record[12] = record[13] = 0;
         }
+        module.SetFault(c.fault, c.fault == Fault::AlterEcho ? 46 : 0, 24);
         Confirm(page, {wxID_YES, wxID_NO});
-        EXPECT_EQ(dialogs->Messages(),
-                  (std::vector<wxString>{Question, paneltest::RebootPrompt(c.model, c.initString)}));
+        std::vector<wxString> messages{Question};
+        if (!c.error.empty())
+            messages.push_back(c.error);
+        if (c.model)
+            messages.push_back(paneltest::RebootPrompt(c.model, c.initString));
+        EXPECT_EQ(dialogs->Messages(), messages);
         ASSERT_EQ(PageRequests().size(), 2u);
         EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{46, 1, 0, record}, {24, 1, 0, {8}}}));
-        EXPECT_EQ(Main()->currentPanel, PANEL_START);
-    }
-}
-
-// A failed write tells the protocol library's own reason and returns to
-// editing; an echo that differs is told and the write counts all the same,
-// with the prompt that offers more settings from 1.2.2 on.
-TEST_F(AdvancedPage, WriteFailures)
-{
-    StartModule("1.2.2", 'C');
-    sock_set_receive_timeout(1);  // the bad reply is waited out
-    for (const Fault fault : {Fault::BadCrc, Fault::AlterEcho}) {
-        const bool written = fault == Fault::AlterEcho;
-        module.SetFault(Fault::None);
-        VantrelAdvancedPanel* page = Open();
-        ASSERT_NE(page, nullptr);
-        module.SetFault(fault, written ? 46 : 0, 24);
-        Confirm(page, {wxID_YES, wxID_NO});
-        if (written) {
-            EXPECT_EQ(dialogs->Messages(),
-                      (std::vector<wxString>{Question, "Error: Configuration saved with errors!",
-                                             paneltest::RebootPrompt("Vantrel-CS-UART", true)}));
+        module.SetElement(46, 0, ShortRecord());
+        if (c.model) {
             EXPECT_EQ(Main()->currentPanel, PANEL_START);
             continue;
         }
-        EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, "Error: socket reciv timeout"}));
         ASSERT_EQ(Main()->GetPanel(PANEL_ADVANCED), page);
         EXPECT_FALSE(page->InConfirmView());
         EXPECT_TRUE(page->TextField(ADV_UART_PORT)->IsEnabled());

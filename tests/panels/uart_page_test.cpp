@@ -21,91 +21,86 @@ protected:
     void SetUp() override
     {
         PageTest::SetUp();
+        Seed();
+        StartModule("1.4.0", 'S');
+    }
+    void Seed()
+    {
         module.SetElement(33, 0, {2});
         module.SetElement(34, 0, {2});
         module.SetElement(35, 0, {0x00, 0x01, 0xC2, 0x00});
-        StartModule("1.4.0", 'S');
     }
     VantrelUartPanel* Open() { return OpenFromHub<VantrelUartPanel>(ID_HUB_UART, PANEL_UART); }
     std::vector<wxString> UartRows() { return apptest::Sql("SELECT * FROM vemtor_vantrel_uart"); }
 };
 
-TEST_F(UartPage, ReadsShowsAndWritesTheSerialLine)
-{
-    VantrelUartPanel* page = Open();
-    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    ASSERT_EQ(PageRequests().size(), 1u);
-    EXPECT_EQ(PageRequests()[0].action, 0);
-    EXPECT_EQ(Blocks(PageRequests()[0]),
-              (paneltest::BlockList{{33, 1, 0, {}}, {34, 1, 0, {}}, {35, 1, 0, {}}}));
-    EXPECT_EQ((std::vector<wxString>{page->StopBitsCombo()->GetValue(), page->ParityBitsCombo()->GetValue(),
-                                     page->BaudRateCombo()->GetValue()}),
-              (std::vector<wxString>{"2", "EVEN", "115200"}));
-
-    // Unchanged: the values read go back, then the UART section; No at the prompt leads home.
-    Confirm(page, {wxID_YES, wxID_NO});
-    EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, Reboot}));
-    ASSERT_EQ(PageRequests().size(), 2u);
-    EXPECT_EQ(PageRequests()[1].action, 1);
-    EXPECT_EQ(Blocks(PageRequests()[1]),
-              (paneltest::BlockList{
-                  {33, 1, 0, {2}}, {34, 1, 0, {2}}, {35, 1, 0, {0x00, 0x01, 0xC2, 0x00}}, {24, 1, 0, {2}}}));
-    EXPECT_EQ(Main()->currentPanel, PANEL_START);
-    EXPECT_EQ(UartRows(), std::vector<wxString>{"00:1e:c0:12:34:56|EVEN|2|115200"});
-
-    // Changed, with a rate typed outside the list: the row is updated, and Yes leads to the hub.
-    page = Open();
-    ASSERT_NE(page, nullptr);
-    page->ParityBitsCombo()->SetSelection(1);
-    page->StopBitsCombo()->SetSelection(0);
-    page->BaudRateCombo()->SetValue("250000");
-    Confirm(page, {wxID_YES, wxID_YES});
-    EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, Reboot}));
-    EXPECT_EQ((std::vector<Bytes>{module.Element(33, 0), module.Element(34, 0), module.Element(35, 0)}),
-              (std::vector<Bytes>{{1}, {1}, {0x00, 0x03, 0xD0, 0x90}}));
-    EXPECT_EQ(UartRows(), std::vector<wxString>{"00:1e:c0:12:34:56|ODD|1|250000"});
-    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
-}
-
-// An echo that differs is told, and the write counts all the same; a write
-// that fails, or a baud rate that cannot be sent, returns to the edit view
-// with what was typed.
-TEST_F(UartPage, WriteFailuresAndEchoErrors)
+// Unchanged, the values read go back and No at the prompt leads home; a rate
+// typed outside the list is written and Yes leads to the hub; the registry row
+// is inserted, then updated. An echo that differs is told and the write counts
+// all the same; a write that fails, or a rate that cannot be sent, returns to
+// the edit view with what was typed.
+TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
 {
     struct Case {
-        Fault fault;
-        int param;
+        int parity, stop;  // selections made; -1 leaves the list as read
         const char* rate;
+        Fault fault;
+        int param, answer;
         wxString error;
-        bool written;  // the row and the reboot prompt follow
-        size_t requests;
+        const char* row;  // the registry row written; null when nothing is
+        Bytes written;    // stop bits, parity, baud rate
     } cases[] = {
-        {Fault::AlterEcho, 24, "115200", "Error: Configuration saved with errors!", true, 2},
-        {Fault::CloseEarly, 0, "38400",
-         "Error: Network down. Configuration not saved! Please check your Wi-Fi connection and Vantrel "
-         "module "
-         "connection",
-         false, 2},
-        {Fault::None, 0, "4294967296",
-         "Error: Invalid Baud Rate \"4294967296\": please enter a number from 0 to 4294967295", false, 1},
+        // clang-format off
+        {-1, -1, "115200", Fault::None, 0, wxID_NO, "", "EVEN|2|115200", {2, 2, 0x00, 0x01, 0xC2, 0x00}},
+        {1, 0, "250000", Fault::None, 0, wxID_YES, "", "ODD|1|250000", {1, 1, 0x00, 0x03, 0xD0, 0x90}},
+        {-1, -1, "115200", Fault::AlterEcho, 24, wxID_NO, "Error: Configuration saved with errors!", "EVEN|2|115200",
+         {2, 2, 0x00, 0x01, 0xC2, 0x00}},
+        {-1, -1, "38400", Fault::CloseEarly, 0, wxID_NO, "Error: Network down. Configuration not saved! Please check "
+         "your Wi-Fi connection and Vantrel module connection", nullptr, {}},
+        {-1, -1, "4294967296", Fault::None, 0, wxID_NO,
+         "Error: Invalid Baud Rate \"4294967296\": please enter a number from 0 to 4294967295", nullptr, {}},
+        // clang-format on
     };
+    wxString row;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rate);
         module.SetFault(Fault::None);
+        Seed();
         VantrelUartPanel* page = Open();
-        ASSERT_NE(page, nullptr);
-        apptest::Sql("DELETE FROM vemtor_vantrel_uart");
-        module.SetFault(c.fault, c.param, 24);
+        ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+        EXPECT_EQ(Blocks(PageRequests().at(0)),
+                  (paneltest::BlockList{{33, 1, 0, {}}, {34, 1, 0, {}}, {35, 1, 0, {}}}));
+        EXPECT_EQ(
+            (std::vector<wxString>{page->StopBitsCombo()->GetValue(), page->ParityBitsCombo()->GetValue(),
+                                   page->BaudRateCombo()->GetValue()}),
+            (std::vector<wxString>{"2", "EVEN", "115200"}));
+        if (c.parity >= 0) {
+            page->ParityBitsCombo()->SetSelection(c.parity);
+            page->StopBitsCombo()->SetSelection(c.stop);
+        }
         page->BaudRateCombo()->SetValue(c.rate);
-        Confirm(page, {wxID_YES, wxID_NO});
-        std::vector<wxString> messages{Question, c.error};
-        if (c.written)
+        module.SetFault(c.fault, c.param, 24);
+        Confirm(page, {wxID_YES, c.answer});
+        std::vector<wxString> messages{Question};
+        if (!c.error.empty())
+            messages.push_back(c.error);
+        if (c.row)
             messages.push_back(Reboot);
         EXPECT_EQ(dialogs->Messages(), messages);
-        EXPECT_EQ(PageRequests().size(), c.requests);
-        EXPECT_EQ(UartRows().size(), c.written ? 1u : 0u);
-        if (c.written) {
-            EXPECT_EQ(Main()->currentPanel, PANEL_START);
+        EXPECT_EQ(PageRequests().size() > 1, c.fault != Fault::None || c.row);
+        if (c.row) {
+            const Bytes& w = c.written;
+            EXPECT_EQ(PageRequests().at(1).action, 1);
+            EXPECT_EQ(Blocks(PageRequests()[1]),
+                      (paneltest::BlockList{{33, 1, 0, {w[0]}},
+                                            {34, 1, 0, {w[1]}},
+                                            {35, 1, 0, Bytes(w.begin() + 2, w.end())},
+                                            {24, 1, 0, {2}}}));
+            row = wxString("00:1e:c0:12:34:56|") + c.row;
+        }
+        EXPECT_EQ(UartRows(), std::vector<wxString>{row});
+        if (c.row) {
+            EXPECT_EQ(Main()->currentPanel, c.answer == wxID_YES ? PANEL_MODULE : PANEL_START);
             continue;
         }
         ASSERT_EQ(Main()->GetPanel(PANEL_UART), page);
