@@ -1,16 +1,25 @@
-// The network page against a test module: its read, the write of each
-// network type with its conditional datablocks, the registry row, the
-// last-configuration file, export and import, and the toolbar's tools.
+// The pages of a module's network side against a test module: the network
+// page's read, the write of each network type with its conditional datablocks,
+// the registry row, the last-configuration file, export and import and the
+// toolbar's tools; the two socket pages' grids, checks and writes at each
+// page's start index; the UART page's views, write, echo and registry row; the
+// advanced page's datablocks by type and firmware; and where each failure leads.
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
+#include <wx/grid.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
 #include <wx/valtext.h>
 
 #include "HubLogic.h"
+#include "VantrelAdvancedPanel.h"
 #include "VantrelNetPanel.h"
+#include "VantrelSocketNewPanel.h"
+#include "VantrelSocketPanel.h"
 #include "VantrelToolBar.h"
+#include "VantrelUartPanel.h"
 #include "page_fixture.h"
+#include "sock.h"
 #include "wxIPCtrl.h"
 
 using paneltest::BlockList;
@@ -22,8 +31,14 @@ using testmod::Fault;
 namespace {
 
 const wxString Question = "Update configuration?: Are you sure to update module configuration?";
+const wxString SocketQuestion = "Update configuration?: Are you sure to update SOCKET configuration?";
+const wxString UartQuestion =
+    "Update configuration?: Are you sure to update module UART/RS485/RS232 configuration?";
 const wxString RebootAskMore = paneltest::RebootPrompt("Vantrel-S-UART", true);
 const wxString RebootNow = paneltest::RebootPrompt("Vantrel-S-UART", false);
+const wxString RebootCs = paneltest::RebootPrompt("Vantrel-CS-UART");
+constexpr auto Entry = paneltest::SocketEntry;
+
 const std::string Golden =
     (std::filesystem::path(__FILE__).parent_path() / "data" / "network_last_config.xml").string();
 
@@ -233,6 +248,363 @@ TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
     EXPECT_NE(ReadFile(dir->File("lastConfig.xml")).find("<psk>new-secret</psk>"), std::string::npos);
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
     EXPECT_FALSE(ToolsEnabled());
+}
+
+class SocketPages : public paneltest::PageTest {
+protected:
+    // A configuration socket, a client, a UDP socket closing by rule 5 on
+    // a port of no channel, and an inactive server.
+    void SetUp() override
+    {
+        PageTest::SetUp();
+        table = {Entry(0, 1, 2, 65000, 0, {0, 0, 0, 0}, 0, 0, 1),
+                 Entry(1, 1, 0, 65100, 502, {192, 168, 1, 10}, 1, 3000, 1),
+                 Entry(2, 1, 1, 4242, 7, {10, 0, 0, 1}, 5, 100, 1),
+                 Entry(3, 0, 2, 65200, 0, {0, 0, 0, 0}, 3, 0, 1)};
+        for (uint8_t k = 0; k < 4; ++k)
+            module.SetElement(37, k, table[k]);
+        Bytes advanced(44, 0);
+        advanced[0] = 0xFE, advanced[1] = 0x4C, advanced[4] = 0xFE, advanced[5] = 0xB0;  // 65100, -, 65200
+        module.SetElement(46, 0, advanced);
+    }
+    static void ChangeType(wxGrid* grid, int row, const wxString& type)
+    {
+        grid->SetCellValue(row, COL_TYPE, type);
+        wxGridEvent changed(grid->GetId(), wxEVT_GRID_CELL_CHANGED, grid, row, COL_TYPE);
+        grid->GetEventHandler()->ProcessEvent(changed);
+    }
+
+    std::vector<Bytes> table;
+};
+
+// The newer page reads the sockets and the service ports, and writes the
+// three rows after the configuration socket from index 1.
+TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
+{
+    StartModule("1.4.0", 'C');
+    auto* page = OpenFromHub<VantrelSocketNewPanel>(ID_HUB_SOCKET_NEW, PANEL_SOCKET_NEW);
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    ASSERT_EQ(PageRequests().size(), 1u);
+    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{37, 4, 0, {}}, {46, 1, 0, {}}}));
+
+    // Should no record have a count, nothing is sent and the page returns to editing.
+    dialogs->Answer(wxID_YES);
+    ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+    for (SocketRecord& r : page->EditedRecords())
+        r.count = 0;
+    Click(page, ID_PAGE_CONFIRM);
+    guitest::Pump();
+    EXPECT_EQ(
+        dialogs->Messages(),
+        (std::vector<wxString>{SocketQuestion, "Error: Error on socket update. Configuration not saved!"}));
+    EXPECT_EQ(PageRequests().size(), 1u);
+    ASSERT_EQ(Main()->GetPanel(PANEL_SOCKET_NEW), page);
+    EXPECT_FALSE(page->InConfirmView());
+    wxGrid* grid = page->Grid();
+    EXPECT_FALSE(grid->IsReadOnly(1, COL_ACTIVE));
+
+    EXPECT_EQ(grid->GetCellValue(0, COL_LOCAL_PORT), "CONFIG");
+    EXPECT_EQ(grid->GetCellValue(1, COL_LOCAL_PORT), "UART");
+    EXPECT_EQ(grid->GetCellValue(2, COL_TYPE), "");
+    EXPECT_EQ(grid->GetCellValue(2, COL_CLOSE_RULE), "");
+    EXPECT_TRUE(grid->IsReadOnly(0, COL_ACTIVE));
+    EXPECT_TRUE(grid->IsReadOnly(3, COL_SERVER_IP)) << "a TCP Server's address is locked";
+    ChangeType(grid, 3, "TCP Client");
+    EXPECT_FALSE(grid->IsReadOnly(3, COL_SERVER_IP));
+    EXPECT_EQ(grid->GetCellValue(3, COL_SERVER_IP), "0.0.0.0");
+
+    // An active client without an address is refused and marked.
+    grid->SetCellValue(3, COL_ACTIVE, "1");
+    dialogs->Clear();
+    EXPECT_TRUE(Click(page, ID_PAGE_EDIT));
+    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Server IP Required: In case of TCP Client you must "
+                                                         "specify a valid Server Ip Address"});
+    EXPECT_FALSE(page->InConfirmView());
+    EXPECT_EQ(grid->GetCellTextColour(3, COL_SERVER_IP), wxColour(255, 0, 0));
+
+    grid->SetCellValue(3, COL_SERVER_IP, "10.0.0.3");
+    grid->SetCellValue(3, COL_SERVER_PORT, "8000");
+    grid->SetCellValue(3, COL_LOCAL_PORT, "CTRL PORT");
+    grid->SetCellValue(2, COL_TYPE, "TCP Server");
+    grid->SetCellValue(2, COL_LOCAL_PORT, "DIGITAL I/O");
+    EXPECT_TRUE(SaveScreenshot("socket-new-edit.png"));
+    Confirm(page, {wxID_YES, wxID_NO});
+    EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{SocketQuestion, RebootCs}));
+    ASSERT_EQ(PageRequests().size(), 2u);
+    Bytes sent;
+    for (const Bytes& e : {Entry(0, 1, 0, 65100, 502, {192, 168, 1, 10}, 1, 3000, 1),
+                           Entry(1, 1, 2, 65200, 7, {10, 0, 0, 1}, 5, 100, 1),
+                           Entry(2, 1, 0, 60000, 8000, {10, 0, 0, 3}, 3, 0, 1)})
+        sent.insert(sent.end(), e.begin(), e.end());
+    EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{37, 3, 1, sent}, {24, 1, 0, {3}}}));
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
+}
+
+// The older page reads the sockets alone and writes them from index 0; a
+// table written back unchanged gives the module the bytes it sent.
+TEST_F(SocketPages, OlderPageWritesBackAnUnchangedTable)
+{
+    StartModule("1.1.9", 'C');
+    auto* page = OpenFromHub<VantrelSocketPanel>(ID_HUB_SOCKET, PANEL_SOCKET);
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    ASSERT_EQ(PageRequests().size(), 1u);
+    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{37, 4, 0, {}}}));
+    EXPECT_EQ(page->Grid()->GetCellValue(2, COL_LOCAL_PORT), "4242");
+    Confirm(page, {wxID_YES, wxID_NO});
+    EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{SocketQuestion, RebootCs}));
+    ASSERT_EQ(PageRequests().size(), 2u);
+    Bytes sent;
+    for (const Bytes& e : table)
+        sent.insert(sent.end(), e.begin(), e.end());
+    EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{37, 4, 0, sent}, {24, 1, 0, {3}}}));
+}
+
+class UartPage : public paneltest::PageTest {
+protected:
+    void SetUp() override
+    {
+        PageTest::SetUp();
+        Seed();
+        StartModule("1.4.0", 'S');
+    }
+    void Seed()
+    {
+        module.SetElement(33, 0, {2});
+        module.SetElement(34, 0, {2});
+        module.SetElement(35, 0, {0x00, 0x01, 0xC2, 0x00});
+    }
+    VantrelUartPanel* Open() { return OpenFromHub<VantrelUartPanel>(ID_HUB_UART, PANEL_UART); }
+    std::vector<wxString> UartRows() { return apptest::Sql("SELECT * FROM vemtor_vantrel_uart"); }
+};
+
+// Unchanged, the values read go back and No at the prompt leads home; a rate
+// typed outside the list is written and Yes leads to the hub; the registry row
+// is inserted, then updated. An echo that differs is told and the write counts
+// all the same; a write that fails, or a rate that cannot be sent, returns to
+// the edit view with what was typed.
+TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
+{
+    struct Case {
+        int parity, stop;  // selections made; -1 leaves the list as read
+        const char* rate;
+        Fault fault;
+        int param, answer;
+        wxString error;
+        const char* row;  // the registry row written; null when nothing is
+        Bytes written;    // stop bits, parity, baud rate
+    } cases[] = {
+        // clang-format off
+        {-1, -1, "115200", Fault::None, 0, wxID_NO, "", "EVEN|2|115200", {2, 2, 0x00, 0x01, 0xC2, 0x00}},
+        {1, 0, "250000", Fault::None, 0, wxID_YES, "", "ODD|1|250000", {1, 1, 0x00, 0x03, 0xD0, 0x90}},
+        {-1, -1, "115200", Fault::AlterEcho, 24, wxID_NO, "Error: Configuration saved with errors!", "EVEN|2|115200",
+         {2, 2, 0x00, 0x01, 0xC2, 0x00}},
+        {-1, -1, "38400", Fault::CloseEarly, 0, wxID_NO, "Error: Network down. Configuration not saved! Please check "
+         "your Wi-Fi connection and Vantrel module connection", nullptr, {}},
+        {-1, -1, "4294967296", Fault::None, 0, wxID_NO,
+         "Error: Invalid Baud Rate \"4294967296\": please enter a number from 0 to 4294967295", nullptr, {}},
+        // clang-format on
+    };
+    wxString row;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rate);
+        module.SetFault(Fault::None);
+        Seed();
+        VantrelUartPanel* page = Open();
+        ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+        EXPECT_EQ(Blocks(PageRequests().at(0)),
+                  (paneltest::BlockList{{33, 1, 0, {}}, {34, 1, 0, {}}, {35, 1, 0, {}}}));
+        EXPECT_EQ(
+            (std::vector<wxString>{page->StopBitsCombo()->GetValue(), page->ParityBitsCombo()->GetValue(),
+                                   page->BaudRateCombo()->GetValue()}),
+            (std::vector<wxString>{"2", "EVEN", "115200"}));
+        if (c.parity >= 0) {
+            page->ParityBitsCombo()->SetSelection(c.parity);
+            page->StopBitsCombo()->SetSelection(c.stop);
+        }
+        page->BaudRateCombo()->SetValue(c.rate);
+        module.SetFault(c.fault, c.param, 24);
+        Confirm(page, {wxID_YES, c.answer});
+        std::vector<wxString> messages{UartQuestion};
+        if (!c.error.empty())
+            messages.push_back(c.error);
+        if (c.row)
+            messages.push_back(RebootAskMore);
+        EXPECT_EQ(dialogs->Messages(), messages);
+        EXPECT_EQ(PageRequests().size() > 1, c.fault != Fault::None || c.row);
+        if (c.row) {
+            const Bytes& w = c.written;
+            EXPECT_EQ(PageRequests().at(1).action, 1);
+            EXPECT_EQ(Blocks(PageRequests()[1]),
+                      (paneltest::BlockList{{33, 1, 0, {w[0]}},
+                                            {34, 1, 0, {w[1]}},
+                                            {35, 1, 0, Bytes(w.begin() + 2, w.end())},
+                                            {24, 1, 0, {2}}}));
+            row = wxString("00:1e:c0:12:34:56|") + c.row;
+        }
+        EXPECT_EQ(UartRows(), std::vector<wxString>{row});
+        if (c.row) {
+            EXPECT_EQ(Main()->currentPanel, c.answer == wxID_YES ? PANEL_MODULE : PANEL_START);
+            continue;
+        }
+        ASSERT_EQ(Main()->GetPanel(PANEL_UART), page);
+        EXPECT_FALSE(page->InConfirmView());
+        EXPECT_TRUE(page->BaudRateCombo()->IsEnabled());
+        EXPECT_EQ(page->BaudRateCombo()->GetValue(), c.rate);
+    }
+}
+
+// Back returns to editing from the confirmation view and leaves the page
+// from the edit view, however often the views were switched. A read that
+// outlasts the wait's 51 steps is abandoned: its connection is closed at
+// once rather than held to the end of the exchange, and the hub is shown.
+TEST_F(UartPage, BackInEachViewAndAnAbandonedRead)
+{
+    wxWeakRef<VantrelUartPanel> page = Open();
+    ASSERT_TRUE(page);
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+        EXPECT_FALSE(page->BaudRateCombo()->IsEnabled());
+        if (round == 0) {
+            EXPECT_TRUE(SaveScreenshot("uart-confirm.png"));
+        }
+        if (round == 1)
+            ASSERT_TRUE(Click(page, ID_PAGE_GO_BACK));
+        else
+            Command(ID_BACK);
+        guitest::Pump();
+        ASSERT_TRUE(page);
+        EXPECT_FALSE(page->InConfirmView()) << round;
+        EXPECT_TRUE(page->BaudRateCombo()->IsEnabled());
+    }
+    Command(ID_BACK);
+    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
+    EXPECT_TRUE(guitest::WaitFor([&] { return !page; }, 2000)) << "the page was never destroyed";
+    EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
+
+    sock_set_receive_timeout(30);
+    module.SetFault(Fault::Silent, 0, 33);
+    EXPECT_EQ(Open(), nullptr);
+    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: Connection aborted by user"});
+    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
+    EXPECT_EQ(Main()->GetPanel(PANEL_UART), nullptr);
+    EXPECT_TRUE(guitest::WaitFor(
+        [&] { return apptest::OpenConnections(module.Address(), module.Port()) == 0; }, 2000));
+}
+
+// Short layout: ports 65100, 65300, 65200; min data 10, max wait 100, polling 500; init string "AT".
+Bytes ShortRecord()
+{
+    Bytes b = {0xFE, 0x4C, 0xFF, 0x14, 0xFE, 0xB0, 0x00, 0x0A, 0x00, 0x64, 0x01, 0xF4, 'A', 'T'};
+    b.resize(44, 0);
+    return b;
+}
+
+class AdvancedPage : public paneltest::PageTest {
+protected:
+    void SetUp() override
+    {
+        PageTest::SetUp();
+        module.SetElement(46, 0, ShortRecord());
+        module.SetElement(49, 0, {1});
+        module.SetElement(50, 0, {0x00, 0x3C, 1});
+    }
+    VantrelAdvancedPanel* Open()
+    {
+        return OpenFromHub<VantrelAdvancedPanel>(ID_HUB_ADVANCED, PANEL_ADVANCED);
+    }
+};
+
+// A CAN module above 1.3.1 reads and writes the filter and the task
+// settings; a period one above the largest is refused with its caption.
+TEST_F(AdvancedPage, CanModuleWithTaskSettings)
+{
+    StartModule("1.3.2", 'A');
+    VantrelAdvancedPanel* page = Open();
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    EXPECT_EQ(Blocks(PageRequests().at(0)), (BlockList{{46, 1, 0, {}}, {49, 1, 0, {}}, {50, 1, 0, {}}}));
+    EXPECT_EQ((std::vector<wxString>{page->TextField(ADV_CAN_PORT)->GetValue(),
+                                     page->ChoiceField(ADV_FILTER_TYPE)->GetValue(),
+                                     page->TextField(ADV_TASK_PERIOD)->GetValue()}),
+              (std::vector<wxString>{"65300", "CAN Controller", "60"}));
+
+    page->TextField(ADV_TASK_PERIOD)->SetValue("4001");
+    EXPECT_TRUE(Click(page, ID_PAGE_EDIT));
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Task period error: You must specify a task periodo minor than 4000s"});
+    EXPECT_FALSE(page->InConfirmView());
+    page->TextField(ADV_TASK_PERIOD)->SetValue("4000");
+    page->ChoiceField(ADV_AUTO_REBOOT)->SetSelection(0);
+    EXPECT_TRUE(SaveScreenshot("advanced-edit.png"));
+    Confirm(page, {wxID_YES, wxID_NO});
+    EXPECT_EQ(dialogs->Messages(),
+              (std::vector<wxString>{Question, paneltest::RebootPrompt("Vantrel-S-CAN", true)}));
+    ASSERT_EQ(PageRequests().size(), 2u);
+    EXPECT_EQ(Blocks(PageRequests()[1]),
+              (BlockList{
+                  {46, 1, 0, ShortRecord()}, {49, 1, 0, {1}}, {50, 1, 0, {0x0F, 0xA0, 0}}, {24, 1, 0, {8}}}));
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
+}
+
+// Up to 1.3.1 the record goes alone; it carries the init string above
+// 1.2.1, where the reboot prompt also offers more settings. An echo that
+// differs is told and the write counts all the same; a failed write tells the
+// protocol library's own reason and returns to editing.
+TEST_F(AdvancedPage, SerialModulesWriteTheRecordAlone)
+{
+    struct Case {
+        const char* firmware;
+        char type;
+        Fault fault;
+        const char* model;  // of the reboot prompt; null when the write fails
+        bool initString;
+        wxString error;
+    } cases[] = {
+        {"1.3.1", 'C', Fault::None, "Vantrel-CS-UART", true, ""},
+        {"1.2.1", 'S', Fault::None, "Vantrel-S-UART", false, ""},
+        {"1.2.2", 'C', Fault::AlterEcho, "Vantrel-CS-UART", true, "Error: Configuration saved with errors!"},
+        {"1.2.2", 'C', Fault::BadCrc, nullptr, true, "Error: socket reciv timeout"}};
+    sock_set_receive_timeout(1);  // the bad reply is waited out
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.firmware);
+        module.SetFault(Fault::None);
+        module.SetIdentity(c.firmware, c.type, "porch");
+        if (module.Port() == 0) {
+            ASSERT_TRUE(module.Start());
+        }
+        VantrelAdvancedPanel* page = Open();
+        ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+        EXPECT_EQ(Blocks(PageRequests().at(0)), (BlockList{{46, 1, 0, {}}}));
+        EXPECT_EQ(page->TextField(ADV_UART_PORT)->GetValue(), "65100");
+        Bytes record = ShortRecord();
+        page->TextField(ADV_MIN_DATA)->SetValue("65535");
+        record[6] = record[7] = 0xFF;
+        if (c.initString) {
+            EXPECT_EQ(page->TextField(ADV_INIT_STRING)->GetValue(), "AT");
+            page->TextField(ADV_INIT_STRING)->SetValue("ATZ");
+            record[14] = 'Z';
+        } else {
+            EXPECT_EQ(page->TextField(ADV_INIT_STRING), nullptr);
+            record[12] = record[13] = 0;
+        }
+        module.SetFault(c.fault, c.fault == Fault::AlterEcho ? 46 : 0, 24);
+        Confirm(page, {wxID_YES, wxID_NO});
+        std::vector<wxString> messages{Question};
+        if (!c.error.empty())
+            messages.push_back(c.error);
+        if (c.model)
+            messages.push_back(paneltest::RebootPrompt(c.model, c.initString));
+        EXPECT_EQ(dialogs->Messages(), messages);
+        ASSERT_EQ(PageRequests().size(), 2u);
+        EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{46, 1, 0, record}, {24, 1, 0, {8}}}));
+        module.SetElement(46, 0, ShortRecord());
+        if (c.model) {
+            EXPECT_EQ(Main()->currentPanel, PANEL_START);
+            continue;
+        }
+        ASSERT_EQ(Main()->GetPanel(PANEL_ADVANCED), page);
+        EXPECT_FALSE(page->InConfirmView());
+        EXPECT_TRUE(page->TextField(ADV_UART_PORT)->IsEnabled());
+    }
 }
 
 }  // namespace
