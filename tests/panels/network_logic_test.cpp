@@ -116,6 +116,7 @@ TEST(NetLogic, FormToOrderedWriteBlocksOrRefusal)
         {1, 2, 0, {}, {}, "192.168..1", "s", "k", NetRefusal::Address},
         {1, 2, 0, {}, {}, "1.2.3.256", "s", "k", NetRefusal::Address},
         {1, 2, 0, {}, {}, "1.2.3.4.5", "s", "k", NetRefusal::Address},
+        {1, 2, 0, {}, {}, "1.2.3.0001", "s", "k", NetRefusal::Address},
         {1, 2, 0, {}, {}, "1.2.3.4", wxString(33, 's'), "k", NetRefusal::Ssid},
         {1, 2, 0, {}, {}, "1.2.3.4", wxString(L"caf\u20ac"), "k", NetRefusal::Ssid},
         {1, 2, 0, {}, {}, "1.2.3.4", s32, wxString(64, 'k'), NetRefusal::Key},

@@ -38,11 +38,46 @@ const wxString RebootAskMore = paneltest::RebootPrompt("Vantrel-S-UART", true);
 const wxString RebootNow = paneltest::RebootPrompt("Vantrel-S-UART", false);
 const wxString RebootCs = paneltest::RebootPrompt("Vantrel-CS-UART");
 constexpr auto Entry = paneltest::SocketEntry;
+using Texts = std::vector<wxString>;
 
 const std::string Golden =
     (std::filesystem::path(__FILE__).parent_path() / "data" / "network_last_config.xml").string();
 
-class NetPage : public paneltest::PageTest {
+class NetSide : public paneltest::PageTest {
+protected:
+    // The blocks of the page's read (k 0) or write (k 1), or a block telling
+    // how many requests there were when that is not k + 1.
+    BlockList Request(size_t k) const
+    {
+        const std::vector<testmod::Frame> r = PageRequests();
+        return r.size() == k + 1 ? Blocks(r[k]) : BlockList{{-1, int(r.size()), 0, {}}};
+    }
+    static Texts Shown(std::initializer_list<const wxTextEntry*> controls)
+    {
+        Texts out;
+        for (const wxTextEntry* c : controls)
+            out.push_back(c->GetValue());
+        return out;
+    }
+    // The question, an error and the reboot prompt, those not empty.
+    static Texts Said(const wxString& question, const wxString& error, const wxString& reboot)
+    {
+        Texts out{question};
+        for (const wxString& m : {error, reboot})
+            if (!m.empty())
+                out.push_back(m);
+        return out;
+    }
+    // After a refused write the page is open in its edit view.
+    void ExpectEditing(PanelIndex index, ConfigPage* page, wxWindow* control)
+    {
+        ASSERT_EQ(Main()->GetPanel(index), page);
+        EXPECT_FALSE(page->InConfirmView());
+        EXPECT_TRUE(control->IsEnabled());
+    }
+};
+
+class NetPage : public NetSide {
 protected:
     // Values of one-element datablocks, then the module started.
     void Module(const std::string& firmware, const std::vector<std::pair<int, Bytes>>& values)
@@ -50,14 +85,6 @@ protected:
         for (const auto& [id, bytes] : values)
             module.SetElement(uint16_t(id), 0, bytes);
         StartModule(firmware, 'S');
-    }
-    // The module of the golden file: Ad-Hoc with WEP, an empty SSID.
-    void AdHocWepModule()
-    {
-        // clang-format off
-        Module("1.4.0", {{13, {0}}, {14, {192, 168, 1, 50}}, {8, {2}}, {15, {255, 255, 255, 0}},
-                         {16, {192, 168, 1, 1}}, {5, {2}}, {12, {6}}, {6, {3}}, {9, Field("a&b<c>d&ef", 63)}});
-        // clang-format on
     }
     VantrelNetPanel* Open() { return OpenFromHub<VantrelNetPanel>(ID_HUB_NETWORK, PANEL_NET); }
     bool ToolsEnabled()
@@ -81,7 +108,7 @@ protected:
         event.SetInt(value);
         control->ProcessWindowEvent(event);
     }
-    std::vector<wxString> Rows()
+    Texts Rows()
     {
         return apptest::Sql(
             "SELECT ip, ssid, netmask, gw, nwtype, macaddress, idtype, security, pwd, descri "
@@ -91,12 +118,16 @@ protected:
 
 TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
 {
-    AdHocWepModule();
+    // The module of the golden file: Ad-Hoc with WEP, an empty SSID.
+    // clang-format off
+    Module("1.4.0", {{13, {0}}, {14, {192, 168, 1, 50}}, {8, {2}}, {15, {255, 255, 255, 0}}, {16, {192, 168, 1, 1}},
+                     {5, {2}}, {12, {6}}, {6, {3}}, {9, Field("a&b<c>d&ef", 63)}});
+    // clang-format on
     // Every block but the alias must be in the reply; a failed read leads back
     // to the hub, whose tools stay disabled.
     module.SetFault(Fault::MissingBlock, 9, 13);
     EXPECT_EQ(Open(), nullptr);
-    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: datablock not found"});
+    EXPECT_EQ(dialogs->Messages(), Texts{"Error: datablock not found"});
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_FALSE(ToolsEnabled());
     Command(ID_IMPORT_CONF);  // reaches no page
@@ -106,17 +137,13 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
     module.SetFault(Fault::None);
     EXPECT_TRUE(ToolsEnabled());
-    ASSERT_EQ(PageRequests().size(), 1u);
     BlockList read;
     for (int id : {13, 14, 2, 10, 8, 15, 16, 5, 12, 6, 9, 39})
         read.emplace_back(id, 1, 0, Bytes{});
-    EXPECT_EQ(Blocks(PageRequests()[0]), read);
+    EXPECT_EQ(Request(0), read);
     EXPECT_EQ(PageRequests()[0].action, 0);
-
-    EXPECT_EQ(
-        (std::vector<wxString>{page->NetworkTypeCombo()->GetValue(), page->SecurityTypeCombo()->GetValue(),
-                               page->ChannelCombo()->GetValue()}),
-        (std::vector<wxString>{"Ad-Hoc", "WEP", "6"}));
+    EXPECT_EQ(Shown({page->NetworkTypeCombo(), page->SecurityTypeCombo(), page->ChannelCombo()}),
+              (Texts{"Ad-Hoc", "WEP", "6"}));
     EXPECT_EQ(page->SecurityTypeCombo()->GetCount(), 2u);
     EXPECT_TRUE(page->PasswordText()->IsEnabled());
     auto* hex = dynamic_cast<wxTextValidator*>(page->PasswordText()->GetValidator());
@@ -130,17 +157,15 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     // the hub's row a new row is inserted.
     apptest::Sql("DELETE FROM vemtor_vantrel");
     Confirm(page, {wxID_YES, wxID_NO});
-    EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, RebootAskMore}));
-    ASSERT_EQ(PageRequests().size(), 2u);
-    EXPECT_EQ(PageRequests()[1].action, 1);
+    EXPECT_EQ(dialogs->Messages(), (Texts{Question, RebootAskMore}));
+    EXPECT_EQ(PageRequests().at(1).action, 1);
     // clang-format off
-    EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{
+    EXPECT_EQ(Request(1), (BlockList{
         {13, 1, 0, {0}}, {14, 1, 0, {192, 168, 1, 50}}, {10, 1, 0, Field("", 32)}, {8, 1, 0, {2}},
         {15, 1, 0, {255, 255, 255, 0}}, {5, 1, 0, {2}}, {12, 1, 0, {6}}, {6, 1, 0, {3}},
         {9, 1, 0, Field("a&b<c>d&ef", 63)}, {11, 1, 0, {1}}, {24, 1, 0, {1}}}));
     // clang-format on
-    EXPECT_EQ(Rows(), std::vector<wxString>{
-                          "192.168.1.50||255.255.255.0|192.168.1.1|0|00:1e:c0:12:34:56|1|1|a&b<c>d&ef|"});
+    EXPECT_EQ(Rows(), Texts{"192.168.1.50||255.255.255.0|192.168.1.1|0|00:1e:c0:12:34:56|1|1|a&b<c>d&ef|"});
     EXPECT_EQ(ReadFile(dir->File("lastConfig.xml")), ReadFile(Golden));
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
     EXPECT_FALSE(ToolsEnabled());
@@ -171,15 +196,13 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     EXPECT_FALSE(page->PasswordText()->IsEnabled());
     dialogs->FilePath(dir->File("saved.xml"));
     Command(ID_IMPORT_CONF);
-    EXPECT_EQ(dialogs->Messages(),
-              (std::vector<wxString>{"Export configuration to file: ", "Info: Configuration saved",
-                                     "Import configuration file: "}));
+    EXPECT_EQ(dialogs->Messages(), (Texts{"Export configuration to file: ", "Info: Configuration saved",
+                                          "Import configuration file: "}));
     EXPECT_FALSE(page->InConfirmView());
-    EXPECT_EQ((std::vector<wxString>{page->NetworkTypeCombo()->GetValue(),
-                                     page->SecurityTypeCombo()->GetValue(), page->PasswordText()->GetValue(),
-                                     page->IpAddressCtrl()->GetValue(), page->RfPowerLevelCombo()->GetValue(),
-                                     page->ChannelCombo()->GetValue(), page->SsidText()->GetValue()}),
-              (std::vector<wxString>{"Ad-Hoc", "WEP", "a&b<c>d&ef", "192.168.1.50", "High", "6", "typed"}));
+    EXPECT_EQ(Shown({page->NetworkTypeCombo(), page->SecurityTypeCombo(), page->PasswordText(),
+                     page->RfPowerLevelCombo(), page->ChannelCombo(), page->SsidText()}),
+              (Texts{"Ad-Hoc", "WEP", "a&b<c>d&ef", "High", "6", "typed"}));
+    EXPECT_EQ(page->IpAddressCtrl()->GetValue(), "192.168.1.50");
     EXPECT_TRUE(page->NetworkTypeCombo()->IsEnabled() && page->PasswordText()->IsEnabled() &&
                 page->ChannelCombo()->IsEnabled());
     EXPECT_NE(page->PasswordText()->GetValidator(), nullptr);
@@ -224,33 +247,29 @@ TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
     page->PasswordText()->ChangeValue("short");
     Click(page, ID_PAGE_EDIT);
     EXPECT_FALSE(page->InConfirmView());
-    EXPECT_EQ(
-        dialogs->Messages(),
-        (std::vector<wxString>{"Error: Selected file is not a valid XML file.",
-                               "Import configuration file: ", "Error: Selected file is not a valid XML file.",
-                               "Error: WPA Password must be defined with at least 8 characters"}));
+    EXPECT_EQ(dialogs->Messages(),
+              (Texts{"Error: Selected file is not a valid XML file.",
+                     "Import configuration file: ", "Error: Selected file is not a valid XML file.",
+                     "Error: WPA Password must be defined with at least 8 characters"}));
 
     page->PasswordText()->ChangeValue("new-secret");
     page->SsidText()->ChangeValue("office");
     module.SetFault(Fault::AlterEcho, 15, 24);
     Confirm(page, {wxID_YES});
-    EXPECT_EQ(dialogs->Messages(),
-              (std::vector<wxString>{Question, "Error: Configuration saved with errors", RebootNow}));
-    ASSERT_EQ(PageRequests().size(), 2u);
+    EXPECT_EQ(dialogs->Messages(), Said(Question, "Error: Configuration saved with errors", RebootNow));
     // clang-format off
-    EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{
+    EXPECT_EQ(Request(1), (BlockList{
         {13, 1, 0, {0}}, {14, 1, 0, {10, 1, 2, 3}}, {10, 1, 0, Field("office", 32)}, {8, 1, 0, {1}},
         {15, 1, 0, {255, 255, 0, 0}}, {16, 1, 0, {10, 1, 0, 1}}, {5, 1, 0, {1}}, {6, 1, 0, {2}},
         {9, 1, 0, Field("new-secret", 63)}, {11, 1, 0, {0}}, {24, 1, 0, {1}}}));
     // clang-format on
-    EXPECT_EQ(Rows(), std::vector<wxString>{
-                          "10.1.2.3|office|255.255.0.0|10.1.0.1|1|00:1e:c0:12:34:56||2|new-secret|porch"});
+    EXPECT_EQ(Rows(), Texts{"10.1.2.3|office|255.255.0.0|10.1.0.1|1|00:1e:c0:12:34:56||2|new-secret|porch"});
     EXPECT_NE(ReadFile(dir->File("lastConfig.xml")).find("<psk>new-secret</psk>"), std::string::npos);
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
     EXPECT_FALSE(ToolsEnabled());
 }
 
-class SocketPages : public paneltest::PageTest {
+class SocketPages : public NetSide {
 protected:
     // A configuration socket, a client, a UDP socket closing by rule 5 on
     // a port of no channel, and an inactive server.
@@ -284,8 +303,7 @@ TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
     StartModule("1.4.0", 'C');
     auto* page = OpenFromHub<VantrelSocketNewPanel>(ID_HUB_SOCKET_NEW, PANEL_SOCKET_NEW);
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    ASSERT_EQ(PageRequests().size(), 1u);
-    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{37, 4, 0, {}}, {46, 1, 0, {}}}));
+    EXPECT_EQ(Request(0), (BlockList{{37, 4, 0, {}}, {46, 1, 0, {}}}));
 
     // Should no record have a count, nothing is sent and the page returns to editing.
     dialogs->Answer(wxID_YES);
@@ -294,15 +312,12 @@ TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
         r.count = 0;
     Click(page, ID_PAGE_CONFIRM);
     guitest::Pump();
-    EXPECT_EQ(
-        dialogs->Messages(),
-        (std::vector<wxString>{SocketQuestion, "Error: Error on socket update. Configuration not saved!"}));
+    EXPECT_EQ(dialogs->Messages(),
+              Said(SocketQuestion, "Error: Error on socket update. Configuration not saved!", ""));
     EXPECT_EQ(PageRequests().size(), 1u);
-    ASSERT_EQ(Main()->GetPanel(PANEL_SOCKET_NEW), page);
-    EXPECT_FALSE(page->InConfirmView());
+    ExpectEditing(PANEL_SOCKET_NEW, page, page->Grid());
     wxGrid* grid = page->Grid();
     EXPECT_FALSE(grid->IsReadOnly(1, COL_ACTIVE));
-
     EXPECT_EQ(grid->GetCellValue(0, COL_LOCAL_PORT), "CONFIG");
     EXPECT_EQ(grid->GetCellValue(1, COL_LOCAL_PORT), "UART");
     EXPECT_EQ(grid->GetCellValue(2, COL_TYPE), "");
@@ -317,8 +332,8 @@ TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
     grid->SetCellValue(3, COL_ACTIVE, "1");
     dialogs->Clear();
     EXPECT_TRUE(Click(page, ID_PAGE_EDIT));
-    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Server IP Required: In case of TCP Client you must "
-                                                         "specify a valid Server Ip Address"});
+    EXPECT_EQ(dialogs->Messages(), Texts{"Server IP Required: In case of TCP Client you must "
+                                         "specify a valid Server Ip Address"});
     EXPECT_FALSE(page->InConfirmView());
     EXPECT_EQ(grid->GetCellTextColour(3, COL_SERVER_IP), wxColour(255, 0, 0));
 
@@ -329,14 +344,13 @@ TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
     grid->SetCellValue(2, COL_LOCAL_PORT, "DIGITAL I/O");
     EXPECT_TRUE(SaveScreenshot("socket-new-edit.png"));
     Confirm(page, {wxID_YES, wxID_NO});
-    EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{SocketQuestion, RebootCs}));
-    ASSERT_EQ(PageRequests().size(), 2u);
+    EXPECT_EQ(dialogs->Messages(), (Texts{SocketQuestion, RebootCs}));
     Bytes sent;
     for (const Bytes& e : {Entry(0, 1, 0, 65100, 502, {192, 168, 1, 10}, 1, 3000, 1),
                            Entry(1, 1, 2, 65200, 7, {10, 0, 0, 1}, 5, 100, 1),
                            Entry(2, 1, 0, 60000, 8000, {10, 0, 0, 3}, 3, 0, 1)})
         sent.insert(sent.end(), e.begin(), e.end());
-    EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{37, 3, 1, sent}, {24, 1, 0, {3}}}));
+    EXPECT_EQ(Request(1), (BlockList{{37, 3, 1, sent}, {24, 1, 0, {3}}}));
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
 }
 
@@ -347,19 +361,17 @@ TEST_F(SocketPages, OlderPageWritesBackAnUnchangedTable)
     StartModule("1.1.9", 'C');
     auto* page = OpenFromHub<VantrelSocketPanel>(ID_HUB_SOCKET, PANEL_SOCKET);
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    ASSERT_EQ(PageRequests().size(), 1u);
-    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{37, 4, 0, {}}}));
+    EXPECT_EQ(Request(0), (BlockList{{37, 4, 0, {}}}));
     EXPECT_EQ(page->Grid()->GetCellValue(2, COL_LOCAL_PORT), "4242");
     Confirm(page, {wxID_YES, wxID_NO});
-    EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{SocketQuestion, RebootCs}));
-    ASSERT_EQ(PageRequests().size(), 2u);
+    EXPECT_EQ(dialogs->Messages(), (Texts{SocketQuestion, RebootCs}));
     Bytes sent;
     for (const Bytes& e : table)
         sent.insert(sent.end(), e.begin(), e.end());
-    EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{37, 4, 0, sent}, {24, 1, 0, {3}}}));
+    EXPECT_EQ(Request(1), (BlockList{{37, 4, 0, sent}, {24, 1, 0, {3}}}));
 }
 
-class UartPage : public paneltest::PageTest {
+class UartPage : public NetSide {
 protected:
     void SetUp() override
     {
@@ -374,7 +386,7 @@ protected:
         module.SetElement(35, 0, {0x00, 0x01, 0xC2, 0x00});
     }
     VantrelUartPanel* Open() { return OpenFromHub<VantrelUartPanel>(ID_HUB_UART, PANEL_UART); }
-    std::vector<wxString> UartRows() { return apptest::Sql("SELECT * FROM vemtor_vantrel_uart"); }
+    Texts UartRows() { return apptest::Sql("SELECT * FROM vemtor_vantrel_uart"); }
 };
 
 // Unchanged, the values read go back and No at the prompt leads home; a rate
@@ -413,10 +425,9 @@ TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
         ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
         EXPECT_EQ(Blocks(PageRequests().at(0)),
                   (paneltest::BlockList{{33, 1, 0, {}}, {34, 1, 0, {}}, {35, 1, 0, {}}}));
-        EXPECT_EQ(
-            (std::vector<wxString>{page->StopBitsCombo()->GetValue(), page->ParityBitsCombo()->GetValue(),
-                                   page->BaudRateCombo()->GetValue()}),
-            (std::vector<wxString>{"2", "EVEN", "115200"}));
+        EXPECT_EQ((Texts{page->StopBitsCombo()->GetValue(), page->ParityBitsCombo()->GetValue(),
+                         page->BaudRateCombo()->GetValue()}),
+                  (Texts{"2", "EVEN", "115200"}));
         if (c.parity >= 0) {
             page->ParityBitsCombo()->SetSelection(c.parity);
             page->StopBitsCombo()->SetSelection(c.stop);
@@ -424,31 +435,23 @@ TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
         page->BaudRateCombo()->SetValue(c.rate);
         module.SetFault(c.fault, c.param, 24);
         Confirm(page, {wxID_YES, c.answer});
-        std::vector<wxString> messages{UartQuestion};
-        if (!c.error.empty())
-            messages.push_back(c.error);
-        if (c.row)
-            messages.push_back(RebootAskMore);
-        EXPECT_EQ(dialogs->Messages(), messages);
+        EXPECT_EQ(dialogs->Messages(), Said(UartQuestion, c.error, c.row ? RebootAskMore : ""));
         EXPECT_EQ(PageRequests().size() > 1, c.fault != Fault::None || c.row);
         if (c.row) {
             const Bytes& w = c.written;
             EXPECT_EQ(PageRequests().at(1).action, 1);
-            EXPECT_EQ(Blocks(PageRequests()[1]),
-                      (paneltest::BlockList{{33, 1, 0, {w[0]}},
-                                            {34, 1, 0, {w[1]}},
-                                            {35, 1, 0, Bytes(w.begin() + 2, w.end())},
-                                            {24, 1, 0, {2}}}));
+            // clang-format off
+            EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{33, 1, 0, {w[0]}}, {34, 1, 0, {w[1]}},
+                                                            {35, 1, 0, Bytes(w.begin() + 2, w.end())}, {24, 1, 0, {2}}}));
+            // clang-format on
             row = wxString("00:1e:c0:12:34:56|") + c.row;
         }
-        EXPECT_EQ(UartRows(), std::vector<wxString>{row});
+        EXPECT_EQ(UartRows(), Texts{row});
         if (c.row) {
             EXPECT_EQ(Main()->currentPanel, c.answer == wxID_YES ? PANEL_MODULE : PANEL_START);
             continue;
         }
-        ASSERT_EQ(Main()->GetPanel(PANEL_UART), page);
-        EXPECT_FALSE(page->InConfirmView());
-        EXPECT_TRUE(page->BaudRateCombo()->IsEnabled());
+        ExpectEditing(PANEL_UART, page, page->BaudRateCombo());
         EXPECT_EQ(page->BaudRateCombo()->GetValue(), c.rate);
     }
 }
@@ -484,7 +487,7 @@ TEST_F(UartPage, BackInEachViewAndAnAbandonedRead)
     sock_set_receive_timeout(30);
     module.SetFault(Fault::Silent, 0, 33);
     EXPECT_EQ(Open(), nullptr);
-    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: Connection aborted by user"});
+    EXPECT_EQ(dialogs->Messages(), Texts{"Error: Connection aborted by user"});
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_EQ(Main()->GetPanel(PANEL_UART), nullptr);
     EXPECT_TRUE(guitest::WaitFor(
@@ -499,7 +502,7 @@ Bytes ShortRecord()
     return b;
 }
 
-class AdvancedPage : public paneltest::PageTest {
+class AdvancedPage : public NetSide {
 protected:
     void SetUp() override
     {
@@ -521,25 +524,22 @@ TEST_F(AdvancedPage, CanModuleWithTaskSettings)
     StartModule("1.3.2", 'A');
     VantrelAdvancedPanel* page = Open();
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    EXPECT_EQ(Blocks(PageRequests().at(0)), (BlockList{{46, 1, 0, {}}, {49, 1, 0, {}}, {50, 1, 0, {}}}));
-    EXPECT_EQ((std::vector<wxString>{page->TextField(ADV_CAN_PORT)->GetValue(),
-                                     page->ChoiceField(ADV_FILTER_TYPE)->GetValue(),
-                                     page->TextField(ADV_TASK_PERIOD)->GetValue()}),
-              (std::vector<wxString>{"65300", "CAN Controller", "60"}));
+    EXPECT_EQ(Request(0), (BlockList{{46, 1, 0, {}}, {49, 1, 0, {}}, {50, 1, 0, {}}}));
+    EXPECT_EQ(Shown({page->TextField(ADV_CAN_PORT), page->ChoiceField(ADV_FILTER_TYPE),
+                     page->TextField(ADV_TASK_PERIOD)}),
+              (Texts{"65300", "CAN Controller", "60"}));
 
     page->TextField(ADV_TASK_PERIOD)->SetValue("4001");
     EXPECT_TRUE(Click(page, ID_PAGE_EDIT));
     EXPECT_EQ(dialogs->Messages(),
-              std::vector<wxString>{"Task period error: You must specify a task periodo minor than 4000s"});
+              Texts{"Task period error: You must specify a task periodo minor than 4000s"});
     EXPECT_FALSE(page->InConfirmView());
     page->TextField(ADV_TASK_PERIOD)->SetValue("4000");
     page->ChoiceField(ADV_AUTO_REBOOT)->SetSelection(0);
     EXPECT_TRUE(SaveScreenshot("advanced-edit.png"));
     Confirm(page, {wxID_YES, wxID_NO});
-    EXPECT_EQ(dialogs->Messages(),
-              (std::vector<wxString>{Question, paneltest::RebootPrompt("Vantrel-S-CAN", true)}));
-    ASSERT_EQ(PageRequests().size(), 2u);
-    EXPECT_EQ(Blocks(PageRequests()[1]),
+    EXPECT_EQ(dialogs->Messages(), (Texts{Question, paneltest::RebootPrompt("Vantrel-S-CAN", true)}));
+    EXPECT_EQ(Request(1),
               (BlockList{
                   {46, 1, 0, ShortRecord()}, {49, 1, 0, {1}}, {50, 1, 0, {0x0F, 0xA0, 0}}, {24, 1, 0, {8}}}));
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
@@ -588,22 +588,14 @@ TEST_F(AdvancedPage, SerialModulesWriteTheRecordAlone)
         }
         module.SetFault(c.fault, c.fault == Fault::AlterEcho ? 46 : 0, 24);
         Confirm(page, {wxID_YES, wxID_NO});
-        std::vector<wxString> messages{Question};
-        if (!c.error.empty())
-            messages.push_back(c.error);
-        if (c.model)
-            messages.push_back(paneltest::RebootPrompt(c.model, c.initString));
-        EXPECT_EQ(dialogs->Messages(), messages);
-        ASSERT_EQ(PageRequests().size(), 2u);
-        EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{46, 1, 0, record}, {24, 1, 0, {8}}}));
+        EXPECT_EQ(dialogs->Messages(),
+                  Said(Question, c.error, c.model ? paneltest::RebootPrompt(c.model, c.initString) : ""));
+        EXPECT_EQ(Request(1), (BlockList{{46, 1, 0, record}, {24, 1, 0, {8}}}));
         module.SetElement(46, 0, ShortRecord());
-        if (c.model) {
+        if (c.model)
             EXPECT_EQ(Main()->currentPanel, PANEL_START);
-            continue;
-        }
-        ASSERT_EQ(Main()->GetPanel(PANEL_ADVANCED), page);
-        EXPECT_FALSE(page->InConfirmView());
-        EXPECT_TRUE(page->TextField(ADV_UART_PORT)->IsEnabled());
+        else
+            ExpectEditing(PANEL_ADVANCED, page, page->TextField(ADV_UART_PORT));
     }
 }
 
