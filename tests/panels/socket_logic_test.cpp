@@ -116,7 +116,10 @@ TEST(SocketLogic, ClientSocketsAndServiceChannelsByType)
 }
 
 // Each record fills `count` rows (at least one) until the four rows are
-// full; a value the lists cannot name shows nothing.
+// full; a value the lists cannot name shows nothing. A cell still holding what
+// it was filled with gives the value read, whatever the lists could not show;
+// a changed cell gives its own value. (The pages' window tests write a whole
+// table back unchanged.)
 TEST(SocketLogic, GridFilledByCounts)
 {
     const struct {
@@ -136,13 +139,23 @@ TEST(SocketLogic, GridFilledByCounts)
 
     const SocketRecords read = {{{1, 2, 65000, 0, "0.0.0.0", 0, 0, 1},
                                  {1, 1, 1003, 7, "10.0.0.1", 5, 4294967294, 1},
-                                 {2, 0, 4242, 8, "10.0.0.2", 3, 10, 1},
+                                 {2, 9, 4242, 8, "10.0.0.2", 3, 10, 1},
                                  {0, 2, 60000, 0, "0.0.0.0", 4, 0, 1}}};
     const SocketTable expected = {
         Row("1|TCP Server|CONFIG|0.0.0.0|0|Never|0"), Row("1||DIGITAL I/O|10.0.0.1|7||4294967294"),
-        Row("|TCP Client|UART|10.0.0.2|8|Both|10"), Row("|TCP Server|CTRL PORT|0.0.0.0|0||0")};
-    EXPECT_EQ(FillSocketGrid(read, Kind::Newer, Channels).shown, expected);
+        Row("||UART|10.0.0.2|8|Both|10"), Row("|TCP Server|CTRL PORT|0.0.0.0|0||0")};
+    const SocketGridSource source = FillSocketGrid(read, Kind::Newer, Channels);
+    EXPECT_EQ(source.shown, expected);
     EXPECT_EQ(FillSocketGrid(read, Kind::Older, Channels).shown[1][COL_LOCAL_PORT], "1003");
+    SocketTable cells = source.shown;
+    cells[1][COL_TYPE] = "TCP Client";
+    cells[1][COL_CLOSE_RULE] = "Rx Timeout";
+    cells[1][COL_LOCAL_PORT] = "CTRL PORT";
+    const SocketPass pass = ValidateSocketTable(cells, source, Kind::Newer, Channels);
+    ASSERT_FALSE(pass.refusal);
+    EXPECT_EQ(Summary(pass.records[0]), "1 0 60000 7 10.0.0.1 2 4294967294 x1");
+    EXPECT_EQ(Summary(pass.records[1]), "2 9 4242 8 10.0.0.2 3 10 x1");
+    EXPECT_EQ(Summary(pass.records[2]), "0 2 60000 0 0.0.0.0 4 0 x1");
 
     // Editable cells: never row 0; server cells locked on a TCP Server row or without client sockets.
     std::string editable;
@@ -238,25 +251,4 @@ TEST(SocketLogic, ValidationPass)
         EXPECT_EQ((std::tuple(pass.refusal->row, pass.refusal->column, pass.refusal->caption)),
                   (std::tuple(c.row, c.column, wxString(c.caption))));
     }
-}
-
-// A cell still holding what it was filled with gives the value read,
-// whatever the lists could not show; a changed cell gives its own value.
-// (The pages' window tests write a whole table back unchanged.)
-TEST(SocketLogic, ChangedCellsTakeTheirOwnValues)
-{
-    const SocketRecords read = {{{1, 2, 65000, 0, "0.0.0.0", 0, 0, 1},
-                                 {1, 1, 4242, 7, "10.0.0.1", 5, 4294967294, 1},
-                                 {2, 9, 1001, 8, "10.0.0.2", 3, 10, 1},
-                                 {0, 2, 60000, 0, "0.0.0.0", 1, 0, 1}}};
-    const SocketGridSource source = FillSocketGrid(read, Kind::Newer, Channels);
-    SocketTable cells = source.shown;
-    cells[1][COL_TYPE] = "TCP Client";
-    cells[1][COL_CLOSE_RULE] = "Rx Timeout";
-    cells[1][COL_LOCAL_PORT] = "CTRL PORT";
-    const SocketPass pass = ValidateSocketTable(cells, source, Kind::Newer, Channels);
-    ASSERT_FALSE(pass.refusal);
-    EXPECT_EQ(Summary(pass.records[0]), "1 0 60000 7 10.0.0.1 2 4294967294 x1");
-    EXPECT_EQ(Summary(pass.records[1]), "2 9 1001 8 10.0.0.2 3 10 x1");
-    EXPECT_EQ(Summary(pass.records[2]), "0 2 60000 0 0.0.0.0 1 0 x1");
 }
