@@ -1,9 +1,5 @@
-// The pages of a module's network side against a test module: the network
-// page's read, the write of each network type with its conditional datablocks,
-// the registry row, the last-configuration file, export and import and the
-// toolbar's tools; the two socket pages' grids, checks and writes at each
-// page's start index; the UART page's views, write, echo and registry row; the
-// advanced page's datablocks by type and firmware; and where each failure leads.
+// The network, socket, UART and advanced pages against a test module: what
+// each reads and writes, its registry row and files, and where failures lead.
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/grid.h>
@@ -123,8 +119,7 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     Module("1.4.0", {{13, {0}}, {14, {192, 168, 1, 50}}, {8, {2}}, {15, {255, 255, 255, 0}}, {16, {192, 168, 1, 1}},
                      {5, {2}}, {12, {6}}, {6, {3}}, {9, Field("a&b<c>d&ef", 63)}});
     // clang-format on
-    // Every block but the alias must be in the reply; a failed read leads back
-    // to the hub, whose tools stay disabled.
+    // A read missing any block but the alias leads back to the hub, tools disabled.
     module.SetFault(Fault::MissingBlock, 9, 13);
     EXPECT_EQ(Open(), nullptr);
     EXPECT_EQ(dialogs->Messages(), Texts{"Error: datablock not found"});
@@ -153,8 +148,7 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     EXPECT_FALSE(hex->IsValid("g").empty());
     EXPECT_TRUE(SaveScreenshot("network-page.png"));
 
-    // Unchanged: no gateway for Ad-Hoc; No at the prompt leads home. Without
-    // the hub's row a new row is inserted.
+    // Unchanged: no gateway for Ad-Hoc; No leads home; a new row is inserted.
     apptest::Sql("DELETE FROM vemtor_vantrel");
     Confirm(page, {wxID_YES, wxID_NO});
     EXPECT_EQ(dialogs->Messages(), (Texts{Question, RebootAskMore}));
@@ -170,9 +164,8 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
     EXPECT_FALSE(ToolsEnabled());
 
-    // Export through the toolbar, change the form and confirm it, import:
-    // the page is back to editing the form of the file, but for the empty
-    // SSID, which the file leaves alone.
+    // Export, change and confirm the form, import: the page edits the form of
+    // the file again, but for the empty SSID, which the file leaves alone.
     page = Open();
     ASSERT_NE(page, nullptr);
     dialogs->Clear();
@@ -234,9 +227,8 @@ TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
     Choose(page->SecurityTypeCombo(), 2);
     EXPECT_EQ(page->PasswordText()->GetValue(), "") << "a new security empties the key";
 
-    // A last file nested 200,000 deep (1.4 MB) is refused before it is
-    // parsed, by Load Last and by Import; a key too short for WPA2 stops the
-    // edit.
+    // A file nested 200,000 deep is refused unparsed by Load Last and Import;
+    // a key too short for WPA2 stops the edit.
     std::string open, close;
     for (int i = 0; i < 200000; ++i)
         open += "<a>", close += "</a>";
@@ -389,11 +381,10 @@ protected:
     Texts UartRows() { return apptest::Sql("SELECT * FROM vemtor_vantrel_uart"); }
 };
 
-// Unchanged, the values read go back and No at the prompt leads home; a rate
-// typed outside the list is written and Yes leads to the hub; the registry row
-// is inserted, then updated. An echo that differs is told and the write counts
-// all the same; a write that fails, or a rate that cannot be sent, returns to
-// the edit view with what was typed.
+// Unchanged, the values read go back and No leads home; a rate outside the
+// list is written and Yes leads to the hub; the row is inserted, then updated.
+// A differing echo is told and the write counts; a failed write, or a rate
+// that cannot be sent, returns to the edit view with what was typed.
 TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
 {
     struct Case {
@@ -467,9 +458,7 @@ TEST_F(UartPage, BackInEachViewAndAnAbandonedRead)
     for (int round = 0; round < 3; ++round) {
         ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
         EXPECT_FALSE(page->BaudRateCombo()->IsEnabled());
-        if (round == 0) {
-            EXPECT_TRUE(SaveScreenshot("uart-confirm.png"));
-        }
+        EXPECT_TRUE(round != 0 || SaveScreenshot("uart-confirm.png"));
         if (round == 1)
             ASSERT_TRUE(Click(page, ID_PAGE_GO_BACK));
         else
@@ -545,10 +534,9 @@ TEST_F(AdvancedPage, CanModuleWithTaskSettings)
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
 }
 
-// Up to 1.3.1 the record goes alone; it carries the init string above
-// 1.2.1, where the reboot prompt also offers more settings. An echo that
-// differs is told and the write counts all the same; a failed write tells the
-// protocol library's own reason and returns to editing.
+// Up to 1.3.1 the record goes alone; above 1.2.1 it carries the init string
+// and the reboot prompt offers more settings. A differing echo is told and the
+// write counts; a failed write tells the library's reason and returns to editing.
 TEST_F(AdvancedPage, SerialModulesWriteTheRecordAlone)
 {
     struct Case {
