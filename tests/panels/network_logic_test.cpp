@@ -45,7 +45,8 @@ TEST(NetLogic, ReplyToFormValues)
         // clang-format off
         {130, {0, 0, 1, 1, 0}, {0, 0, 1, 0, 0}, 32}, {131, {1, 2, 1, 13, 3}, {1, 2, 1, 12, 3}, 63},
         {140, {0, 1, 2, 6, 3}, {0, 1, 0, 5, 1}, 63}, {140, {0, 1, 0, 6, 2}, {0, 1, 0, 5, -1}, 63},
-        {140, {2, 3, 3, 0, 4}, {-1, -1, -1, -1, -1}, 63}, {140, {255, 255, 255, 14, 255}, {-1, -1, -1, -1, -1}, 63},
+        {140, {2, 3, 3, 0, 4}, {-1, -1, -1, -1, -1}, 63},
+        {140, {255, 255, 255, 14, 255}, {-1, -1, -1, -1, -1}, 63},
         // clang-format on
     };
     for (const Case& c : cases) {
@@ -77,10 +78,12 @@ TEST(NetLogic, ChecksInTheirOrder)
         wxString key, message;
     } cases[] = {
         // clang-format off
-        {0, 1, 2, "", "Ip Format Error"}, {1, 1, 2, "", "Gateway Format Error"}, {2, 1, 2, "", "Netmask Format Error"},
-        {3, 0, 1, "", "Password must be defined"}, {3, 0, 1, wxString(9, 'a'), wep}, {3, 1, 3, wxString(11, 'a'), wep},
+        {0, 1, 2, "", "Ip Format Error"}, {1, 1, 2, "", "Gateway Format Error"},
+        {2, 1, 2, "", "Netmask Format Error"}, {3, 0, 1, "", "Password must be defined"},
+        {3, 0, 1, wxString(9, 'a'), wep}, {3, 1, 3, wxString(11, 'a'), wep},
         {3, 1, 3, wxString(27, 'a'), wep}, {3, 0, 1, "ZZZZZZZZZZ", ""}, {3, 1, 3, wxString(26, 'a'), ""},
-        {3, 1, 1, "", wpa}, {3, 1, 2, "1234567", wpa}, {3, 1, 2, "12345678", ""}, {3, 1, 0, "", ""}, {3, 0, 0, "x", ""},
+        {3, 1, 1, "", wpa},
+        {3, 1, 2, "1234567", wpa}, {3, 1, 2, "12345678", ""}, {3, 1, 0, "", ""}, {3, 0, 0, "x", ""},
         // clang-format on
     };
     for (const Case& c : cases) {
@@ -111,7 +114,8 @@ TEST(NetLogic, FormToOrderedWriteBlocksOrRefusal)
     } cases[] = {
         // clang-format off
         {0, 0, 0, {13, 14, 10, 8, 15, 5, 12, 6, 11}, {{5, 0}, {6, 0}}}, {1, 3, 0, infra, {{5, 1}, {6, 3}}},
-        {1, 0, 0, infraNoKey, {{6, 0}}}, {1, -1, 1, infra, {{13, 5}, {8, 7}, {6, 4}}}, {0, 1, 1, adHoc, {{12, 14}}},
+        {1, 0, 0, infraNoKey, {{6, 0}}}, {1, -1, 1, infra, {{13, 5}, {8, 7}, {6, 4}}},
+        {0, 1, 1, adHoc, {{12, 14}}},
         {-1, 2, 0, {13, 14, 10, 8, 15, 5, 6, 9, 11}, {{5, 3}, {6, 2}, {11, 1}}},
         {1, 2, 0, {}, {}, "192.168..1", "s", "k", NetRefusal::Address},
         {1, 2, 0, {}, {}, "1.2.3.256", "s", "k", NetRefusal::Address},
@@ -224,6 +228,8 @@ TEST(NetXml, ReadAcceptanceRules)
         return out;
     };
     // A file that does not load leaves the values untouched.
+    const XmlLoad in = XmlLoad::Loaded, out = XmlLoad::NotXml;
+    const XmlAccept ok = XmlAccept::Accepted, bad = XmlAccept::BadChoice;
     struct Case {
         std::string text;
         XmlLoad load = XmlLoad::Loaded;
@@ -234,35 +240,33 @@ TEST(NetXml, ReadAcceptanceRules)
         size_t keyMax = 32;
     } cases[] = {
         // clang-format off
-        {ReadFile(Golden), XmlLoad::Loaded, XmlAccept::Accepted, XML_PSK, "a&b<c>d&ef"},
+        {ReadFile(Golden), in, ok, XML_PSK, "a&b<c>d&ef"},
         {"<root><network><ssid>a</ssid><ssid>b</ssid></network><network><ssid>c</ssid></network></root>",
-         XmlLoad::Loaded, XmlAccept::Accepted, XML_SSID, "c"},
-        {"<root><!--x--><other><ssid>o</ssid></other><network><x>1</x><ssid><!--d-->y</ssid></network></root>",
-         XmlLoad::Loaded, XmlAccept::Accepted, XML_SSID, "y"},
-        {net("<psk><![CDATA[<k&>]]></psk>"), XmlLoad::Loaded, XmlAccept::Accepted, XML_PSK, "<k&>"},
-        {net("<ssid> a </ssid><channel/>"), XmlLoad::Loaded, XmlAccept::Accepted, XML_SSID, " a "},
-        {net("<channel>0</channel>"), XmlLoad::Loaded, XmlAccept::BadChoice, XML_CHANNEL, "0"},
-        {net("<channel>14</channel>"), XmlLoad::Loaded, XmlAccept::BadChoice, XML_CHANNEL, "14"},
-        {net("<dhcp>2</dhcp>"), XmlLoad::Loaded, XmlAccept::BadChoice, XML_DHCP, "2"},
-        {net("<nwtype> 1</nwtype>"), XmlLoad::Loaded, XmlAccept::BadChoice, XML_NWTYPE, " 1"},
-        {net("<rfpower>-1</rfpower>"), XmlLoad::Loaded, XmlAccept::BadChoice, XML_RFPOWER, "-1"},
-        {net("<security>4</security>"), XmlLoad::Loaded, XmlAccept::BadChoice, XML_SECURITY, "4"},
-        {net("<nwtype>0</nwtype><security>2</security>"), XmlLoad::Loaded, XmlAccept::BadChoice, XML_SECURITY, "2"},
-        {net("<security>3</security>"), XmlLoad::Loaded, XmlAccept::BadChoice, XML_SECURITY, "3", 0},
+         in, ok, XML_SSID, "c"},
+        {"<root><!--x--><other><ssid>o</ssid></other><network><x>1</x><ssid><!--d-->y</ssid></network>"
+         "</root>",
+         in, ok, XML_SSID, "y"},
+        {net("<psk><![CDATA[<k&>]]></psk>"), in, ok, XML_PSK, "<k&>"},
+        {net("<ssid> a </ssid><channel/>"), in, ok, XML_SSID, " a "},
+        {net("<channel>0</channel>"), in, bad, XML_CHANNEL, "0"},
+        {net("<channel>14</channel>"), in, bad, XML_CHANNEL, "14"},
+        {net("<dhcp>2</dhcp>"), in, bad, XML_DHCP, "2"},
+        {net("<nwtype> 1</nwtype>"), in, bad, XML_NWTYPE, " 1"},
+        {net("<rfpower>-1</rfpower>"), in, bad, XML_RFPOWER, "-1"},
+        {net("<security>4</security>"), in, bad, XML_SECURITY, "4"},
+        {net("<nwtype>0</nwtype><security>2</security>"), in, bad, XML_SECURITY, "2"},
+        {net("<security>3</security>"), in, bad, XML_SECURITY, "3", 0},
         // DHCP chooses Infrastructure first.
-        {net("<dhcp>1</dhcp><security>3</security>"), XmlLoad::Loaded, XmlAccept::Accepted, XML_SECURITY, "3", 0},
-        {net("<ssid>s" + s32 + "</ssid>"), XmlLoad::Loaded, XmlAccept::SsidTooLong, XML_SSID, "s" + s32, 1, 63},
-        {net("<psk>k" + s32 + "</psk>"), XmlLoad::Loaded, XmlAccept::KeyTooLong, XML_PSK, "k" + s32},
-        {net("<ssid>" + s32 + "</ssid><psk>" + k63 + "</psk>"), XmlLoad::Loaded, XmlAccept::Accepted, XML_PSK, k63,
-         1, 63},
-        {deep(NetXmlMaxDepth), XmlLoad::Loaded, XmlAccept::Accepted, XML_SSID, "d"},
-        {sized(NetXmlMaxBytes), XmlLoad::Loaded, XmlAccept::Accepted, XML_SSID, "d"},
-        {"<!DOCTYPE root>" + net("<ssid>d</ssid>"), XmlLoad::Loaded, XmlAccept::Accepted, XML_SSID, "d"},
-        {utf16le(deep(NetXmlMaxDepth)), XmlLoad::Loaded, XmlAccept::Accepted, XML_SSID, "d"},
-        {"<root><network>", XmlLoad::NotXml}, {"<config><network><ssid>a</ssid></network></config>", XmlLoad::NoRoot},
-        {deep(NetXmlMaxDepth + 1), XmlLoad::NotXml}, {sized(NetXmlMaxBytes + 1), XmlLoad::NotXml},
-        {doctype + net("<ssid>d</ssid>"), XmlLoad::NotXml}, {utf16le(deep(NetXmlMaxDepth + 1)), XmlLoad::NotXml},
-        {"", XmlLoad::NotXml},
+        {net("<dhcp>1</dhcp><security>3</security>"), in, ok, XML_SECURITY, "3", 0},
+        {net("<ssid>s" + s32 + "</ssid>"), in, XmlAccept::SsidTooLong, XML_SSID, "s" + s32, 1, 63},
+        {net("<psk>k" + s32 + "</psk>"), in, XmlAccept::KeyTooLong, XML_PSK, "k" + s32},
+        {net("<ssid>" + s32 + "</ssid><psk>" + k63 + "</psk>"), in, ok, XML_PSK, k63, 1, 63},
+        {deep(NetXmlMaxDepth), in, ok, XML_SSID, "d"}, {sized(NetXmlMaxBytes), in, ok, XML_SSID, "d"},
+        {"<!DOCTYPE root>" + net("<ssid>d</ssid>"), in, ok, XML_SSID, "d"},
+        {utf16le(deep(NetXmlMaxDepth)), in, ok, XML_SSID, "d"},
+        {"<root><network>", out}, {"<config><network><ssid>a</ssid></network></config>", XmlLoad::NoRoot},
+        {deep(NetXmlMaxDepth + 1), out}, {sized(NetXmlMaxBytes + 1), out},
+        {doctype + net("<ssid>d</ssid>"), out}, {utf16le(deep(NetXmlMaxDepth + 1)), out}, {"", out},
         // clang-format on
     };
     paneltest::TempDir dir;

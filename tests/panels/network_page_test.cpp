@@ -116,8 +116,8 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
 {
     // The module of the golden file: Ad-Hoc with WEP, an empty SSID.
     // clang-format off
-    Module("1.4.0", {{13, {0}}, {14, {192, 168, 1, 50}}, {8, {2}}, {15, {255, 255, 255, 0}}, {16, {192, 168, 1, 1}},
-                     {5, {2}}, {12, {6}}, {6, {3}}, {9, Field("a&b<c>d&ef", 63)}});
+    Module("1.4.0", {{13, {0}}, {14, {192, 168, 1, 50}}, {8, {2}}, {15, {255, 255, 255, 0}},
+                     {16, {192, 168, 1, 1}}, {5, {2}}, {12, {6}}, {6, {3}}, {9, Field("a&b<c>d&ef", 63)}});
     // clang-format on
     // A read missing any block but the alias leads back to the hub, tools disabled.
     module.SetFault(Fault::MissingBlock, 9, 13);
@@ -399,10 +399,10 @@ TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
         // clang-format off
         {-1, -1, "115200", Fault::None, 0, wxID_NO, "", "EVEN|2|115200", {2, 2, 0x00, 0x01, 0xC2, 0x00}},
         {1, 0, "250000", Fault::None, 0, wxID_YES, "", "ODD|1|250000", {1, 1, 0x00, 0x03, 0xD0, 0x90}},
-        {-1, -1, "115200", Fault::AlterEcho, 24, wxID_NO, "Error: Configuration saved with errors!", "EVEN|2|115200",
-         {2, 2, 0x00, 0x01, 0xC2, 0x00}},
-        {-1, -1, "38400", Fault::CloseEarly, 0, wxID_NO, "Error: Network down. Configuration not saved! Please check "
-         "your Wi-Fi connection and Vantrel module connection", nullptr, {}},
+        {-1, -1, "115200", Fault::AlterEcho, 24, wxID_NO, "Error: Configuration saved with errors!",
+         "EVEN|2|115200", {2, 2, 0x00, 0x01, 0xC2, 0x00}},
+        {-1, -1, "38400", Fault::CloseEarly, 0, wxID_NO, "Error: Network down. Configuration not saved! "
+         "Please check your Wi-Fi connection and Vantrel module connection", nullptr, {}},
         {-1, -1, "4294967296", Fault::None, 0, wxID_NO,
          "Error: Invalid Baud Rate \"4294967296\": please enter a number from 0 to 4294967295", nullptr, {}},
         // clang-format on
@@ -433,7 +433,7 @@ TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
             EXPECT_EQ(PageRequests().at(1).action, 1);
             // clang-format off
             EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{33, 1, 0, {w[0]}}, {34, 1, 0, {w[1]}},
-                                                            {35, 1, 0, Bytes(w.begin() + 2, w.end())}, {24, 1, 0, {2}}}));
+                {35, 1, 0, Bytes(w.begin() + 2, w.end())}, {24, 1, 0, {2}}}));
             // clang-format on
             row = wxString("00:1e:c0:12:34:56|") + c.row;
         }

@@ -202,12 +202,13 @@ TEST(SocketLogic, ValidationPass)
          {client, "1 2 1001 0 0.0.0.0 0 0 x1", "0 2 1001 0 0.0.0.0 0 0 x1"}},
         // The older page walks row 0, which takes a later server.
         {Kind::Older, {"1|TCP Server|502|0.0.0.0|0|Never|0", "|TCP Client|7|0.0.0.0|0|Never|0",
-                       "1|TCP Server|502|0.0.0.0|0|Both|4294967294", "1|TCP Client|65535|1.2.3.4|65534|Rx Timeout|"},
+         "1|TCP Server|502|0.0.0.0|0|Both|4294967294", "1|TCP Client|65535|1.2.3.4|65534|Rx Timeout|"},
          {"1 2 502 0 0.0.0.0 0 0 x2", "0 0 7 0 0.0.0.0 0 0 x1", "1 0 65535 65534 1.2.3.4 2 0 x1"}},
         // A server's address it cannot send goes back as read; row 0 of the newer page is never read.
         {Kind::Newer, {config, "1|TCP Server|UART|1.2.3|0|Never|0", idle, Client},
          {"1 2 1001 0 0.0.0.0 0 0 x1", "0 0 1001 0 0.0.0.0 0 0 x1", client}},
-        {Kind::Newer, {"1|TCP Client|CONFIG|x|99999|Never|0", Client, Client, Client}, {client, client, client}},
+        {Kind::Newer, {"1|TCP Client|CONFIG|x|99999|Never|0", Client, Client, Client},
+         {client, client, client}},
         // clang-format on
     };
     for (const auto& c : passes) {
