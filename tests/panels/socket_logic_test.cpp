@@ -88,18 +88,14 @@ TEST(SocketLogic, ClientSocketsAndServiceChannelsByType)
         const char* types;
         const char* channels;  // name:port
     } cases[] = {
-        {"SC", "UART:1001 DIGITAL I/O:1003"},
-        {"sc", "UART:1001"},
-        {"AB", "CANBUS:1002 DIGITAL I/O:1003"},
-        {"ab", "CANBUS:1002"},
-        {"DEde89", "DIGITAL I/O:1003"},
-        {"FGfg", "RS485:1001"},
-        {"Ii", "I2C:1001"},
+        // clang-format off
+        {"SC", "UART:1001 DIGITAL I/O:1003"}, {"sc", "UART:1001"}, {"AB", "CANBUS:1002 DIGITAL I/O:1003"},
+        {"ab", "CANBUS:1002"}, {"DEde89", "DIGITAL I/O:1003"}, {"FGfg", "RS485:1001"}, {"Ii", "I2C:1001"},
         {"01", "UART:1001 DIGITAL I/O:1003 ANALOGIC INPUT:{ai}"},
         {"23", "CANBUS:1002 DIGITAL I/O:1003 ANALOGIC INPUT:{ai}"},
         {"45", "DIGITAL I/O:1003 ANALOGIC INPUT:{ai}"},
-        {"67", "RS485:1001 DIGITAL I/O:1003 ANALOGIC INPUT:{ai}"},
-        {"x?", "Unknown:1001"},
+        {"67", "RS485:1001 DIGITAL I/O:1003 ANALOGIC INPUT:{ai}"}, {"x?", "Unknown:1001"},
+        // clang-format on
     };
     for (int firmware : {130, 131, 142, 143})
         for (const auto& c : cases)
@@ -165,10 +161,7 @@ TEST(SocketLogic, GridFilledByCounts)
                 editable += char('0' + SocketCellEditable(Kind::Older, module, 1, col, type) +
                                  2 * SocketCellEditable(Kind::Older, module, 0, col, type));
     EXPECT_EQ(editable,
-              "1111111"
-              "1010011"
-              "1110011"
-              "1010011");
+              "1111111" + std::string("1010011") + "1110011" + "1010011");  // client C, c; server C, c
 }
 
 TEST(SocketLogic, ValidationPass)
