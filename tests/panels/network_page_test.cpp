@@ -278,12 +278,6 @@ protected:
         advanced[0] = 0xFE, advanced[1] = 0x4C, advanced[4] = 0xFE, advanced[5] = 0xB0;  // 65100, -, 65200
         module.SetElement(46, 0, advanced);
     }
-    static void ChangeType(wxGrid* grid, int row, const wxString& type)
-    {
-        grid->SetCellValue(row, COL_TYPE, type);
-        wxGridEvent changed(grid->GetId(), wxEVT_GRID_CELL_CHANGED, grid, row, COL_TYPE);
-        grid->GetEventHandler()->ProcessEvent(changed);
-    }
 
     std::vector<Bytes> table;
 };
@@ -316,7 +310,9 @@ TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
     EXPECT_EQ(grid->GetCellValue(2, COL_CLOSE_RULE), "");
     EXPECT_TRUE(grid->IsReadOnly(0, COL_ACTIVE));
     EXPECT_TRUE(grid->IsReadOnly(3, COL_SERVER_IP)) << "a TCP Server's address is locked";
-    ChangeType(grid, 3, "TCP Client");
+    grid->SetCellValue(3, COL_TYPE, "TCP Client");
+    wxGridEvent changed(grid->GetId(), wxEVT_GRID_CELL_CHANGED, grid, 3, COL_TYPE);
+    grid->GetEventHandler()->ProcessEvent(changed);
     EXPECT_FALSE(grid->IsReadOnly(3, COL_SERVER_IP));
     EXPECT_EQ(grid->GetCellValue(3, COL_SERVER_IP), "0.0.0.0");
 
