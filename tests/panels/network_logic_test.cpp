@@ -42,12 +42,12 @@ TEST(NetLogic, ReplyToFormValues)
         std::array<int, 5> form;       // the positions they select
         size_t keyLength;
     } cases[] = {
-        {130, {0, 0, 1, 1, 0}, {0, 0, 1, 0, 0}, 32},
-        {131, {1, 2, 1, 13, 3}, {1, 2, 1, 12, 3}, 63},
-        {140, {0, 1, 2, 6, 3}, {0, 1, 0, 5, 1}, 63},
-        {140, {0, 1, 0, 6, 2}, {0, 1, 0, 5, -1}, 63},
+        // clang-format off
+        {130, {0, 0, 1, 1, 0}, {0, 0, 1, 0, 0}, 32}, {131, {1, 2, 1, 13, 3}, {1, 2, 1, 12, 3}, 63},
+        {140, {0, 1, 2, 6, 3}, {0, 1, 0, 5, 1}, 63}, {140, {0, 1, 0, 6, 2}, {0, 1, 0, 5, -1}, 63},
         {140, {2, 3, 3, 0, 4}, {-1, -1, -1, -1, -1}, 63},
         {140, {255, 255, 255, 14, 255}, {-1, -1, -1, -1, -1}, 63},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.firmware << " " << int(c.codes[2]) << "/" << int(c.codes[4]));
@@ -77,92 +77,71 @@ TEST(NetLogic, ChecksInTheirOrder)
         int nwtype, security;
         wxString key, message;
     } cases[] = {
-        {0, 1, 2, "", "Ip Format Error"},
-        {1, 1, 2, "", "Gateway Format Error"},
-        {2, 1, 2, "", "Netmask Format Error"},
-        {3, 0, 1, "", "Password must be defined"},
-        {3, 0, 1, wxString(9, 'a'), wep},
-        {3, 1, 3, wxString(11, 'a'), wep},
-        {3, 1, 3, wxString(27, 'a'), wep},
-        {3, 0, 1, "ZZZZZZZZZZ", ""},
-        {3, 1, 3, wxString(26, 'a'), ""},
+        // clang-format off
+        {0, 1, 2, "", "Ip Format Error"}, {1, 1, 2, "", "Gateway Format Error"},
+        {2, 1, 2, "", "Netmask Format Error"}, {3, 0, 1, "", "Password must be defined"},
+        {3, 0, 1, wxString(9, 'a'), wep}, {3, 1, 3, wxString(11, 'a'), wep},
+        {3, 1, 3, wxString(27, 'a'), wep}, {3, 0, 1, "ZZZZZZZZZZ", ""}, {3, 1, 3, wxString(26, 'a'), ""},
         {3, 1, 1, "", wpa},
-        {3, 1, 2, "1234567", wpa},
-        {3, 1, 2, "12345678", ""},
-        {3, 1, 0, "", ""},
-        {3, 0, 0, "x", ""},
+        {3, 1, 2, "1234567", wpa}, {3, 1, 2, "12345678", ""}, {3, 1, 0, "", ""}, {3, 0, 0, "x", ""},
+        // clang-format on
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.key);
         const int n = c.validAddresses;
-        EXPECT_EQ(NetCheckText(CheckNet(n > 0, n > 1, n > 2, c.nwtype, c.security, c.key)), c.message);
+        EXPECT_EQ(NetCheckText(CheckNet(n > 0, n > 1, n > 2, c.nwtype, c.security, c.key)), c.message)
+            << c.key;
     }
 }
 
 // The write's datablocks in order with the conditional ones; a list with no
-// entry chosen writes what was read, never 0xFF. (The window tests write
-// Ad-Hoc with WEP and Infrastructure with WPA2 whole.)
-TEST(NetLogic, FormToOrderedWriteBlocks)
+// entry chosen writes what was read, never 0xFF. What cannot fit its field is
+// refused and leaves the blocks alone. (The window tests write Ad-Hoc with WEP
+// and Infrastructure with WPA2 whole.)
+TEST(NetLogic, FormToOrderedWriteBlocksOrRefusal)
 {
     NetFormValues read;
     read.dhcp = 5, read.rfpower = 7, read.nwtype = 3, read.channel = 14, read.security = 4;
     const std::vector<int> adHoc = {13, 14, 10, 8, 15, 5, 12, 6, 9, 11};
-    const std::vector<int> infrastructure = {13, 14, 10, 8, 15, 16, 5, 6, 9, 11};
+    const std::vector<int> infra = {13, 14, 10, 8, 15, 16, 5, 6, 9, 11};
+    const std::vector<int> infraNoKey = {13, 14, 10, 8, 15, 16, 5, 6, 11};
+    const wxString s32(32, 's');
     struct Case {
         int nwtype, security, unchosen;  // unchosen: address, RF power and channel with no entry
         std::vector<int> ids;
         std::map<int, int> bytes;  // id -> the byte of a one-byte block
+        wxString ip = "192.168.1.50", ssid = "", psk = "a&b<c>d&ef";
+        NetRefusal refusal = NetRefusal::None;
     } cases[] = {
-        {0, 0, 0, {13, 14, 10, 8, 15, 5, 12, 6, 11}, {{5, 0}, {6, 0}}},
-        {1, 3, 0, infrastructure, {{5, 1}, {6, 3}}},
-        {1, 0, 0, {13, 14, 10, 8, 15, 16, 5, 6, 11}, {{6, 0}}},
-        {1, -1, 1, infrastructure, {{13, 5}, {8, 7}, {6, 4}}},
+        // clang-format off
+        {0, 0, 0, {13, 14, 10, 8, 15, 5, 12, 6, 11}, {{5, 0}, {6, 0}}}, {1, 3, 0, infra, {{5, 1}, {6, 3}}},
+        {1, 0, 0, infraNoKey, {{6, 0}}}, {1, -1, 1, infra, {{13, 5}, {8, 7}, {6, 4}}},
         {0, 1, 1, adHoc, {{12, 14}}},
         {-1, 2, 0, {13, 14, 10, 8, 15, 5, 6, 9, 11}, {{5, 3}, {6, 2}, {11, 1}}},
+        {1, 2, 0, {}, {}, "192.168..1", "s", "k", NetRefusal::Address},
+        {1, 2, 0, {}, {}, "1.2.3.256", "s", "k", NetRefusal::Address},
+        {1, 2, 0, {}, {}, "1.2.3.4.5", "s", "k", NetRefusal::Address},
+        {1, 2, 0, {}, {}, "1.2.3.0001", "s", "k", NetRefusal::Address},
+        {1, 2, 0, {}, {}, "1.2.3.4", wxString(33, 's'), "k", NetRefusal::Ssid},
+        {1, 2, 0, {}, {}, "1.2.3.4", wxString(L"caf\u20ac"), "k", NetRefusal::Ssid},
+        {1, 2, 0, {}, {}, "1.2.3.4", s32, wxString(64, 'k'), NetRefusal::Key},
+        {1, 2, 0, infra, {}, "1.2.3.4", s32, wxString(63, 'k')},
+        {1, 0, 0, infraNoKey, {}, "1.2.3.4", "s", wxString(64, 'k')},  // no key is written
+        // clang-format on
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.nwtype << "/" << c.security);
-        NetForm form = Form(c.nwtype == 0 ? 0 : 1, c.security);
-        form.nwtype = c.nwtype;
-        if (c.unchosen)
-            form.dhcp = form.rfpower = form.channel = -1;
-        std::vector<BlockValue> blocks;
-        ASSERT_EQ(NetWriteBlocks(form, read, &blocks), NetRefusal::None);
+        SCOPED_TRACE(testing::Message() << c.nwtype << "/" << c.security << " " << c.ip << " " << c.ssid);
+        const int none = c.unchosen ? -1 : 0;
+        const NetForm form{none,          c.ip,     c.unchosen ? -1 : 2, c.ssid,     "255.255.255.0",
+                           "192.168.1.1", c.nwtype, c.unchosen ? -1 : 5, c.security, c.psk};
+        std::vector<BlockValue> blocks{MakeBlock(DATABLOCK_DHCP, {9})};
+        ASSERT_EQ(NetWriteBlocks(form, read, &blocks), c.refusal);
         std::vector<int> ids;
         for (const BlockValue& b : blocks) {
             ids.push_back(b.id);
             EXPECT_EQ(b.bytes.size(), BlockSize(b.id, 1)) << b.id;
             EXPECT_TRUE(!c.bytes.count(b.id) || b.bytes.at(0) == c.bytes.at(b.id)) << b.id;
         }
-        EXPECT_EQ(ids, c.ids);
-    }
-}
-
-// What cannot fit its field is refused before anything is sent.
-TEST(NetLogic, FormsThatCannotBeWritten)
-{
-    struct Case {
-        int nwtype, security;
-        wxString ip, ssid, psk;
-        NetRefusal refusal;
-    } cases[] = {
-        {1, 2, "192.168..1", "s", "k", NetRefusal::Address},
-        {1, 2, "1.2.3.256", "s", "k", NetRefusal::Address},
-        {1, 2, "1.2.3.4.5", "s", "k", NetRefusal::Address},
-        {1, 2, "1.2.3.4", wxString(33, 's'), "k", NetRefusal::Ssid},
-        {1, 2, "1.2.3.4", wxString(L"caf\u20ac"), "k", NetRefusal::Ssid},
-        {1, 2, "1.2.3.4", wxString(32, 's'), wxString(64, 'k'), NetRefusal::Key},
-        {1, 2, "1.2.3.4", wxString(32, 's'), wxString(63, 'k'), NetRefusal::None},
-        {1, 0, "1.2.3.4", "s", wxString(64, 'k'), NetRefusal::None},  // no key is written
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.ip + " " + c.ssid);
-        NetForm form = Form(c.nwtype, c.security);
-        form.ip = c.ip, form.ssid = c.ssid, form.psk = c.psk;
-        std::vector<BlockValue> blocks{MakeBlock(DATABLOCK_DHCP, {9})};
-        EXPECT_EQ(NetWriteBlocks(form, NetFormValues(), &blocks), c.refusal);
-        EXPECT_EQ(blocks.size() == 1, c.refusal != NetRefusal::None)
-            << "a refused form leaves the blocks alone";
+        EXPECT_EQ(ids, c.refusal == NetRefusal::None ? c.ids : std::vector<int>{13});
     }
 }
 
@@ -248,48 +227,47 @@ TEST(NetXml, ReadAcceptanceRules)
             out += std::string{c, '\0'};
         return out;
     };
+    // A file that does not load leaves the values untouched.
+    const XmlLoad in = XmlLoad::Loaded, out = XmlLoad::NotXml;
+    const XmlAccept ok = XmlAccept::Accepted, bad = XmlAccept::BadChoice;
     struct Case {
         std::string text;
-        XmlAccept accept;
-        NetXmlElement element;
-        wxString value;
+        XmlLoad load = XmlLoad::Loaded;
+        XmlAccept accept = XmlAccept::Accepted;
+        NetXmlElement element = XML_SSID;
+        wxString value = "untouched";
         int currentNwtype = 1;
         size_t keyMax = 32;
-        XmlLoad load = XmlLoad::Loaded;
     } cases[] = {
-        {ReadFile(Golden), XmlAccept::Accepted, XML_PSK, "a&b<c>d&ef"},
+        // clang-format off
+        {ReadFile(Golden), in, ok, XML_PSK, "a&b<c>d&ef"},
         {"<root><network><ssid>a</ssid><ssid>b</ssid></network><network><ssid>c</ssid></network></root>",
-         XmlAccept::Accepted, XML_SSID, "c"},
-        {"<root><!--x--><other><ssid>o</ssid></other><network><x>1</x><ssid><!--d-->y</ssid></network></"
-         "root>",
-         XmlAccept::Accepted, XML_SSID, "y"},
-        {net("<psk><![CDATA[<k&>]]></psk>"), XmlAccept::Accepted, XML_PSK, "<k&>"},
-        {net("<ssid> a </ssid><channel/>"), XmlAccept::Accepted, XML_SSID, " a "},
-        {net("<channel>0</channel>"), XmlAccept::BadChoice, XML_CHANNEL, "0"},
-        {net("<channel>14</channel>"), XmlAccept::BadChoice, XML_CHANNEL, "14"},
-        {net("<dhcp>2</dhcp>"), XmlAccept::BadChoice, XML_DHCP, "2"},
-        {net("<nwtype> 1</nwtype>"), XmlAccept::BadChoice, XML_NWTYPE, " 1"},
-        {net("<rfpower>-1</rfpower>"), XmlAccept::BadChoice, XML_RFPOWER, "-1"},
-        {net("<security>4</security>"), XmlAccept::BadChoice, XML_SECURITY, "4"},
-        {net("<nwtype>0</nwtype><security>2</security>"), XmlAccept::BadChoice, XML_SECURITY, "2"},
-        {net("<security>3</security>"), XmlAccept::BadChoice, XML_SECURITY, "3", 0},
+         in, ok, XML_SSID, "c"},
+        {"<root><!--x--><other><ssid>o</ssid></other><network><x>1</x><ssid><!--d-->y</ssid></network>"
+         "</root>",
+         in, ok, XML_SSID, "y"},
+        {net("<psk><![CDATA[<k&>]]></psk>"), in, ok, XML_PSK, "<k&>"},
+        {net("<ssid> a </ssid><channel/>"), in, ok, XML_SSID, " a "},
+        {net("<channel>0</channel>"), in, bad, XML_CHANNEL, "0"},
+        {net("<channel>14</channel>"), in, bad, XML_CHANNEL, "14"},
+        {net("<dhcp>2</dhcp>"), in, bad, XML_DHCP, "2"},
+        {net("<nwtype> 1</nwtype>"), in, bad, XML_NWTYPE, " 1"},
+        {net("<rfpower>-1</rfpower>"), in, bad, XML_RFPOWER, "-1"},
+        {net("<security>4</security>"), in, bad, XML_SECURITY, "4"},
+        {net("<nwtype>0</nwtype><security>2</security>"), in, bad, XML_SECURITY, "2"},
+        {net("<security>3</security>"), in, bad, XML_SECURITY, "3", 0},
         // DHCP chooses Infrastructure first.
-        {net("<dhcp>1</dhcp><security>3</security>"), XmlAccept::Accepted, XML_SECURITY, "3", 0},
-        {net("<ssid>s" + s32 + "</ssid>"), XmlAccept::SsidTooLong, XML_SSID, "s" + s32, 1, 63},
-        {net("<psk>k" + s32 + "</psk>"), XmlAccept::KeyTooLong, XML_PSK, "k" + s32},
-        {net("<ssid>" + s32 + "</ssid><psk>" + k63 + "</psk>"), XmlAccept::Accepted, XML_PSK, k63, 1, 63},
-        {"<root><network>", XmlAccept::Accepted, XML_SSID, "untouched", 1, 32, XmlLoad::NotXml},
-        {"<config><network><ssid>a</ssid></network></config>", XmlAccept::Accepted, XML_SSID, "untouched", 1,
-         32, XmlLoad::NoRoot},
-        {deep(NetXmlMaxDepth), XmlAccept::Accepted, XML_SSID, "d"},
-        {deep(NetXmlMaxDepth + 1), XmlAccept::Accepted, XML_SSID, "untouched", 1, 32, XmlLoad::NotXml},
-        {sized(NetXmlMaxBytes), XmlAccept::Accepted, XML_SSID, "d"},
-        {sized(NetXmlMaxBytes + 1), XmlAccept::Accepted, XML_SSID, "untouched", 1, 32, XmlLoad::NotXml},
-        {"<!DOCTYPE root>" + net("<ssid>d</ssid>"), XmlAccept::Accepted, XML_SSID, "d"},
-        {doctype + net("<ssid>d</ssid>"), XmlAccept::Accepted, XML_SSID, "untouched", 1, 32, XmlLoad::NotXml},
-        {utf16le(deep(NetXmlMaxDepth)), XmlAccept::Accepted, XML_SSID, "d"},
-        {utf16le(deep(NetXmlMaxDepth + 1)), XmlAccept::Accepted, XML_SSID, "untouched", 1, 32,
-         XmlLoad::NotXml},
+        {net("<dhcp>1</dhcp><security>3</security>"), in, ok, XML_SECURITY, "3", 0},
+        {net("<ssid>s" + s32 + "</ssid>"), in, XmlAccept::SsidTooLong, XML_SSID, "s" + s32, 1, 63},
+        {net("<psk>k" + s32 + "</psk>"), in, XmlAccept::KeyTooLong, XML_PSK, "k" + s32},
+        {net("<ssid>" + s32 + "</ssid><psk>" + k63 + "</psk>"), in, ok, XML_PSK, k63, 1, 63},
+        {deep(NetXmlMaxDepth), in, ok, XML_SSID, "d"}, {sized(NetXmlMaxBytes), in, ok, XML_SSID, "d"},
+        {"<!DOCTYPE root>" + net("<ssid>d</ssid>"), in, ok, XML_SSID, "d"},
+        {utf16le(deep(NetXmlMaxDepth)), in, ok, XML_SSID, "d"},
+        {"<root><network>", out}, {"<config><network><ssid>a</ssid></network></config>", XmlLoad::NoRoot},
+        {deep(NetXmlMaxDepth + 1), out}, {sized(NetXmlMaxBytes + 1), out},
+        {doctype + net("<ssid>d</ssid>"), out}, {utf16le(deep(NetXmlMaxDepth + 1)), out}, {"", out},
+        // clang-format on
     };
     paneltest::TempDir dir;
     for (const Case& c : cases) {
@@ -300,9 +278,8 @@ TEST(NetXml, ReadAcceptanceRules)
         values[c.element] = "untouched";
         ASSERT_EQ(LoadNetXml(file.string(), &values), c.load);
         EXPECT_EQ(values[c.element], c.value);
-        if (c.load == XmlLoad::Loaded) {
-            EXPECT_EQ(CheckNetXml(values, c.currentNwtype, c.keyMax), c.accept);
-        }
+        EXPECT_EQ(c.load == XmlLoad::Loaded ? CheckNetXml(values, c.currentNwtype, c.keyMax) : c.accept,
+                  c.accept);
     }
     NetXmlValues values;
     EXPECT_EQ(LoadNetXml((dir.path / "none.xml").string(), &values), XmlLoad::NotXml);

@@ -1,16 +1,21 @@
-// The network page against a test module: its read, the write of each
-// network type with its conditional datablocks, the registry row, the
-// last-configuration file, export and import, and the toolbar's tools.
+// The network, socket, UART and advanced pages against a test module: what
+// each reads and writes, its registry row and files, and where failures lead.
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
+#include <wx/grid.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
 #include <wx/valtext.h>
 
 #include "HubLogic.h"
+#include "VantrelAdvancedPanel.h"
 #include "VantrelNetPanel.h"
+#include "VantrelSocketNewPanel.h"
+#include "VantrelSocketPanel.h"
 #include "VantrelToolBar.h"
+#include "VantrelUartPanel.h"
 #include "page_fixture.h"
+#include "sock.h"
 #include "wxIPCtrl.h"
 
 using paneltest::BlockList;
@@ -22,12 +27,53 @@ using testmod::Fault;
 namespace {
 
 const wxString Question = "Update configuration?: Are you sure to update module configuration?";
+const wxString SocketQuestion = "Update configuration?: Are you sure to update SOCKET configuration?";
+const wxString UartQuestion =
+    "Update configuration?: Are you sure to update module UART/RS485/RS232 configuration?";
 const wxString RebootAskMore = paneltest::RebootPrompt("Vantrel-S-UART", true);
 const wxString RebootNow = paneltest::RebootPrompt("Vantrel-S-UART", false);
+const wxString RebootCs = paneltest::RebootPrompt("Vantrel-CS-UART");
+constexpr auto Entry = paneltest::SocketEntry;
+using Texts = std::vector<wxString>;
+
 const std::string Golden =
     (std::filesystem::path(__FILE__).parent_path() / "data" / "network_last_config.xml").string();
 
-class NetPage : public paneltest::PageTest {
+class NetSide : public paneltest::PageTest {
+protected:
+    // The blocks of the page's read (k 0) or write (k 1), or a block telling
+    // how many requests there were when that is not k + 1.
+    BlockList Request(size_t k) const
+    {
+        const std::vector<testmod::Frame> r = PageRequests();
+        return r.size() == k + 1 ? Blocks(r[k]) : BlockList{{-1, int(r.size()), 0, {}}};
+    }
+    static Texts Shown(std::initializer_list<const wxTextEntry*> controls)
+    {
+        Texts out;
+        for (const wxTextEntry* c : controls)
+            out.push_back(c->GetValue());
+        return out;
+    }
+    // The question, an error and the reboot prompt, those not empty.
+    static Texts Said(const wxString& question, const wxString& error, const wxString& reboot)
+    {
+        Texts out{question};
+        for (const wxString& m : {error, reboot})
+            if (!m.empty())
+                out.push_back(m);
+        return out;
+    }
+    // After a refused write the page is open in its edit view.
+    void ExpectEditing(PanelIndex index, ConfigPage* page, wxWindow* control)
+    {
+        ASSERT_EQ(Main()->GetPanel(index), page);
+        EXPECT_FALSE(page->InConfirmView());
+        EXPECT_TRUE(control->IsEnabled());
+    }
+};
+
+class NetPage : public NetSide {
 protected:
     // Values of one-element datablocks, then the module started.
     void Module(const std::string& firmware, const std::vector<std::pair<int, Bytes>>& values)
@@ -35,14 +81,6 @@ protected:
         for (const auto& [id, bytes] : values)
             module.SetElement(uint16_t(id), 0, bytes);
         StartModule(firmware, 'S');
-    }
-    // The module of the golden file: Ad-Hoc with WEP, an empty SSID.
-    void AdHocWepModule()
-    {
-        // clang-format off
-        Module("1.4.0", {{13, {0}}, {14, {192, 168, 1, 50}}, {8, {2}}, {15, {255, 255, 255, 0}},
-                         {16, {192, 168, 1, 1}}, {5, {2}}, {12, {6}}, {6, {3}}, {9, Field("a&b<c>d&ef", 63)}});
-        // clang-format on
     }
     VantrelNetPanel* Open() { return OpenFromHub<VantrelNetPanel>(ID_HUB_NETWORK, PANEL_NET); }
     bool ToolsEnabled()
@@ -66,7 +104,7 @@ protected:
         event.SetInt(value);
         control->ProcessWindowEvent(event);
     }
-    std::vector<wxString> Rows()
+    Texts Rows()
     {
         return apptest::Sql(
             "SELECT ip, ssid, netmask, gw, nwtype, macaddress, idtype, security, pwd, descri "
@@ -76,12 +114,15 @@ protected:
 
 TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
 {
-    AdHocWepModule();
-    // Every block but the alias must be in the reply; a failed read leads back
-    // to the hub, whose tools stay disabled.
+    // The module of the golden file: Ad-Hoc with WEP, an empty SSID.
+    // clang-format off
+    Module("1.4.0", {{13, {0}}, {14, {192, 168, 1, 50}}, {8, {2}}, {15, {255, 255, 255, 0}},
+                     {16, {192, 168, 1, 1}}, {5, {2}}, {12, {6}}, {6, {3}}, {9, Field("a&b<c>d&ef", 63)}});
+    // clang-format on
+    // A read missing any block but the alias leads back to the hub, tools disabled.
     module.SetFault(Fault::MissingBlock, 9, 13);
     EXPECT_EQ(Open(), nullptr);
-    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: datablock not found"});
+    EXPECT_EQ(dialogs->Messages(), Texts{"Error: datablock not found"});
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_FALSE(ToolsEnabled());
     Command(ID_IMPORT_CONF);  // reaches no page
@@ -91,17 +132,13 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
     module.SetFault(Fault::None);
     EXPECT_TRUE(ToolsEnabled());
-    ASSERT_EQ(PageRequests().size(), 1u);
     BlockList read;
     for (int id : {13, 14, 2, 10, 8, 15, 16, 5, 12, 6, 9, 39})
         read.emplace_back(id, 1, 0, Bytes{});
-    EXPECT_EQ(Blocks(PageRequests()[0]), read);
+    EXPECT_EQ(Request(0), read);
     EXPECT_EQ(PageRequests()[0].action, 0);
-
-    EXPECT_EQ(
-        (std::vector<wxString>{page->NetworkTypeCombo()->GetValue(), page->SecurityTypeCombo()->GetValue(),
-                               page->ChannelCombo()->GetValue()}),
-        (std::vector<wxString>{"Ad-Hoc", "WEP", "6"}));
+    EXPECT_EQ(Shown({page->NetworkTypeCombo(), page->SecurityTypeCombo(), page->ChannelCombo()}),
+              (Texts{"Ad-Hoc", "WEP", "6"}));
     EXPECT_EQ(page->SecurityTypeCombo()->GetCount(), 2u);
     EXPECT_TRUE(page->PasswordText()->IsEnabled());
     auto* hex = dynamic_cast<wxTextValidator*>(page->PasswordText()->GetValidator());
@@ -111,28 +148,24 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     EXPECT_FALSE(hex->IsValid("g").empty());
     EXPECT_TRUE(SaveScreenshot("network-page.png"));
 
-    // Unchanged: no gateway for Ad-Hoc; No at the prompt leads home. Without
-    // the hub's row a new row is inserted.
+    // Unchanged: no gateway for Ad-Hoc; No leads home; a new row is inserted.
     apptest::Sql("DELETE FROM vemtor_vantrel");
     Confirm(page, {wxID_YES, wxID_NO});
-    EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, RebootAskMore}));
-    ASSERT_EQ(PageRequests().size(), 2u);
-    EXPECT_EQ(PageRequests()[1].action, 1);
+    EXPECT_EQ(dialogs->Messages(), (Texts{Question, RebootAskMore}));
+    EXPECT_EQ(PageRequests().at(1).action, 1);
     // clang-format off
-    EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{
+    EXPECT_EQ(Request(1), (BlockList{
         {13, 1, 0, {0}}, {14, 1, 0, {192, 168, 1, 50}}, {10, 1, 0, Field("", 32)}, {8, 1, 0, {2}},
         {15, 1, 0, {255, 255, 255, 0}}, {5, 1, 0, {2}}, {12, 1, 0, {6}}, {6, 1, 0, {3}},
         {9, 1, 0, Field("a&b<c>d&ef", 63)}, {11, 1, 0, {1}}, {24, 1, 0, {1}}}));
     // clang-format on
-    EXPECT_EQ(Rows(), std::vector<wxString>{
-                          "192.168.1.50||255.255.255.0|192.168.1.1|0|00:1e:c0:12:34:56|1|1|a&b<c>d&ef|"});
+    EXPECT_EQ(Rows(), Texts{"192.168.1.50||255.255.255.0|192.168.1.1|0|00:1e:c0:12:34:56|1|1|a&b<c>d&ef|"});
     EXPECT_EQ(ReadFile(dir->File("lastConfig.xml")), ReadFile(Golden));
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
     EXPECT_FALSE(ToolsEnabled());
 
-    // Export through the toolbar, change the form and confirm it, import:
-    // the page is back to editing the form of the file, but for the empty
-    // SSID, which the file leaves alone.
+    // Export, change and confirm the form, import: the page edits the form of
+    // the file again, but for the empty SSID, which the file leaves alone.
     page = Open();
     ASSERT_NE(page, nullptr);
     dialogs->Clear();
@@ -156,15 +189,13 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     EXPECT_FALSE(page->PasswordText()->IsEnabled());
     dialogs->FilePath(dir->File("saved.xml"));
     Command(ID_IMPORT_CONF);
-    EXPECT_EQ(dialogs->Messages(),
-              (std::vector<wxString>{"Export configuration to file: ", "Info: Configuration saved",
-                                     "Import configuration file: "}));
+    EXPECT_EQ(dialogs->Messages(), (Texts{"Export configuration to file: ", "Info: Configuration saved",
+                                          "Import configuration file: "}));
     EXPECT_FALSE(page->InConfirmView());
-    EXPECT_EQ((std::vector<wxString>{page->NetworkTypeCombo()->GetValue(),
-                                     page->SecurityTypeCombo()->GetValue(), page->PasswordText()->GetValue(),
-                                     page->IpAddressCtrl()->GetValue(), page->RfPowerLevelCombo()->GetValue(),
-                                     page->ChannelCombo()->GetValue(), page->SsidText()->GetValue()}),
-              (std::vector<wxString>{"Ad-Hoc", "WEP", "a&b<c>d&ef", "192.168.1.50", "High", "6", "typed"}));
+    EXPECT_EQ(Shown({page->NetworkTypeCombo(), page->SecurityTypeCombo(), page->PasswordText(),
+                     page->RfPowerLevelCombo(), page->ChannelCombo(), page->SsidText()}),
+              (Texts{"Ad-Hoc", "WEP", "a&b<c>d&ef", "High", "6", "typed"}));
+    EXPECT_EQ(page->IpAddressCtrl()->GetValue(), "192.168.1.50");
     EXPECT_TRUE(page->NetworkTypeCombo()->IsEnabled() && page->PasswordText()->IsEnabled() &&
                 page->ChannelCombo()->IsEnabled());
     EXPECT_NE(page->PasswordText()->GetValidator(), nullptr);
@@ -196,9 +227,8 @@ TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
     Choose(page->SecurityTypeCombo(), 2);
     EXPECT_EQ(page->PasswordText()->GetValue(), "") << "a new security empties the key";
 
-    // A last file nested 200,000 deep (1.4 MB) is refused before it is
-    // parsed, by Load Last and by Import; a key too short for WPA2 stops the
-    // edit.
+    // A file nested 200,000 deep is refused unparsed by Load Last and Import;
+    // a key too short for WPA2 stops the edit.
     std::string open, close;
     for (int i = 0; i < 200000; ++i)
         open += "<a>", close += "</a>";
@@ -209,30 +239,348 @@ TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
     page->PasswordText()->ChangeValue("short");
     Click(page, ID_PAGE_EDIT);
     EXPECT_FALSE(page->InConfirmView());
-    EXPECT_EQ(
-        dialogs->Messages(),
-        (std::vector<wxString>{"Error: Selected file is not a valid XML file.",
-                               "Import configuration file: ", "Error: Selected file is not a valid XML file.",
-                               "Error: WPA Password must be defined with at least 8 characters"}));
+    EXPECT_EQ(dialogs->Messages(),
+              (Texts{"Error: Selected file is not a valid XML file.",
+                     "Import configuration file: ", "Error: Selected file is not a valid XML file.",
+                     "Error: WPA Password must be defined with at least 8 characters"}));
 
     page->PasswordText()->ChangeValue("new-secret");
     page->SsidText()->ChangeValue("office");
     module.SetFault(Fault::AlterEcho, 15, 24);
     Confirm(page, {wxID_YES});
-    EXPECT_EQ(dialogs->Messages(),
-              (std::vector<wxString>{Question, "Error: Configuration saved with errors", RebootNow}));
-    ASSERT_EQ(PageRequests().size(), 2u);
+    EXPECT_EQ(dialogs->Messages(), Said(Question, "Error: Configuration saved with errors", RebootNow));
     // clang-format off
-    EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{
+    EXPECT_EQ(Request(1), (BlockList{
         {13, 1, 0, {0}}, {14, 1, 0, {10, 1, 2, 3}}, {10, 1, 0, Field("office", 32)}, {8, 1, 0, {1}},
         {15, 1, 0, {255, 255, 0, 0}}, {16, 1, 0, {10, 1, 0, 1}}, {5, 1, 0, {1}}, {6, 1, 0, {2}},
         {9, 1, 0, Field("new-secret", 63)}, {11, 1, 0, {0}}, {24, 1, 0, {1}}}));
     // clang-format on
-    EXPECT_EQ(Rows(), std::vector<wxString>{
-                          "10.1.2.3|office|255.255.0.0|10.1.0.1|1|00:1e:c0:12:34:56||2|new-secret|porch"});
+    EXPECT_EQ(Rows(), Texts{"10.1.2.3|office|255.255.0.0|10.1.0.1|1|00:1e:c0:12:34:56||2|new-secret|porch"});
     EXPECT_NE(ReadFile(dir->File("lastConfig.xml")).find("<psk>new-secret</psk>"), std::string::npos);
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
     EXPECT_FALSE(ToolsEnabled());
+}
+
+class SocketPages : public NetSide {
+protected:
+    // A configuration socket, a client, a UDP socket closing by rule 5 on
+    // a port of no channel, and an inactive server.
+    void SetUp() override
+    {
+        PageTest::SetUp();
+        table = {Entry(0, 1, 2, 65000, 0, {0, 0, 0, 0}, 0, 0, 1),
+                 Entry(1, 1, 0, 65100, 502, {192, 168, 1, 10}, 1, 3000, 1),
+                 Entry(2, 1, 1, 4242, 7, {10, 0, 0, 1}, 5, 100, 1),
+                 Entry(3, 0, 2, 65200, 0, {0, 0, 0, 0}, 3, 0, 1)};
+        for (uint8_t k = 0; k < 4; ++k)
+            module.SetElement(37, k, table[k]);
+        Bytes advanced(44, 0);
+        advanced[0] = 0xFE, advanced[1] = 0x4C, advanced[4] = 0xFE, advanced[5] = 0xB0;  // 65100, -, 65200
+        module.SetElement(46, 0, advanced);
+    }
+
+    std::vector<Bytes> table;
+};
+
+// The newer page reads the sockets and the service ports, and writes the
+// three rows after the configuration socket from index 1.
+TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
+{
+    StartModule("1.4.0", 'C');
+    auto* page = OpenFromHub<VantrelSocketNewPanel>(ID_HUB_SOCKET_NEW, PANEL_SOCKET_NEW);
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    EXPECT_EQ(Request(0), (BlockList{{37, 4, 0, {}}, {46, 1, 0, {}}}));
+
+    // Should no record have a count, nothing is sent and the page returns to editing.
+    dialogs->Answer(wxID_YES);
+    ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+    for (SocketRecord& r : page->EditedRecords())
+        r.count = 0;
+    Click(page, ID_PAGE_CONFIRM);
+    guitest::Pump();
+    EXPECT_EQ(dialogs->Messages(),
+              Said(SocketQuestion, "Error: Error on socket update. Configuration not saved!", ""));
+    EXPECT_EQ(PageRequests().size(), 1u);
+    ExpectEditing(PANEL_SOCKET_NEW, page, page->Grid());
+    wxGrid* grid = page->Grid();
+    EXPECT_FALSE(grid->IsReadOnly(1, COL_ACTIVE));
+    EXPECT_EQ(grid->GetCellValue(0, COL_LOCAL_PORT), "CONFIG");
+    EXPECT_EQ(grid->GetCellValue(1, COL_LOCAL_PORT), "UART");
+    EXPECT_EQ(grid->GetCellValue(2, COL_TYPE), "");
+    EXPECT_EQ(grid->GetCellValue(2, COL_CLOSE_RULE), "");
+    EXPECT_TRUE(grid->IsReadOnly(0, COL_ACTIVE));
+    EXPECT_TRUE(grid->IsReadOnly(3, COL_SERVER_IP)) << "a TCP Server's address is locked";
+    grid->SetCellValue(3, COL_TYPE, "TCP Client");
+    wxGridEvent changed(grid->GetId(), wxEVT_GRID_CELL_CHANGED, grid, 3, COL_TYPE);
+    grid->GetEventHandler()->ProcessEvent(changed);
+    EXPECT_FALSE(grid->IsReadOnly(3, COL_SERVER_IP));
+    EXPECT_EQ(grid->GetCellValue(3, COL_SERVER_IP), "0.0.0.0");
+
+    // An active client without an address is refused and marked.
+    grid->SetCellValue(3, COL_ACTIVE, "1");
+    dialogs->Clear();
+    EXPECT_TRUE(Click(page, ID_PAGE_EDIT));
+    EXPECT_EQ(dialogs->Messages(), Texts{"Server IP Required: In case of TCP Client you must "
+                                         "specify a valid Server Ip Address"});
+    EXPECT_FALSE(page->InConfirmView());
+    EXPECT_EQ(grid->GetCellTextColour(3, COL_SERVER_IP), wxColour(255, 0, 0));
+
+    grid->SetCellValue(3, COL_SERVER_IP, "10.0.0.3");
+    grid->SetCellValue(3, COL_SERVER_PORT, "8000");
+    grid->SetCellValue(3, COL_LOCAL_PORT, "CTRL PORT");
+    grid->SetCellValue(2, COL_TYPE, "TCP Server");
+    grid->SetCellValue(2, COL_LOCAL_PORT, "DIGITAL I/O");
+    EXPECT_TRUE(SaveScreenshot("socket-new-edit.png"));
+    Confirm(page, {wxID_YES, wxID_NO});
+    EXPECT_EQ(dialogs->Messages(), (Texts{SocketQuestion, RebootCs}));
+    Bytes sent;
+    for (const Bytes& e : {Entry(0, 1, 0, 65100, 502, {192, 168, 1, 10}, 1, 3000, 1),
+                           Entry(1, 1, 2, 65200, 7, {10, 0, 0, 1}, 5, 100, 1),
+                           Entry(2, 1, 0, 60000, 8000, {10, 0, 0, 3}, 3, 0, 1)})
+        sent.insert(sent.end(), e.begin(), e.end());
+    EXPECT_EQ(Request(1), (BlockList{{37, 3, 1, sent}, {24, 1, 0, {3}}}));
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
+}
+
+// The older page reads the sockets alone and writes them from index 0; a
+// table written back unchanged gives the module the bytes it sent.
+TEST_F(SocketPages, OlderPageWritesBackAnUnchangedTable)
+{
+    StartModule("1.1.9", 'C');
+    auto* page = OpenFromHub<VantrelSocketPanel>(ID_HUB_SOCKET, PANEL_SOCKET);
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    EXPECT_EQ(Request(0), (BlockList{{37, 4, 0, {}}}));
+    EXPECT_EQ(page->Grid()->GetCellValue(2, COL_LOCAL_PORT), "4242");
+    Confirm(page, {wxID_YES, wxID_NO});
+    EXPECT_EQ(dialogs->Messages(), (Texts{SocketQuestion, RebootCs}));
+    Bytes sent;
+    for (const Bytes& e : table)
+        sent.insert(sent.end(), e.begin(), e.end());
+    EXPECT_EQ(Request(1), (BlockList{{37, 4, 0, sent}, {24, 1, 0, {3}}}));
+}
+
+class UartPage : public NetSide {
+protected:
+    void SetUp() override
+    {
+        PageTest::SetUp();
+        Seed();
+        StartModule("1.4.0", 'S');
+    }
+    void Seed()
+    {
+        module.SetElement(33, 0, {2});
+        module.SetElement(34, 0, {2});
+        module.SetElement(35, 0, {0x00, 0x01, 0xC2, 0x00});
+    }
+    VantrelUartPanel* Open() { return OpenFromHub<VantrelUartPanel>(ID_HUB_UART, PANEL_UART); }
+    Texts UartRows() { return apptest::Sql("SELECT * FROM vemtor_vantrel_uart"); }
+};
+
+// Unchanged, the values read go back and No leads home; a rate outside the
+// list is written and Yes leads to the hub; the row is inserted, then updated.
+// A differing echo is told and the write counts; a failed write, or a rate
+// that cannot be sent, returns to the edit view with what was typed.
+TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
+{
+    struct Case {
+        int parity, stop;  // selections made; -1 leaves the list as read
+        const char* rate;
+        Fault fault;
+        int param, answer;
+        wxString error;
+        const char* row;  // the registry row written; null when nothing is
+        Bytes written;    // stop bits, parity, baud rate
+    } cases[] = {
+        // clang-format off
+        {-1, -1, "115200", Fault::None, 0, wxID_NO, "", "EVEN|2|115200", {2, 2, 0x00, 0x01, 0xC2, 0x00}},
+        {1, 0, "250000", Fault::None, 0, wxID_YES, "", "ODD|1|250000", {1, 1, 0x00, 0x03, 0xD0, 0x90}},
+        {-1, -1, "115200", Fault::AlterEcho, 24, wxID_NO, "Error: Configuration saved with errors!",
+         "EVEN|2|115200", {2, 2, 0x00, 0x01, 0xC2, 0x00}},
+        {-1, -1, "38400", Fault::CloseEarly, 0, wxID_NO, "Error: Network down. Configuration not saved! "
+         "Please check your Wi-Fi connection and Vantrel module connection", nullptr, {}},
+        {-1, -1, "4294967296", Fault::None, 0, wxID_NO,
+         "Error: Invalid Baud Rate \"4294967296\": please enter a number from 0 to 4294967295", nullptr, {}},
+        // clang-format on
+    };
+    wxString row;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rate);
+        module.SetFault(Fault::None);
+        Seed();
+        VantrelUartPanel* page = Open();
+        ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+        EXPECT_EQ(Blocks(PageRequests().at(0)),
+                  (paneltest::BlockList{{33, 1, 0, {}}, {34, 1, 0, {}}, {35, 1, 0, {}}}));
+        EXPECT_EQ((Texts{page->StopBitsCombo()->GetValue(), page->ParityBitsCombo()->GetValue(),
+                         page->BaudRateCombo()->GetValue()}),
+                  (Texts{"2", "EVEN", "115200"}));
+        if (c.parity >= 0) {
+            page->ParityBitsCombo()->SetSelection(c.parity);
+            page->StopBitsCombo()->SetSelection(c.stop);
+        }
+        page->BaudRateCombo()->SetValue(c.rate);
+        module.SetFault(c.fault, c.param, 24);
+        Confirm(page, {wxID_YES, c.answer});
+        EXPECT_EQ(dialogs->Messages(), Said(UartQuestion, c.error, c.row ? RebootAskMore : ""));
+        EXPECT_EQ(PageRequests().size() > 1, c.fault != Fault::None || c.row);
+        if (c.row) {
+            const Bytes& w = c.written;
+            EXPECT_EQ(PageRequests().at(1).action, 1);
+            // clang-format off
+            EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{33, 1, 0, {w[0]}}, {34, 1, 0, {w[1]}},
+                {35, 1, 0, Bytes(w.begin() + 2, w.end())}, {24, 1, 0, {2}}}));
+            // clang-format on
+            row = wxString("00:1e:c0:12:34:56|") + c.row;
+        }
+        EXPECT_EQ(UartRows(), Texts{row});
+        if (c.row) {
+            EXPECT_EQ(Main()->currentPanel, c.answer == wxID_YES ? PANEL_MODULE : PANEL_START);
+            continue;
+        }
+        ExpectEditing(PANEL_UART, page, page->BaudRateCombo());
+        EXPECT_EQ(page->BaudRateCombo()->GetValue(), c.rate);
+    }
+}
+
+// Back returns to editing from the confirmation view and leaves the page
+// from the edit view, however often the views were switched. A read that
+// outlasts the wait's 51 steps is abandoned: its connection is closed at
+// once rather than held to the end of the exchange, and the hub is shown.
+TEST_F(UartPage, BackInEachViewAndAnAbandonedRead)
+{
+    wxWeakRef<VantrelUartPanel> page = Open();
+    ASSERT_TRUE(page);
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+        EXPECT_FALSE(page->BaudRateCombo()->IsEnabled());
+        EXPECT_TRUE(round != 0 || SaveScreenshot("uart-confirm.png"));
+        if (round == 1)
+            ASSERT_TRUE(Click(page, ID_PAGE_GO_BACK));
+        else
+            Command(ID_BACK);
+        guitest::Pump();
+        ASSERT_TRUE(page);
+        EXPECT_FALSE(page->InConfirmView()) << round;
+        EXPECT_TRUE(page->BaudRateCombo()->IsEnabled());
+    }
+    Command(ID_BACK);
+    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
+    EXPECT_TRUE(guitest::WaitFor([&] { return !page; }, 2000)) << "the page was never destroyed";
+    EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
+
+    sock_set_receive_timeout(30);
+    module.SetFault(Fault::Silent, 0, 33);
+    EXPECT_EQ(Open(), nullptr);
+    EXPECT_EQ(dialogs->Messages(), Texts{"Error: Connection aborted by user"});
+    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
+    EXPECT_EQ(Main()->GetPanel(PANEL_UART), nullptr);
+    EXPECT_TRUE(guitest::WaitFor(
+        [&] { return apptest::OpenConnections(module.Address(), module.Port()) == 0; }, 2000));
+}
+
+// Short layout: ports 65100, 65300, 65200; min data 10, max wait 100, polling 500; init string "AT".
+Bytes ShortRecord()
+{
+    Bytes b = {0xFE, 0x4C, 0xFF, 0x14, 0xFE, 0xB0, 0x00, 0x0A, 0x00, 0x64, 0x01, 0xF4, 'A', 'T'};
+    b.resize(44, 0);
+    return b;
+}
+
+class AdvancedPage : public NetSide {
+protected:
+    void SetUp() override
+    {
+        PageTest::SetUp();
+        module.SetElement(46, 0, ShortRecord());
+        module.SetElement(49, 0, {1});
+        module.SetElement(50, 0, {0x00, 0x3C, 1});
+    }
+    VantrelAdvancedPanel* Open()
+    {
+        return OpenFromHub<VantrelAdvancedPanel>(ID_HUB_ADVANCED, PANEL_ADVANCED);
+    }
+};
+
+// A CAN module above 1.3.1 reads and writes the filter and the task
+// settings; a period one above the largest is refused with its caption.
+TEST_F(AdvancedPage, CanModuleWithTaskSettings)
+{
+    StartModule("1.3.2", 'A');
+    VantrelAdvancedPanel* page = Open();
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    EXPECT_EQ(Request(0), (BlockList{{46, 1, 0, {}}, {49, 1, 0, {}}, {50, 1, 0, {}}}));
+    EXPECT_EQ(Shown({page->TextField(ADV_CAN_PORT), page->ChoiceField(ADV_FILTER_TYPE),
+                     page->TextField(ADV_TASK_PERIOD)}),
+              (Texts{"65300", "CAN Controller", "60"}));
+
+    page->TextField(ADV_TASK_PERIOD)->SetValue("4001");
+    EXPECT_TRUE(Click(page, ID_PAGE_EDIT));
+    EXPECT_EQ(dialogs->Messages(),
+              Texts{"Task period error: You must specify a task periodo minor than 4000s"});
+    EXPECT_FALSE(page->InConfirmView());
+    page->TextField(ADV_TASK_PERIOD)->SetValue("4000");
+    page->ChoiceField(ADV_AUTO_REBOOT)->SetSelection(0);
+    EXPECT_TRUE(SaveScreenshot("advanced-edit.png"));
+    Confirm(page, {wxID_YES, wxID_NO});
+    EXPECT_EQ(dialogs->Messages(), (Texts{Question, paneltest::RebootPrompt("Vantrel-S-CAN", true)}));
+    EXPECT_EQ(Request(1),
+              (BlockList{
+                  {46, 1, 0, ShortRecord()}, {49, 1, 0, {1}}, {50, 1, 0, {0x0F, 0xA0, 0}}, {24, 1, 0, {8}}}));
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
+}
+
+// Up to 1.3.1 the record goes alone; above 1.2.1 it carries the init string
+// and the reboot prompt offers more settings. A differing echo is told and the
+// write counts; a failed write tells the library's reason and returns to editing.
+TEST_F(AdvancedPage, SerialModulesWriteTheRecordAlone)
+{
+    struct Case {
+        const char* firmware;
+        char type;
+        Fault fault;
+        const char* model;  // of the reboot prompt; null when the write fails
+        bool initString;
+        wxString error;
+    } cases[] = {
+        {"1.3.1", 'C', Fault::None, "Vantrel-CS-UART", true, ""},
+        {"1.2.1", 'S', Fault::None, "Vantrel-S-UART", false, ""},
+        {"1.2.2", 'C', Fault::AlterEcho, "Vantrel-CS-UART", true, "Error: Configuration saved with errors!"},
+        {"1.2.2", 'C', Fault::BadCrc, nullptr, true, "Error: socket reciv timeout"}};
+    sock_set_receive_timeout(1);  // the bad reply is waited out
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.firmware);
+        module.SetFault(Fault::None);
+        module.SetIdentity(c.firmware, c.type, "porch");
+        if (module.Port() == 0) {
+            ASSERT_TRUE(module.Start());
+        }
+        VantrelAdvancedPanel* page = Open();
+        ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+        EXPECT_EQ(Blocks(PageRequests().at(0)), (BlockList{{46, 1, 0, {}}}));
+        EXPECT_EQ(page->TextField(ADV_UART_PORT)->GetValue(), "65100");
+        Bytes record = ShortRecord();
+        page->TextField(ADV_MIN_DATA)->SetValue("65535");
+        record[6] = record[7] = 0xFF;
+        if (c.initString) {
+            EXPECT_EQ(page->TextField(ADV_INIT_STRING)->GetValue(), "AT");
+            page->TextField(ADV_INIT_STRING)->SetValue("ATZ");
+            record[14] = 'Z';
+        } else {
+            EXPECT_EQ(page->TextField(ADV_INIT_STRING), nullptr);
+            record[12] = record[13] = 0;
+        }
+        module.SetFault(c.fault, c.fault == Fault::AlterEcho ? 46 : 0, 24);
+        Confirm(page, {wxID_YES, wxID_NO});
+        EXPECT_EQ(dialogs->Messages(),
+                  Said(Question, c.error, c.model ? paneltest::RebootPrompt(c.model, c.initString) : ""));
+        EXPECT_EQ(Request(1), (BlockList{{46, 1, 0, record}, {24, 1, 0, {8}}}));
+        module.SetElement(46, 0, ShortRecord());
+        if (c.model)
+            EXPECT_EQ(Main()->currentPanel, PANEL_START);
+        else
+            ExpectEditing(PANEL_ADVANCED, page, page->TextField(ADV_UART_PORT));
+    }
 }
 
 }  // namespace

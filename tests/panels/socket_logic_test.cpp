@@ -88,18 +88,14 @@ TEST(SocketLogic, ClientSocketsAndServiceChannelsByType)
         const char* types;
         const char* channels;  // name:port
     } cases[] = {
-        {"SC", "UART:1001 DIGITAL I/O:1003"},
-        {"sc", "UART:1001"},
-        {"AB", "CANBUS:1002 DIGITAL I/O:1003"},
-        {"ab", "CANBUS:1002"},
-        {"DEde89", "DIGITAL I/O:1003"},
-        {"FGfg", "RS485:1001"},
-        {"Ii", "I2C:1001"},
+        // clang-format off
+        {"SC", "UART:1001 DIGITAL I/O:1003"}, {"sc", "UART:1001"}, {"AB", "CANBUS:1002 DIGITAL I/O:1003"},
+        {"ab", "CANBUS:1002"}, {"DEde89", "DIGITAL I/O:1003"}, {"FGfg", "RS485:1001"}, {"Ii", "I2C:1001"},
         {"01", "UART:1001 DIGITAL I/O:1003 ANALOGIC INPUT:{ai}"},
         {"23", "CANBUS:1002 DIGITAL I/O:1003 ANALOGIC INPUT:{ai}"},
         {"45", "DIGITAL I/O:1003 ANALOGIC INPUT:{ai}"},
-        {"67", "RS485:1001 DIGITAL I/O:1003 ANALOGIC INPUT:{ai}"},
-        {"x?", "Unknown:1001"},
+        {"67", "RS485:1001 DIGITAL I/O:1003 ANALOGIC INPUT:{ai}"}, {"x?", "Unknown:1001"},
+        // clang-format on
     };
     for (int firmware : {130, 131, 142, 143})
         for (const auto& c : cases)
@@ -116,7 +112,10 @@ TEST(SocketLogic, ClientSocketsAndServiceChannelsByType)
 }
 
 // Each record fills `count` rows (at least one) until the four rows are
-// full; a value the lists cannot name shows nothing.
+// full; a value the lists cannot name shows nothing. A cell still holding what
+// it was filled with gives the value read, whatever the lists could not show;
+// a changed cell gives its own value. (The pages' window tests write a whole
+// table back unchanged.)
 TEST(SocketLogic, GridFilledByCounts)
 {
     const struct {
@@ -136,13 +135,23 @@ TEST(SocketLogic, GridFilledByCounts)
 
     const SocketRecords read = {{{1, 2, 65000, 0, "0.0.0.0", 0, 0, 1},
                                  {1, 1, 1003, 7, "10.0.0.1", 5, 4294967294, 1},
-                                 {2, 0, 4242, 8, "10.0.0.2", 3, 10, 1},
+                                 {2, 9, 4242, 8, "10.0.0.2", 3, 10, 1},
                                  {0, 2, 60000, 0, "0.0.0.0", 4, 0, 1}}};
     const SocketTable expected = {
         Row("1|TCP Server|CONFIG|0.0.0.0|0|Never|0"), Row("1||DIGITAL I/O|10.0.0.1|7||4294967294"),
-        Row("|TCP Client|UART|10.0.0.2|8|Both|10"), Row("|TCP Server|CTRL PORT|0.0.0.0|0||0")};
-    EXPECT_EQ(FillSocketGrid(read, Kind::Newer, Channels).shown, expected);
+        Row("||UART|10.0.0.2|8|Both|10"), Row("|TCP Server|CTRL PORT|0.0.0.0|0||0")};
+    const SocketGridSource source = FillSocketGrid(read, Kind::Newer, Channels);
+    EXPECT_EQ(source.shown, expected);
     EXPECT_EQ(FillSocketGrid(read, Kind::Older, Channels).shown[1][COL_LOCAL_PORT], "1003");
+    SocketTable cells = source.shown;
+    cells[1][COL_TYPE] = "TCP Client";
+    cells[1][COL_CLOSE_RULE] = "Rx Timeout";
+    cells[1][COL_LOCAL_PORT] = "CTRL PORT";
+    const SocketPass pass = ValidateSocketTable(cells, source, Kind::Newer, Channels);
+    ASSERT_FALSE(pass.refusal);
+    EXPECT_EQ(Summary(pass.records[0]), "1 0 60000 7 10.0.0.1 2 4294967294 x1");
+    EXPECT_EQ(Summary(pass.records[1]), "2 9 4242 8 10.0.0.2 3 10 x1");
+    EXPECT_EQ(Summary(pass.records[2]), "0 2 60000 0 0.0.0.0 4 0 x1");
 
     // Editable cells: never row 0; server cells locked on a TCP Server row or without client sockets.
     std::string editable;
@@ -152,10 +161,7 @@ TEST(SocketLogic, GridFilledByCounts)
                 editable += char('0' + SocketCellEditable(Kind::Older, module, 1, col, type) +
                                  2 * SocketCellEditable(Kind::Older, module, 0, col, type));
     EXPECT_EQ(editable,
-              "1111111"
-              "1010011"
-              "1110011"
-              "1010011");
+              "1111111" + std::string("1010011") + "1110011" + "1010011");  // client C, c; server C, c
 }
 
 TEST(SocketLogic, ValidationPass)
@@ -179,27 +185,24 @@ TEST(SocketLogic, ValidationPass)
         std::array<const char*, 4> rows;
         std::vector<std::string> records;
     } passes[] = {
+        // clang-format off
         // Two active servers on one channel merge; an inactive one, or one sharing a client's port, does not.
         {Kind::Newer, {config, Server, Server, Client}, {"1 2 1001 0 0.0.0.0 0 0 x2", client}},
         // Servers that differ in their channel alone stay apart.
-        {Kind::Newer,
-         {config, Server, "1|TCP Server|DIGITAL I/O|0.0.0.0|0|Never|0", Client},
+        {Kind::Newer, {config, Server, "1|TCP Server|DIGITAL I/O|0.0.0.0|0|Never|0", Client},
          {"1 2 1001 0 0.0.0.0 0 0 x1", "1 2 1003 0 0.0.0.0 0 0 x1", client}},
-        {Kind::Newer,
-         {config, Client, Server, "|TCP Server|UART|0.0.0.0|0|Never|0"},
+        {Kind::Newer, {config, Client, Server, "|TCP Server|UART|0.0.0.0|0|Never|0"},
          {client, "1 2 1001 0 0.0.0.0 0 0 x1", "0 2 1001 0 0.0.0.0 0 0 x1"}},
         // The older page walks row 0, which takes a later server.
-        {Kind::Older,
-         {"1|TCP Server|502|0.0.0.0|0|Never|0", "|TCP Client|7|0.0.0.0|0|Never|0",
-          "1|TCP Server|502|0.0.0.0|0|Both|4294967294", "1|TCP Client|65535|1.2.3.4|65534|Rx Timeout|"},
+        {Kind::Older, {"1|TCP Server|502|0.0.0.0|0|Never|0", "|TCP Client|7|0.0.0.0|0|Never|0",
+         "1|TCP Server|502|0.0.0.0|0|Both|4294967294", "1|TCP Client|65535|1.2.3.4|65534|Rx Timeout|"},
          {"1 2 502 0 0.0.0.0 0 0 x2", "0 0 7 0 0.0.0.0 0 0 x1", "1 0 65535 65534 1.2.3.4 2 0 x1"}},
         // A server's address it cannot send goes back as read; row 0 of the newer page is never read.
-        {Kind::Newer,
-         {config, "1|TCP Server|UART|1.2.3|0|Never|0", idle, Client},
+        {Kind::Newer, {config, "1|TCP Server|UART|1.2.3|0|Never|0", idle, Client},
          {"1 2 1001 0 0.0.0.0 0 0 x1", "0 0 1001 0 0.0.0.0 0 0 x1", client}},
-        {Kind::Newer,
-         {"1|TCP Client|CONFIG|x|99999|Never|0", Client, Client, Client},
+        {Kind::Newer, {"1|TCP Client|CONFIG|x|99999|Never|0", Client, Client, Client},
          {client, client, client}},
+        // clang-format on
     };
     for (const auto& c : passes) {
         const SocketPass pass = run(c.kind, c.rows);
@@ -238,25 +241,4 @@ TEST(SocketLogic, ValidationPass)
         EXPECT_EQ((std::tuple(pass.refusal->row, pass.refusal->column, pass.refusal->caption)),
                   (std::tuple(c.row, c.column, wxString(c.caption))));
     }
-}
-
-// A cell still holding what it was filled with gives the value read,
-// whatever the lists could not show; a changed cell gives its own value.
-// (The pages' window tests write a whole table back unchanged.)
-TEST(SocketLogic, ChangedCellsTakeTheirOwnValues)
-{
-    const SocketRecords read = {{{1, 2, 65000, 0, "0.0.0.0", 0, 0, 1},
-                                 {1, 1, 4242, 7, "10.0.0.1", 5, 4294967294, 1},
-                                 {2, 9, 1001, 8, "10.0.0.2", 3, 10, 1},
-                                 {0, 2, 60000, 0, "0.0.0.0", 1, 0, 1}}};
-    const SocketGridSource source = FillSocketGrid(read, Kind::Newer, Channels);
-    SocketTable cells = source.shown;
-    cells[1][COL_TYPE] = "TCP Client";
-    cells[1][COL_CLOSE_RULE] = "Rx Timeout";
-    cells[1][COL_LOCAL_PORT] = "CTRL PORT";
-    const SocketPass pass = ValidateSocketTable(cells, source, Kind::Newer, Channels);
-    ASSERT_FALSE(pass.refusal);
-    EXPECT_EQ(Summary(pass.records[0]), "1 0 60000 7 10.0.0.1 2 4294967294 x1");
-    EXPECT_EQ(Summary(pass.records[1]), "2 9 1001 8 10.0.0.2 3 10 x1");
-    EXPECT_EQ(Summary(pass.records[2]), "0 2 60000 0 0.0.0.0 1 0 x1");
 }
