@@ -1,10 +1,10 @@
 // Small helpers shared by the protocol tests.
 #pragma once
 
-#include <dirent.h>
-
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -43,28 +43,20 @@ inline Bytes Hex(const std::string& text)
     return b;
 }
 
-inline int OpenFdCount()
+inline long OpenFdCount()
 {
-    int n = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d))
-            ++n;
-        closedir(d);
-    }
-    return n;
+    const std::filesystem::directory_iterator fds("/proc/self/fd");
+    return std::distance(begin(fds), end(fds));
 }
 
-// Waits until the process has `expected` descriptors open again: the test
-// module's side of a connection closes a moment after the client's.
-inline bool FdCountSettles(int expected, int timeout_ms = 2000)
+// Waits until `expected` descriptors are open again: the test module's side
+// of a connection closes a moment after the client's.
+inline bool FdCountSettles(long expected)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (OpenFdCount() != expected) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (OpenFdCount() != expected && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return OpenFdCount() == expected;
 }
 
 // Sets the library-wide time-outs and pause; restores them on leaving.
