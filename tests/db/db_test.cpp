@@ -179,11 +179,6 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
     const std::string modules =
         "CREATE TABLE vemtor_vantrel (ip, ssid, netmask, gw, nwtype, macaddress, idtype, "
         "security, pwd, descri)";
-    auto registry = [] { return static_cast<LocalDatabase*>(Db::GetInstance()); };
-    auto commands = [] {
-        DbCommands::GetInstance()->Open("localcmd.sqlite");
-        return static_cast<LocalDatabase*>(DbCommands::GetInstance());
-    };
     struct Case {
         bool isRegistry;
         std::vector<std::string> schema;
@@ -221,7 +216,13 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
         fs::copy_file(file.utf8_string(), "other.db", fs::copy_options::overwrite_existing);
         const std::string fileBytes = ReadFile(file), copyBytes = ReadFile(copy);
 
-        LocalDatabase* db = c.isRegistry ? registry() : commands();
+        if (!c.isRegistry)
+            DbCommands::GetInstance()->Open("localcmd.sqlite");
+        LocalDatabase* db =
+            c.isRegistry ? static_cast<LocalDatabase*>(Db::GetInstance()) : DbCommands::GetInstance();
+        const auto all = [&] {
+            return c.isRegistry ? Db::GetInstance()->GetAll() : DbCommands::GetInstance()->GetAll();
+        };
         if (c.wrong.empty()) {
             EXPECT_TRUE(db->NotOurs().empty());
             EXPECT_EQ(Rows(Db::GetInstance()->GetAll()), Table{});
@@ -230,7 +231,7 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
         const std::string why =
             "\"" + file.utf8_string() + "\" is not a " + kind + " of this program: " + c.wrong;
         try {
-            c.isRegistry ? Db::GetInstance()->GetAll() : DbCommands::GetInstance()->GetAll();
+            all();
             ADD_FAILURE() << "listed";
         } catch (const wxSQLite3Exception& e) {
             EXPECT_NE(e.GetMessage().utf8_string().find(why), std::string::npos) << e.GetMessage();
@@ -250,9 +251,7 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
             EXPECT_NE(e.GetMessage().utf8_string().find("\"other.db\" is not a " + kind), std::string::npos);
         }
         db->RestoreFrom(copy);
-        EXPECT_EQ(
-            Rows(c.isRegistry ? Db::GetInstance()->GetAll() : DbCommands::GetInstance()->GetAll()).size(),
-            1u);
+        EXPECT_EQ(Rows(all()).size(), 1u);
     }
 }
 

@@ -60,22 +60,15 @@ inline bool FdCountSettles(long expected)
 }
 
 // Sets the library-wide time-outs and pause; restores them on leaving.
-class ExchangeSettings {
-public:
-    ExchangeSettings(uint8_t connect_s, uint8_t receive_s, unsigned pause_ms)
+struct ExchangeSettings {
+    ExchangeSettings(uint8_t connect, uint8_t receive, unsigned pause) { Set(connect, receive, pause); }
+    ~ExchangeSettings() { Set(connect_, receive_, pause_); }
+    static void Set(uint8_t connect_s, uint8_t receive_s, unsigned pause_ms)
     {
         sock_set_connect_timeout(connect_s);
         sock_set_receive_timeout(receive_s);
         cmd_test_set_exchange_pause_ms(pause_ms);
     }
-    ~ExchangeSettings()
-    {
-        sock_set_connect_timeout(connect_);
-        sock_set_receive_timeout(receive_);
-        cmd_test_set_exchange_pause_ms(pause_);
-    }
-
-private:
-    uint8_t connect_ = sock_get_connect_timeout(), receive_ = sock_get_receive_timeout();
-    unsigned pause_ = cmd_test_get_exchange_pause_ms();
+    const uint8_t connect_ = sock_get_connect_timeout(), receive_ = sock_get_receive_timeout();
+    const unsigned pause_ = cmd_test_get_exchange_pause_ms();
 };

@@ -270,15 +270,13 @@ protected:
         ASSERT_TRUE(guitest::WaitFor([&] { return module.DataConnected(); }, 2000));
     }
     wxString View(int format) { return page->GetReceiveView(format)->GetValue(); }
-    // Types a command in a format and adds it to the list.
     void AddCommand(int format, const wxString& text)
     {
         Send(page, wxEVT_RADIOBOX, ID_TERM_TX_FORMAT, format);
         page->GetInputField(format)->SetValue(text);
         Send(page, wxEVT_BUTTON, ID_TERM_ADD);
     }
-    // Stops the periodic send; how long the window waited.
-    long StopPeriodic()
+    long StopPeriodic()  // how long the window waited
     {
         const auto begin = Clock::now();
         Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_STOP);
@@ -310,10 +308,8 @@ TEST_F(TerminalTraffic, BackToBackSendingAnswersStopsInTimeAndReportsAStalledPee
     ASSERT_GT(got.size(), 4u * 1000) << "not back to back";
     ASSERT_EQ(got.size() % 4, 0u);
     for (size_t i = 0; i < got.size(); i += 4)  // counters 1, 2, ... in order: no frame lost or mixed
-        ASSERT_EQ(
-            Bytes(got.begin() + i, got.begin() + i + 4),
-            (Bytes{static_cast<uint8_t>((i / 4 + 1) >> 8), static_cast<uint8_t>(i / 4 + 1), 0xAA, 0xBB}))
-            << i;
+        ASSERT_EQ(Bytes(got.begin() + i, got.begin() + i + 4),
+                  CounterFrame({0xAA, 0xBB, 0xCC, 0xDD}, i / 4 + 1));
     EXPECT_TRUE(View(FORMAT_HEX).EndsWith(wxString::Format(" Sent %zu messages\n", got.size() / 4)));
     EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
 
