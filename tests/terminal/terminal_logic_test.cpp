@@ -16,11 +16,6 @@
 
 using Bytes = std::vector<uint8_t>;
 
-inline void PrintTo(const wxString& s, std::ostream* os)
-{
-    *os << '"' << s.utf8_string() << '"';
-}
-
 namespace {
 
 TEST(RingBuffer, FillsOverwritesTheOldestAndWrapsAround)
