@@ -307,7 +307,7 @@ TEST_F(Elab, GarbageBetweenFramesAndRepeatedStart)
 }
 
 // Whole streams at once: a bad frame is reported once and a good one behind
-// it still found; chunks larger than the receive buffer are taken in pieces,
+// it still found; chunks larger than the receive buffer are taken bit by bit,
 // never dropped; bytes behind a frame that cannot be kept are an error.
 TEST_F(Elab, WholeStreams)
 {

@@ -142,7 +142,7 @@ TEST(DataConnection, TwoSendersAtOnceNeverMixTheirBytes)
     setsockopt(fds[0], SOL_SOCKET, SO_SNDBUF, &room, sizeof room);
     std::string got;
     std::thread reader([&] {
-        // Late and in small pieces: both senders wait for room.
+        // Late and in small reads: both senders wait for room.
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         char buffer[4096];
         for (ssize_t n; (n = read(fds[1], buffer, sizeof buffer)) > 0;)
