@@ -1,6 +1,4 @@
-// The registry and the command list in a fresh working folder: every bound
-// parameter in its own place, whole-file copies, and files that must be
-// refused or kept.
+// The registry and the command list in a fresh working folder.
 #include "Db.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +30,7 @@ Table Rows(wxSQLite3ResultSet rows)
     return out;
 }
 
-// Runs statements on a file through a connection of its own: the last one's rows.
+// Runs statements on a file through a connection of its own; the last one's rows.
 Table OnFile(const wxString& file, const std::vector<std::string>& statements)
 {
     wxSQLite3Database db;
@@ -61,8 +59,7 @@ protected:
     fs::path old_ = fs::current_path(), dir_;
 };
 
-// Each parameter gets a value of its own (texts that pasted SQL would break,
-// and non-ASCII), so two swapped parameters cannot pass.
+// Each parameter gets a value of its own, so two swapped ones cannot pass.
 TEST_F(LocalDbTest, EveryParameterLandsInItsOwnColumn)
 {
     Db* db = Db::GetInstance();
@@ -77,16 +74,14 @@ TEST_F(LocalDbTest, EveryParameterLandsInItsOwnColumn)
         const auto v = [&](const char* column) { return text + column; };
         const auto u = [&](const char* column) { return v(column).utf8_string(); };
         const wxString mac = wxString::Format("M%d", n) + text;
-        const std::string m = mac.utf8_string();
+        const std::string m = mac.utf8_string(), i = std::to_string(n);
         db->InsertModule(v("ip"), v("ssid"), v("mask"), v("gw"), 10 + n, mac, 20 + n, v("pwd"));
         EXPECT_EQ(Rows(db->GetByMac(mac)),
-                  (Table{{u("ip"), u("ssid"), u("mask"), u("gw"), std::to_string(10 + n), m, "1",
-                          std::to_string(20 + n), u("pwd"), ""}}));
+                  (Table{{u("ip"), u("ssid"), u("mask"), u("gw"), "1" + i, m, "1", "2" + i, u("pwd"), ""}}));
         db->UpdateModule(v("ip2"), v("ssid2"), v("mask2"), v("gw2"), 30 + n, mac, 40 + n, v("pwd2"));
         db->SaveDescription(v("ip3"), mac, v("descri"));  // a known MAC: ip and descri change
-        EXPECT_EQ(Rows(db->GetByMac(mac)),
-                  (Table{{u("ip3"), u("ssid2"), u("mask2"), u("gw2"), std::to_string(30 + n), m, "1",
-                          std::to_string(40 + n), u("pwd2"), u("descri")}}));
+        EXPECT_EQ(Rows(db->GetByMac(mac)), (Table{{u("ip3"), u("ssid2"), u("mask2"), u("gw2"), "3" + i, m,
+                                                   "1", "4" + i, u("pwd2"), u("descri")}}));
         db->InsertUart(mac, v("par"), v("stop"), v("baud"));
         db->UpdateUart(mac, v("par2"), v("stop2"), v("baud2"));
         EXPECT_EQ(db->Exists(mac, false), v("ip3"));
@@ -94,7 +89,7 @@ TEST_F(LocalDbTest, EveryParameterLandsInItsOwnColumn)
         EXPECT_EQ(db->GetDescription(mac), v("descri"));
         uarts.push_back({m, u("par2"), u("stop2"), u("baud2")});
         list->Insert(v("cmd"), 50 + n);
-        commands.push_back({u("cmd"), std::to_string(50 + n)});
+        commands.push_back({u("cmd"), "5" + i});
     }
     EXPECT_EQ(Rows(list->GetAll()), commands);
     EXPECT_EQ(OnFile(Db::FileName, {"SELECT * FROM vemtor_vantrel_uart"}), uarts);
@@ -102,6 +97,7 @@ TEST_F(LocalDbTest, EveryParameterLandsInItsOwnColumn)
     // holding only ip, MAC, idtype 1 and descri.
     db->InsertModule("", "", "", "", 0, "NEW", 0, "");
     EXPECT_EQ(db->Exists("NEW", false), "");
+    EXPECT_EQ(db->Exists("NEW", true), "");
     db->SaveDescription("10.0.0.9", "NEW", "d");
     EXPECT_EQ(Rows(db->GetByMac("NEW")), (Table{{"", "", "", "", "0", "NEW", "1", "0", "", ""},
                                                 {"10.0.0.9", "", "", "", "", "NEW", "1", "", "", "d"}}));
@@ -111,10 +107,9 @@ TEST_F(LocalDbTest, EveryParameterLandsInItsOwnColumn)
 }
 
 // At a later start: a registry that is no database is refused (and tried
-// again at the next use, so a mended file opens); one whose copy would be
-// damaged stays open, but keeps the old copy and cannot be reverted; an empty
-// file keeps a copy that holds rows, and replaces one that holds none. The
-// command list keeps its copy the same way.
+// again at the next use); one whose copy would be damaged stays open, keeps
+// the old copy and cannot be reverted; an empty file keeps a copy that holds
+// rows, and replaces one that holds none. The command list does the same.
 TEST_F(LocalDbTest, OpenNeverReplacesAGoodCopyWithABadOrEmptyOne)
 {
     EXPECT_TRUE(Db::GetInstance()->BackupTaken());
@@ -176,20 +171,14 @@ TEST_F(LocalDbTest, OpenNeverReplacesAGoodCopyWithABadOrEmptyOne)
 
 // A file of another program, or ours with a column missing, beside a copy
 // that holds rows: both stay byte for byte, every statement names the file
-// and what is wrong, an import of such a file is refused, and a restore from
-// the copy (Revert) brings the rows back. Column names in another letter
-// case are ours: SQLite takes them so.
+// and what is wrong, an import of it is refused, and Revert brings the rows
+// back. Column names in another letter case are ours.
 TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
 {
     const std::string uart = "CREATE TABLE vemtor_vantrel_uart (macaddress, parity, stopbits, baudrate)";
     const std::string modules =
         "CREATE TABLE vemtor_vantrel (ip, ssid, netmask, gw, nwtype, macaddress, idtype, "
         "security, pwd, descri)";
-    auto registry = [] { return static_cast<LocalDatabase*>(Db::GetInstance()); };
-    auto commands = [] {
-        DbCommands::GetInstance()->Open("localcmd.sqlite");
-        return static_cast<LocalDatabase*>(DbCommands::GetInstance());
-    };
     struct Case {
         bool isRegistry;
         std::vector<std::string> schema;
@@ -227,7 +216,13 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
         fs::copy_file(file.utf8_string(), "other.db", fs::copy_options::overwrite_existing);
         const std::string fileBytes = ReadFile(file), copyBytes = ReadFile(copy);
 
-        LocalDatabase* db = c.isRegistry ? registry() : commands();
+        if (!c.isRegistry)
+            DbCommands::GetInstance()->Open("localcmd.sqlite");
+        LocalDatabase* db =
+            c.isRegistry ? static_cast<LocalDatabase*>(Db::GetInstance()) : DbCommands::GetInstance();
+        const auto all = [&] {
+            return c.isRegistry ? Db::GetInstance()->GetAll() : DbCommands::GetInstance()->GetAll();
+        };
         if (c.wrong.empty()) {
             EXPECT_TRUE(db->NotOurs().empty());
             EXPECT_EQ(Rows(Db::GetInstance()->GetAll()), Table{});
@@ -236,7 +231,7 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
         const std::string why =
             "\"" + file.utf8_string() + "\" is not a " + kind + " of this program: " + c.wrong;
         try {
-            c.isRegistry ? Db::GetInstance()->GetAll() : DbCommands::GetInstance()->GetAll();
+            all();
             ADD_FAILURE() << "listed";
         } catch (const wxSQLite3Exception& e) {
             EXPECT_NE(e.GetMessage().utf8_string().find(why), std::string::npos) << e.GetMessage();
@@ -256,9 +251,7 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
             EXPECT_NE(e.GetMessage().utf8_string().find("\"other.db\" is not a " + kind), std::string::npos);
         }
         db->RestoreFrom(copy);
-        EXPECT_EQ(
-            Rows(c.isRegistry ? Db::GetInstance()->GetAll() : DbCommands::GetInstance()->GetAll()).size(),
-            1u);
+        EXPECT_EQ(Rows(all()).size(), 1u);
     }
 }
 

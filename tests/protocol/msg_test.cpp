@@ -1,6 +1,11 @@
+// Framing and receiving, without a socket.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
+#include <numeric>
+#include <random>
+#include <string>
 
 #include "cmd_error.h"
 #include "cmd_msg.h"
@@ -8,6 +13,22 @@
 #include "test_module.h"
 
 namespace {
+
+Bytes Frame(const Bytes& data, uint16_t action = 0)
+{
+    testmod::Frame f;
+    f.action = action;
+    f.data = data;
+    return testmod::EncodeFrame(f);
+}
+
+Bytes Join(Bytes a, const Bytes& b)
+{
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+const Bytes kData = testmod::EncodeBlocks({{1, 2, 0, {9, 8, 7, 6, 5, 4}}, {1, 24, 0, {4}}});
 
 TEST(Crc, CheckValueAndEveryLengthAgainstABitwiseCrc)
 {
@@ -50,8 +71,7 @@ TEST(Message, WorkedFrames)
     }
 }
 
-// Each limit at and one past it: index + count against the table's maximum,
-// count 0, ids 56 and 57.
+// Each limit at and one past it.
 TEST(Message, AddBlockLimits)
 {
     struct Case {
@@ -83,8 +103,7 @@ TEST(Message, AddBlockLimits)
 TEST(Message, LargestRequestThatStillFits)
 {
     const Bytes value(128, 0x11);
-    // Blocks of 132 (id 55 with its value), 5 (id 0 with its byte) and 4
-    // (header only) bytes, to reach exactly `n` data bytes.
+    // Blocks of 132, 5 and 4 bytes to reach exactly `n` data bytes.
     const auto fill = [&](VEMTOR_COMMAND_MSG* m, int n) {
         while (n - m->idx_data >= 132 + 20)
             ASSERT_TRUE(cmd_msg_add_block(m, 55, 1, 0, value.data()));
@@ -116,79 +135,51 @@ TEST(Message, LargestRequestThatStillFits)
 // A received message holding the given data, as the receive path leaves it.
 std::unique_ptr<VEMTOR_COMMAND_MSG> Received(const Bytes& data)
 {
-    testmod::Frame f;
-    f.data = data;
-    const Bytes wire = testmod::EncodeFrame(f);
+    const Bytes wire = Frame(data);
     auto m = NewMsg();
     cmd_msg_elab(wire.data(), wire.size(), m.get(), nullptr, nullptr);
     EXPECT_TRUE(cmd_msg_is_complete(m.get()));
     return m;
 }
 
-TEST(Message, GetBlockFromReply)
+// Index counts from the block's first element, not the module's index; every
+// header and value run must lie inside dataLength: a run ending exactly there
+// is read, one byte short is not.
+TEST(Message, GetBlock)
 {
-    const Bytes mac = {1, 2, 3, 4, 5, 6};
-    Bytes alias(32, 0), sockets(3 * 18);
-    memcpy(alias.data(), "kitchen", 7);
-    for (size_t i = 0; i < sockets.size(); ++i)
-        sockets[i] = uint8_t(i);
-    auto m = Received(testmod::EncodeBlocks({{1, 2, 0, mac}, {1, 39, 0, alias}, {3, 37, 16, sockets}}));
-
-    uint8_t out[64] = {};
-    ASSERT_TRUE(cmd_msg_get_block(m.get(), DATABLOCK_ALIAS, 1, 0, out));
-    EXPECT_STREQ(reinterpret_cast<char*>(out), "kitchen");
-    ASSERT_TRUE(cmd_msg_get_block(m.get(), DATABLOCK_MAC, 1, 0, out));
-    EXPECT_EQ(Bytes(out, out + 6), mac);
-    // Index counts from the block's first element, not the module's index 16;
-    // the last element is in reach, one past it is not.
-    ASSERT_TRUE(cmd_msg_get_block(m.get(), DATABLOCK_SOCKETS, 1, 2, out));
-    EXPECT_EQ(Bytes(out, out + 18), Bytes(sockets.begin() + 36, sockets.end()));
-
-    struct Case {
-        const char* name;
-        uint16_t id;
-        uint8_t count, index;
-        int16_t error;  // 0: false with the previous error kept
-    } failures[] = {
-        {"absent id", 38, 1, 0, CMD_ERR_DATABLOCK_NOT_FOUND},
-        {"more than the table allows", 39, 2, 0, CMD_ERR_DATABLOCK_NOT_FOUND},
-        {"one past the block's elements", 37, 1, 3, 0},
-        {"more than the block carries", 37, 2, 2, 0},
-        {"id above the table", 57, 1, 0, CMD_ERR_DATABLOCK_NOT_FOUND},
-        {"count zero", 2, 0, 0, CMD_ERR_DATABLOCK_NOT_FOUND},
+    const auto block = [](uint8_t count, uint16_t id, size_t n, uint8_t index = 0) {
+        Bytes values(n);
+        std::iota(values.begin(), values.end(), 0);
+        return testmod::EncodeBlocks({{count, id, index, values}});
     };
-    for (const Case& c : failures) {
-        SCOPED_TRACE(c.name);
-        cmd_set_error(CMD_ERR_NOT_SUPPORTED);
-        EXPECT_FALSE(cmd_msg_get_block(m.get(), c.id, c.count, c.index, out));
-        EXPECT_EQ(cmd_get_error(), c.error ? c.error : int16_t(CMD_ERR_NOT_SUPPORTED));
-    }
-}
-
-// Every header and value run must lie inside dataLength: a value run that
-// ends exactly there is read, one byte short of its block is not.
-TEST(Message, GetBlockNeverReadsPastDataLength)
-{
-    const auto block = [](uint8_t count, uint16_t id, size_t values) {
-        return testmod::EncodeBlocks({{count, id, 0, Bytes(values, 'v')}});
-    };
-    const auto join = [](Bytes a, const Bytes& b) { return a.insert(a.end(), b.begin(), b.end()), a; };
+    const Bytes reply = Join(Join(block(1, 2, 6), block(1, 39, 32)), block(3, 37, 54, 16));
+    constexpr int16_t kKept = CMD_ERR_NOT_SUPPORTED, kNotFound = CMD_ERR_DATABLOCK_NOT_FOUND;
     struct Case {
         const char* name;
         Bytes data;
         uint16_t id;
-        bool ok;
+        uint8_t count, index;
+        int16_t error;            // kKept: read, or refused with the previous error kept
+        size_t from = 0, to = 0;  // the values read: [from, to) of 0, 1, 2, ...
     } cases[] = {
-        {"unsent request", {}, 2, false},
-        {"value run exactly to the end", block(1, 39, 32), 39, true},
-        {"value run one byte short", block(1, 39, 31), 39, false},
-        {"header cut short", {1, 0, 39}, 39, false},
-        {"skipped block exactly to the end", block(1, 2, 6), 39, false},
-        {"skipped block one byte short", block(4, 37, 71), 39, false},
-        {"after a whole skipped block", join(block(4, 37, 72), block(1, 39, 32)), 39, true},
-        {"id above 56 in the walk", {1, 0, 90, 0, 1, 0, 39, 0}, 39, false},
+        {"mac", reply, 2, 1, 0, kKept, 0, 6},
+        {"alias", reply, 39, 1, 0, kKept, 0, 32},
+        {"last socket", reply, 37, 1, 2, kKept, 36, 54},
+        {"absent id", reply, 38, 1, 0, kNotFound},
+        {"more than the table allows", reply, 39, 2, 0, kNotFound},
+        {"one past the block's elements", reply, 37, 1, 3, kKept},
+        {"more than the block carries", reply, 37, 2, 2, kKept},
+        {"id above the table", reply, 57, 1, 0, kNotFound},
+        {"count zero", reply, 2, 0, 0, kNotFound},
+        {"unsent request", {}, 2, 1, 0, kNotFound},
+        {"value run exactly to the end", block(1, 39, 32), 39, 1, 0, kKept, 0, 32},
+        {"value run one byte short", block(1, 39, 31), 39, 1, 0, kNotFound},
+        {"header cut short", {1, 0, 39}, 39, 1, 0, kNotFound},
+        {"skipped block exactly to the end", block(1, 2, 6), 39, 1, 0, kNotFound},
+        {"skipped block one byte short", block(4, 37, 71), 39, 1, 0, kNotFound},
+        {"after a whole skipped block", Join(block(4, 37, 72), block(1, 39, 32)), 39, 1, 0, kKept, 0, 32},
+        {"id above 56 in the walk", {1, 0, 90, 0, 1, 0, 39, 0}, 39, 1, 0, kNotFound},
     };
-    uint8_t out[67];
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         auto m = c.data.empty() ? NewMsg() : Received(c.data);
@@ -198,12 +189,161 @@ TEST(Message, GetBlockNeverReadsPastDataLength)
         }
         // Poison the bytes behind the data: a read of them would return them.
         memset(m->data + c.data.size(), 'X', 200);
+        cmd_set_error(kKept);
+        uint8_t out[67] = {};
+        EXPECT_EQ(cmd_msg_get_block(m.get(), c.id, c.count, c.index, out), c.to > 0);
+        EXPECT_EQ(cmd_get_error(), c.error);
+        Bytes expected(c.to - c.from);
+        std::iota(expected.begin(), expected.end(), c.from);
+        EXPECT_EQ(Bytes(out, out + expected.size()), expected);
+    }
+}
+
+TEST(LastError, TextsAndPrintForms)
+{
+    const std::pair<int, std::string> cases[] = {
+        {-2, "socket connection timeout"},
+        {-3, "socket reciv timeout"},
+        {-6, "elab command message failure"},
+        {-14, "function is not supported for the selected Vantrel Module"},
+        {-15, ""},
+        {-100, ""},
+    };
+    for (const auto& [code, text] : cases) {
+        cmd_set_error(code);
+        EXPECT_EQ(cmd_get_error(), code);
+        EXPECT_EQ(cmd_error_text(code), text) << code;
+        testing::internal::CaptureStderr();
+        cmd_print_error("boot");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                  "boot: " + (text.empty() ? "Undefined error: " + std::to_string(code) : text) + "\n");
+    }
+}
+
+TEST(LastError, SystemErrorKeepsItsTextUntilTheNextCode)
+{
+    cmd_set_system_error(ECONNREFUSED);
+    EXPECT_EQ(cmd_get_error(), ECONNREFUSED);
+    const std::string text = strerror(ECONNREFUSED);
+    // The stored text wins whatever code is asked for.
+    EXPECT_EQ(cmd_error_text(-4), text);
+    cmd_set_error(-4);
+    EXPECT_EQ(cmd_error_text(-4), "datablock not added");
+    cmd_set_error(5);
+    cmd_set_error_text(std::string(400, 'x').c_str());
+    EXPECT_EQ(cmd_error_text(5), std::string(255, 'x'));
+}
+
+int completed = 0, errors = 0;
+
+class Elab : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        completed = errors = 0;
+        msg = NewMsg();
         cmd_set_error(0);
-        EXPECT_EQ(cmd_msg_get_block(m.get(), c.id, 1, 0, out), c.ok);
-        EXPECT_EQ(cmd_get_error(), c.ok ? 0 : CMD_ERR_DATABLOCK_NOT_FOUND);
-        if (c.ok) {
-            EXPECT_EQ(Bytes(out, out + 32), Bytes(32, 'v'));
+    }
+    void Feed(const Bytes& b, size_t from = 0, size_t n = SIZE_MAX)
+    {
+        cmd_msg_elab(
+            b.data() + from, std::min(n, b.size() - from), msg.get(),
+            [](VEMTOR_COMMAND_MSG*) { ++completed; }, [](VEMTOR_COMMAND_MSG*) { ++errors; });
+    }
+    Bytes Data() const { return Bytes(msg->data, msg->data + cmd_msg_data_length(msg.get())); }
+
+    std::unique_ptr<VEMTOR_COMMAND_MSG> msg;
+};
+
+// Complete exactly with the last byte, never before, whatever the chunks.
+TEST_F(Elab, SameMessageWhateverTheChunking)
+{
+    const Bytes frame = Frame(kData, 1);
+    struct Case {
+        const char* name;
+        Bytes stream;
+        size_t chunk;  // 0: random sizes
+        Bytes data = kData;
+    } cases[] = {
+        {"one chunk", frame, 1 << 20},
+        {"byte by byte", frame, 1},
+        {"random chunks", frame, 0},
+        {"garbage before", Join({0x00, 'E', 'N', 0xFF, 'T', 0x10}, frame), 0},
+        {"no data, byte by byte", Frame({}, 1), 1, {}},
+    };
+    std::mt19937 rng(7);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        for (size_t off = 0, n; off < c.stream.size(); off += n) {
+            n = c.chunk ? c.chunk : 1 + rng() % 7;
+            EXPECT_FALSE(cmd_msg_is_complete(msg.get())) << "complete before the last byte";
+            Feed(c.stream, off, n);
+            EXPECT_EQ(msg->idx_buffer, 0);
         }
+        EXPECT_TRUE(cmd_msg_is_complete(msg.get()));
+        EXPECT_EQ(completed, 1);
+        EXPECT_EQ(errors, 0);
+        EXPECT_EQ(Data(), c.data);
+        EXPECT_EQ(cmd_msg_action(msg.get()), 1);
+        EXPECT_EQ(cmd_msg_count(msg.get()), 1);
+    }
+}
+
+TEST_F(Elab, GarbageBetweenFramesAndRepeatedStart)
+{
+    const Bytes b = Frame({1, 0, 24, 0, 7});
+    // S, S, T is the start of a frame.
+    Feed(Join(Join(Join({'S'}, Frame(kData)), {'x', 'y', 'E', 'N'}), b));
+    ASSERT_TRUE(cmd_msg_is_complete(msg.get()));
+    EXPECT_EQ(Data(), kData);
+    // The second frame waits in the buffer; the next call (even empty) takes it.
+    EXPECT_EQ(msg->idx_stop_buffer, 4 + b.size());
+    Feed({});
+    ASSERT_TRUE(cmd_msg_is_complete(msg.get()));
+    EXPECT_EQ(Data(), Bytes({1, 0, 24, 0, 7}));
+    EXPECT_EQ(msg->idx_stop_buffer, 0);
+    EXPECT_EQ(errors, 0);
+}
+
+// Whole streams at once: a bad frame is reported once and a good one behind
+// it still found; chunks larger than the receive buffer are taken bit by bit,
+// never dropped; bytes behind a frame that cannot be kept are an error.
+TEST_F(Elab, WholeStreams)
+{
+    const Bytes good = Frame(kData), max(65535, 0x5A);
+    Bytes badTerm = good, badCrc = good, big(65000);
+    badTerm.back() = 'X';
+    badCrc[badCrc.size() - 3] ^= 0x01;
+    for (size_t i = 0; i < big.size(); ++i)
+        big[i] = uint8_t('a' + i % 26);
+    struct Case {
+        const char* name;
+        Bytes stream;
+        int errors;
+        Bytes data;  // empty: not complete
+    } cases[] = {
+        {"terminator EX", badTerm, 1, {}},
+        {"terminator EX then a good frame", Join(badTerm, good), 1, kData},
+        // "...E" then the next frame's 'S' in place of 'N': that 'S' is scanned again.
+        {"terminator cut by the next frame", Join(Bytes(good.begin(), good.end() - 1), good), 1, kData},
+        {"wrong CRC", badCrc, 1, {}},
+        {"wrong CRC then a good frame", Join(badCrc, good), 1, kData},
+        // The header taken while the start was bad is lost with it.
+        {"S then a bad byte then a frame", Join({'S', 'q'}, good), 1, {}},
+        {"behind garbage, more than the buffer", Join(Bytes(10000, '.'), Frame(big)), 0, big},
+        {"largest frame", Frame(max), 0, max},
+        {"too much behind a frame", Join(good, Bytes(70000, '.')), 1, kData},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        Feed(c.stream);
+        EXPECT_EQ(errors, c.errors);
+        EXPECT_EQ(cmd_get_error(), c.errors ? CMD_ERR_ELAB : 0);
+        EXPECT_EQ(cmd_msg_is_complete(msg.get()), !c.data.empty());
+        EXPECT_EQ(Data(), c.data);
+        EXPECT_LE(msg->idx_stop_buffer, 65535);
     }
 }
 

@@ -1,10 +1,10 @@
 // Small helpers shared by the protocol tests.
 #pragma once
 
-#include <dirent.h>
-
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -43,47 +43,32 @@ inline Bytes Hex(const std::string& text)
     return b;
 }
 
-inline int OpenFdCount()
+inline long OpenFdCount()
 {
-    int n = 0;
-    if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d))
-            ++n;
-        closedir(d);
-    }
-    return n;
+    const std::filesystem::directory_iterator fds("/proc/self/fd");
+    return std::distance(begin(fds), end(fds));
 }
 
-// Waits until the process has `expected` descriptors open again: the test
-// module's side of a connection closes a moment after the client's.
-inline bool FdCountSettles(int expected, int timeout_ms = 2000)
+// Waits until `expected` descriptors are open again: the test module's side
+// of a connection closes a moment after the client's.
+inline bool FdCountSettles(long expected)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
-    while (OpenFdCount() != expected) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (OpenFdCount() != expected && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    return OpenFdCount() == expected;
 }
 
 // Sets the library-wide time-outs and pause; restores them on leaving.
-class ExchangeSettings {
-public:
-    ExchangeSettings(uint8_t connect_s, uint8_t receive_s, unsigned pause_ms)
+struct ExchangeSettings {
+    ExchangeSettings(uint8_t connect, uint8_t receive, unsigned pause) { Set(connect, receive, pause); }
+    ~ExchangeSettings() { Set(connect_, receive_, pause_); }
+    static void Set(uint8_t connect_s, uint8_t receive_s, unsigned pause_ms)
     {
         sock_set_connect_timeout(connect_s);
         sock_set_receive_timeout(receive_s);
         cmd_test_set_exchange_pause_ms(pause_ms);
     }
-    ~ExchangeSettings()
-    {
-        sock_set_connect_timeout(connect_);
-        sock_set_receive_timeout(receive_);
-        cmd_test_set_exchange_pause_ms(pause_);
-    }
-
-private:
-    uint8_t connect_ = sock_get_connect_timeout(), receive_ = sock_get_receive_timeout();
-    unsigned pause_ = cmd_test_get_exchange_pause_ms();
+    const uint8_t connect_ = sock_get_connect_timeout(), receive_ = sock_get_receive_timeout();
+    const unsigned pause_ = cmd_test_get_exchange_pause_ms();
 };

@@ -1,29 +1,20 @@
-// What the terminal does without a window: the ring buffer, the input checks,
-// a command's bytes, padding and the counter, the views rendered from the
-// received bytes and the periodic settings.
+// What the terminal does without a window.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
-#include "DbCommands.h"
 #include "ReceiveLog.h"
 #include "RingBuffer.h"
 #include "TerminalLogic.h"
 #include "TerminalThreads.h"
 
 using Bytes = std::vector<uint8_t>;
-
-inline void PrintTo(const wxString& s, std::ostream* os)
-{
-    *os << '"' << s.utf8_string() << '"';
-}
 
 namespace {
 
@@ -33,8 +24,7 @@ TEST(RingBuffer, FillsOverwritesTheOldestAndWrapsAround)
     EXPECT_FALSE(RingBufferInit(&b, RING_BUFFER_CAPACITY_MAX + 1));
     ASSERT_TRUE(RingBufferInit(&b, 3));
     EXPECT_EQ(b.size, 4);
-    // Bytes put, then whether full, then what draining gives: the oldest go
-    // first, also far past the end of the slots.
+    // Bytes put, whether full, what draining gives.
     struct Step {
         std::vector<uint8_t> put;
         bool full;
@@ -69,8 +59,8 @@ TEST(TerminalLogic, InputChecksAndCommandBytesInEveryFormat)
     const std::string blanks127a = std::string(127, ' ') + "a";
     const char *max = "Max 128 bytes", *unknown = "Unknown message format",
                *no8bit = "The message holds a character that has no 8-bit form";
-    // The check of a typed input, then the bytes an entry of it sends (an
-    // imported token keeps its low 8 bits) or why it sends nothing.
+    // The check of a typed input, the bytes it sends (an imported token keeps
+    // its low 8 bits) or why it sends nothing.
     struct Case {
         wxString text;
         int format;
@@ -112,34 +102,29 @@ TEST(TerminalLogic, InputChecksAndCommandBytesInEveryFormat)
 TEST(TerminalLogic, PaddingTheCounterThePeriodAndTheTotalSize)
 {
     const Bytes abc = {'A', 'B', 'C'}, message = {0xAA, 0xBB, 0xCC, 0xDD};
-    struct Pad {
-        int total;
-        Bytes sent;
-    } pads[] = {{8, {'A', 'B', 'C', 3, 4, 5, 6, 7}}, {3, abc}, {2, {'A', 'B'}}, {0, abc}, {-1, abc}};
-    for (const Pad& p : pads)
-        EXPECT_EQ(PadMessage(abc, p.total), p.sent) << p.total;
+    for (auto [total, sent] : {std::pair<int, Bytes>{8, {'A', 'B', 'C', 3, 4, 5, 6, 7}},
+                               {3, abc},
+                               {2, {'A', 'B'}},
+                               {0, abc},
+                               {-1, abc}})
+        EXPECT_EQ(PadMessage(abc, total), sent) << total;
     EXPECT_EQ(PadMessage(Bytes{}, 300)[257], 0x01);
-    struct Frame {
-        uint16_t counter;
-        Bytes sent;
-    } frames[] = {
-        {1, {0x00, 0x01, 0xAA, 0xBB}}, {0x1234, {0x12, 0x34, 0xAA, 0xBB}}, {0, {0x00, 0x00, 0xAA, 0xBB}}};
-    for (const Frame& f : frames)
-        EXPECT_EQ(CounterFrame(message, f.counter), f.sent) << f.counter;
+    for (auto [counter, sent] : {std::pair<uint16_t, Bytes>{1, {0x00, 0x01, 0xAA, 0xBB}},
+                                 {0x1234, {0x12, 0x34, 0xAA, 0xBB}},
+                                 {0, {0x00, 0x00, 0xAA, 0xBB}}})
+        EXPECT_EQ(CounterFrame(message, counter), sent) << counter;
     EXPECT_EQ(CounterFrame({0xAA, 0xBB}, 7), (Bytes{0x00, 0x07}));
     EXPECT_EQ(NextMessageCounter(0xFFFF), 0);
     EXPECT_EQ(NextMessageCounter(0), 1);
 
-    // -1: refused. An empty period or 0 sends back to back.
-    struct Period {
-        const char* text;
-        int unit, ms;
-    } periods[] = {{"2", 0, 2},   {"2", 1, 2000},  {"999", 1, 999000}, {"0", 1, 0},   {"", 1, 0},
-                   {"-5", 1, -1}, {"1000", 0, -1}, {"5e", 0, -1},      {" 07 ", 0, 7}};
-    for (const Period& p : periods) {
+    // Text, unit, ms or -1: refused. An empty period or 0 sends back to back.
+    const std::tuple<const char*, int, int> periods[] = {{"2", 0, 2},     {"2", 1, 2000}, {"999", 1, 999000},
+                                                         {"0", 1, 0},     {"", 1, 0},     {"-5", 1, -1},
+                                                         {"1000", 0, -1}, {"5e", 0, -1},  {" 07 ", 0, 7}};
+    for (auto [text, unit, expected] : periods) {
         int ms = -1;
-        const wxString message = ParsePeriod(p.text, p.unit, &ms);
-        EXPECT_EQ(message.empty() ? ms : -1, p.ms) << p.text;
+        const wxString message = ParsePeriod(text, unit, &ms);
+        EXPECT_EQ(message.empty() ? ms : -1, expected) << text;
         EXPECT_TRUE(message.empty() || message == "The period must be a whole number from 0 to 999");
     }
     for (auto [text, total] :
@@ -153,11 +138,11 @@ TEST(DataConnection, TwoSendersAtOnceNeverMixTheirBytes)
 {
     int fds[2];
     ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
-    const int room = 4096;  // many small turns for the two senders
+    const int room = 4096;
     setsockopt(fds[0], SOL_SOCKET, SO_SNDBUF, &room, sizeof room);
     std::string got;
     std::thread reader([&] {
-        // Late and in small pieces: both senders wait for room meanwhile.
+        // Late and in small reads: both senders wait for room.
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         char buffer[4096];
         for (ssize_t n; (n = read(fds[1], buffer, sizeof buffer)) > 0;)
@@ -174,7 +159,6 @@ TEST(DataConnection, TwoSendersAtOnceNeverMixTheirBytes)
     }
     reader.join();
     close(fds[1]);
-    // One whole message, then the other.
     ASSERT_EQ(got.size(), 2u << 20);
     EXPECT_EQ(got.find_first_not_of(got[0]), size_t{1} << 20);
     EXPECT_EQ(got.find(got[0], size_t{1} << 20), std::string::npos);
@@ -213,8 +197,7 @@ TEST(ReceiveLog, TimeStampsAndWrappedPacketsAsTheChecksSay)
     const int64_t ms = t.GetValue().GetValue();
     const std::string s = TimestampText(t).utf8_string() + " [RX] - ";
     ASSERT_EQ(s, "Mon Jan  1 01:00:00 2024:007 [RX] - ");
-    // Two chunks "A" and "B" with the checks (time stamp, wrap) of each, from
-    // a cleared log; a send line for the Hex view in between.
+    // Chunks "A" and "B" with their (time stamp, wrap); a Hex send line between.
     struct Case {
         bool ts1, wrap1, ts2, wrap2;
         std::string ascii, hex;
@@ -240,7 +223,6 @@ TEST(ReceiveLog, TimeStampsAndWrappedPacketsAsTheChecksSay)
     }
 }
 
-// The rows of a view as text, one string per row.
 std::vector<std::string> RowTexts(const ReceiveLog& log, const ViewRows& rows)
 {
     std::vector<RowCells> cells;
@@ -277,9 +259,8 @@ TEST(ReceiveLog, RowsWrapAtTheWidthAtLineBreaksAndAcrossBlocks)
         EXPECT_EQ(RowTexts(log, rows), c.rows);
     }
 
-    // 70000 bytes in chunks of 1000 (one of them across the first block's
-    // end), wrapped a few units at a time: each Hex row holds 10 bytes and the
-    // rows past every 32nd are found again.
+    // 70000 bytes in chunks of 1000, wrapped a few units at a time: 10 bytes
+    // a Hex row, and the rows past every 32nd found again.
     ReceiveLog log;
     Bytes chunk(1000);
     for (int i = 0; i < 70; ++i) {
@@ -296,16 +277,13 @@ TEST(ReceiveLog, RowsWrapAtTheWidthAtLineBreaksAndAcrossBlocks)
         std::vector<RowCells> cells;
         rows.GetRows(log, row, 1, &cells);
         ASSERT_EQ(cells.size(), 1u);
-        std::string text;
+        std::string text, expected;
         for (const Cell& cell : cells[0].cells)
             text += static_cast<char>(cell.c);
-        std::string expected;
         for (uint64_t b = row * 10; b < std::min<uint64_t>(row * 10 + 10, 70000); ++b)
             expected += wxString::Format("%02x ", static_cast<unsigned>(b & 0xFF)).utf8_string();
         EXPECT_EQ(text, expected) << row;
-        if (!cells[0].cells.empty()) {
-            EXPECT_EQ(rows.RowOf(log, cells[0].cells.back().pos), row);
-        }
+        EXPECT_EQ(rows.RowOf(log, cells[0].cells.back().pos), row);
     }
 }
 
@@ -345,38 +323,6 @@ TEST(ReceiveLog, ASelectionAcrossRowsCopiesTheViewsText)
     log.Clear();
     EXPECT_EQ(log.MemoryUsed(), 0u);
     EXPECT_EQ(Text(log, FORMAT_HEX), "");
-}
-
-// Imported rows whose text is empty or NULL, in every format, become
-// entries of no bytes: sent once they send nothing, and count as sent.
-TEST(TerminalLogic, EmptyAndNullImportedTextsGiveNoBytes)
-{
-    namespace fs = std::filesystem;
-    const fs::path old = fs::current_path();
-    std::string dir = (fs::temp_directory_path() / "vantrel-cmd-XXXXXX").string();
-    ASSERT_NE(mkdtemp(dir.data()), nullptr);
-    fs::current_path(dir);
-    {
-        wxSQLite3Database file;
-        file.Open("import.sqlite");
-        file.ExecuteUpdate("CREATE TABLE commandList (cmd TEXT, type INTEGER)");
-        file.ExecuteUpdate("INSERT INTO commandList VALUES ('', 0), (NULL, 0), ('', 1), (NULL, 3)");
-    }
-    DbCommands* list = DbCommands::GetInstance();
-    list->Open("localcmd.sqlite");
-    list->RestoreFrom("import.sqlite");
-    wxSQLite3ResultSet rows = list->GetAll();
-    int count = 0;
-    for (; rows.NextRow(); ++count) {
-        Bytes bytes = {0x99};
-        EXPECT_EQ(CommandBytes(rows.GetAsString("cmd"), rows.GetInt("type"), &bytes), "");
-        EXPECT_EQ(bytes, Bytes{});
-    }
-    rows.Finalize();
-    EXPECT_EQ(count, 4);
-    DbCommands::ResetForTests();
-    fs::current_path(old);
-    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -1,8 +1,4 @@
-// The terminal page in the real main window against test modules on loopback
-// (the module's data service): connecting and its fallbacks, open and close
-// cycles that leave no socket and no thread behind, the connection dialog,
-// the hub's terminal button, the watchdog, sending, the views and the list.
-#include <dirent.h>
+// The terminal page in the real main window against test modules on loopback.
 #include <wx/checkbox.h>
 #include <wx/clipbrd.h>
 #include <wx/frame.h>
@@ -42,21 +38,15 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 // Entries of a folder of /proc/self: "fd" open descriptors, "task" threads.
-int Count(const char* what)
+long Count(const char* what)
 {
-    int n = 0;
-    if (DIR* d = opendir((std::string("/proc/self/") + what).c_str())) {
-        while (readdir(d))
-            ++n;
-        closedir(d);
-    }
-    return n;
+    const std::filesystem::directory_iterator entries(std::string("/proc/self/") + what);
+    return std::distance(begin(entries), end(entries));
 }
 
 long MsSince(Clock::time_point begin)
 {
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count());
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count();
 }
 
 // A control event, as a click or a choice sends it.
@@ -91,9 +81,7 @@ protected:
     {
         AppTest::SetUp();
         module.SetDataService(true);
-        // What stays open for the rest of the run once built: the window,
-        // and the command list that the first page opens.
-        Main();
+        Main();  // the window and the command list stay open for the run
         DbCommands::GetInstance()->Open("localcmd.sqlite");
         guitest::Pump();
     }
@@ -101,14 +89,12 @@ protected:
     {
         return dynamic_cast<VantrelTerminalPanel*>(Main()->GetPanel(PANEL_TERMINAL));
     }
-    // Opens the terminal as the connection dialog does; the page, or null.
     VantrelTerminalPanel* Open(const TestModule& m)
     {
         Main()->ShowTerminalPanel(m.Address(), m.Address(), "", m.PortText(), -1);
         return Page();
     }
-    // Whether the workers ended and the descriptors are back to `fds`.
-    bool AllGone(int fds, int ms = 3000)
+    bool AllGone(long fds, int ms = 3000)
     {
         return guitest::WaitFor([&] { return TerminalWorkersRunning() == 0 && Count("fd") == fds; }, ms);
     }
@@ -120,12 +106,11 @@ TEST_F(Terminal, AFailedOrCancelledConnectionFallsBackToTheStartPage)
     const wxString question = "End Connection?: Do you really want to cancel connection?";
     struct Case {
         Fault fault;
-        std::vector<int> answers;  // to the cancel question, pressed every 150 ms
+        std::vector<int> answers;  // to Cancel, pressed every 150 ms
         std::vector<wxString> messages;
     } cases[] = {
         {Fault::Refuse, {}, {"Error: Vantrel module unreachable"}},
-        {Fault::NeverAccept, {wxID_NO, wxID_YES}, {question, question, "Error: Connection aborted by user"}},
-    };
+        {Fault::NeverAccept, {wxID_NO, wxID_YES}, {question, question, "Error: Connection aborted by user"}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.fault));
         TestModule peer("127.0.0.32");
@@ -135,7 +120,6 @@ TEST_F(Terminal, AFailedOrCancelledConnectionFallsBackToTheStartPage)
         dialogs->Clear();
         for (int answer : c.answers)
             dialogs->Answer(answer);
-        // Presses Cancel on whatever progress dialog is shown, as the user would.
         wxTimer presser;
         presser.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
             for (wxWindow* top : wxTopLevelWindows)
@@ -144,7 +128,7 @@ TEST_F(Terminal, AFailedOrCancelledConnectionFallsBackToTheStartPage)
         });
         if (!c.answers.empty())
             presser.Start(150);
-        const int fds = Count("fd");
+        const long fds = Count("fd");
         EXPECT_EQ(Open(peer), nullptr);
         presser.Stop();
         EXPECT_EQ(dialogs->Messages(), c.messages);
@@ -177,12 +161,11 @@ TEST_F(Terminal, TheHubOpensItsDataPortAndFiftyOpenAndCloseCyclesLeaveNoSocketAn
     Command(ID_BACK);
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_EQ(Page(), nullptr);
-    // The first page makes the toolkit start what it keeps for the run.
     Main()->ShowStartPanel();
     ASSERT_TRUE(
         guitest::WaitFor([&] { return !data.DataConnected() && TerminalWorkersRunning() == 0; }, 2000));
     guitest::PumpFor(200);
-    const int fds = Count("fd"), threads = Count("task");
+    const long fds = Count("fd"), threads = Count("task");
 
     for (int cycle = 0; cycle < 50; ++cycle) {
         SCOPED_TRACE(cycle);
@@ -194,13 +177,13 @@ TEST_F(Terminal, TheHubOpensItsDataPortAndFiftyOpenAndCloseCyclesLeaveNoSocketAn
         }
         std::atomic<bool> sending{cycle % 3 == 1};
         std::thread sender;
-        if (sending) {  // the peer is still sending while the page closes
+        if (sending) {
             sender = std::thread([&] {
                 while (sending && module.SendData(Bytes(4096, 0x5A))) {
                 }
             });
             guitest::PumpFor(20);
-        } else if (cycle % 3 == 2) {  // the peer has just closed
+        } else if (cycle % 3 == 2) {
             module.CloseData();
         }
         const auto begin = Clock::now();
@@ -210,7 +193,6 @@ TEST_F(Terminal, TheHubOpensItsDataPortAndFiftyOpenAndCloseCyclesLeaveNoSocketAn
         if (sender.joinable())
             sender.join();
         EXPECT_EQ(Page(), nullptr);
-        // The toolkit's own pool threads may end meanwhile.
         EXPECT_TRUE(AllGone(fds) && guitest::WaitFor([&] { return !module.DataConnected(); }, 1000) &&
                     Count("task") <= threads)
             << "fds " << Count("fd") << " of " << fds << ", threads " << Count("task") << " of " << threads;
@@ -225,11 +207,9 @@ TEST_F(Terminal, TheDialogChecksAddressAndPortBeforeItOpens)
         const char* firstOctet;
         wxString port;
         const char *ipError, *portError;
-    } cases[] = {
-        {"0", module.PortText(), "Invalid IP", ""},  {"127", "", "", "Invalid Port"},
-        {"0", "", "Invalid IP", "Invalid Port"},     {"127", "65536", "", "Port must be 1 to 65535"},
-        {"127", "0", "", "Port must be 1 to 65535"}, {"127", module.PortText(), "", ""},
-    };
+    } cases[] = {{"0", module.PortText(), "Invalid IP", ""},  {"127", "", "", "Invalid Port"},
+                 {"0", "", "Invalid IP", "Invalid Port"},     {"127", "65536", "", "Port must be 1 to 65535"},
+                 {"127", "0", "", "Port must be 1 to 65535"}, {"127", module.PortText(), "", ""}};
     Command(ID_TERMINAL);
     UartDialog* dialog = nullptr;
     for (wxWindow* w : wxTopLevelWindows)
@@ -290,15 +270,13 @@ protected:
         ASSERT_TRUE(guitest::WaitFor([&] { return module.DataConnected(); }, 2000));
     }
     wxString View(int format) { return page->GetReceiveView(format)->GetValue(); }
-    // Types a command in a format and adds it to the list.
     void AddCommand(int format, const wxString& text)
     {
         Send(page, wxEVT_RADIOBOX, ID_TERM_TX_FORMAT, format);
         page->GetInputField(format)->SetValue(text);
         Send(page, wxEVT_BUTTON, ID_TERM_ADD);
     }
-    // Stops the periodic send; how long the window waited.
-    long StopPeriodic()
+    long StopPeriodic()  // how long the window waited
     {
         const auto begin = Clock::now();
         Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_STOP);
@@ -330,10 +308,8 @@ TEST_F(TerminalTraffic, BackToBackSendingAnswersStopsInTimeAndReportsAStalledPee
     ASSERT_GT(got.size(), 4u * 1000) << "not back to back";
     ASSERT_EQ(got.size() % 4, 0u);
     for (size_t i = 0; i < got.size(); i += 4)  // counters 1, 2, ... in order: no frame lost or mixed
-        ASSERT_EQ(
-            Bytes(got.begin() + i, got.begin() + i + 4),
-            (Bytes{static_cast<uint8_t>((i / 4 + 1) >> 8), static_cast<uint8_t>(i / 4 + 1), 0xAA, 0xBB}))
-            << i;
+        ASSERT_EQ(Bytes(got.begin() + i, got.begin() + i + 4),
+                  CounterFrame({0xAA, 0xBB, 0xCC, 0xDD}, i / 4 + 1));
     EXPECT_TRUE(View(FORMAT_HEX).EndsWith(wxString::Format(" Sent %zu messages\n", got.size() / 4)));
     EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
 
@@ -473,10 +449,11 @@ TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
     EXPECT_EQ(rows(), shown);
 
     // A file without a list, or with rows of an unknown format, is reported;
-    // the list stays usable and the next export writes exactly what it shows.
+    // empty or NULL texts are entries of no bytes; the next export writes
+    // exactly what the list shows.
     Sql("CREATE TABLE other (x)", dir->File("nolist.sqlite"));
     Sql("CREATE TABLE commandList (cmd TEXT, type INTEGER)", dir->File("odd.sqlite"));
-    Sql("INSERT INTO commandList VALUES ('zz', 7), ('5', 3)", dir->File("odd.sqlite"));
+    Sql("INSERT INTO commandList VALUES ('zz', 7), ('', 0), (NULL, 1), ('5', 3)", dir->File("odd.sqlite"));
     dialogs->Clear();
     for (const char* file : {"nolist.sqlite", "odd.sqlite"}) {
         dialogs->FilePath(dir->File(file));
@@ -487,15 +464,22 @@ TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
         (std::vector<wxString>{"Import file: ", "Error: No command list in " + dir->File("nolist.sqlite"),
                                "Import file: ", "Error: 1 commands of an unknown format were not imported"}));
     EXPECT_EQ(rows().front(), "5 (Decimal)");
+    for (size_t i : {3, 4}) {
+        Bytes bytes = {0x99};
+        EXPECT_EQ(CommandBytes(page->GetCommands()[i].text, page->GetCommands()[i].format, &bytes), "");
+        EXPECT_EQ(bytes, Bytes{});
+    }
     dialogs->FilePath(dir->File("again.sqlite"));
     Send(page, wxEVT_BUTTON, ID_TERM_EXPORT_LIST);
     EXPECT_EQ(Sql("SELECT cmd FROM commandList ORDER BY rowid", dir->File("again.sqlite")),
-              (std::vector<wxString>{"ab", "0a ff", "7 8", "5"}));
+              (std::vector<wxString>{"ab", "0a ff", "7 8", "", "", "5"}));
 
     // Removing the top row removes the newest entry.
+    const std::vector<wxString> before = rows();
     page->GetCommandList()->SetSelection(0);
     Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_SELECTED);
-    EXPECT_EQ(rows(), shown);
+    EXPECT_EQ(rows(), std::vector<wxString>(before.begin() + 1, before.end()));
+    EXPECT_EQ(page->GetCommands().back().text, "");
     EXPECT_EQ(page->GetCommandList()->GetSelection(), 0);
 }
 
