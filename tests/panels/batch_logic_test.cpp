@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <wx/wxsqlite3.h>
 
-#include <functional>
-
 #include "AdvancedLogic.h"
 #include "BatchFile.h"
 #include "BatchLogic.h"
@@ -139,41 +137,26 @@ TEST(BatchFile, RefusesWhatItDidNotWrite)
     const wxString path = dir.File("conf.db");
     const wxString quoted = "\"" + path + "\"";
     const BatchConfig good = FullConfig('S', "1.4.5");
-    struct Case {
-        const char* name;
-        std::function<void()> spoil;
-        wxString error;
-    } cases[] = {
-        {"another program's database",
-         [&] {
-             fs::remove(path.ToStdString());
-             Sql(path, "CREATE TABLE vemtor_vantrel (ip TEXT, macaddress TEXT)");
-         },
-         quoted + " is not a module configuration file of Vantrel Glimra"},
-        {"a record of the wrong size",
-         [&] { Sql(path, "UPDATE vantrel_batch_datablocks SET value = zeroblob(43) WHERE datablock = 46"); },
-         quoted + " is damaged: datablock 46 at index 0 holds 43 bytes, not 44"},
-        {"a record twice",
-         [&] {
-             Sql(path,
-                 "INSERT INTO vantrel_batch_datablocks (datablock, element_count, start_index, value) "
-                 "SELECT datablock, element_count, start_index, value FROM vantrel_batch_datablocks "
-                 "WHERE datablock = 35");
-         },
-         quoted + " is damaged: datablock 35 at index 0 appears twice"},
-        {"no module", [&] { Sql(path, "DELETE FROM vantrel_batch_module"); },
-         quoted + " is damaged: it names no module"},
-        {"a later format", [&] { Sql(path, "UPDATE vantrel_batch_module SET format = 2"); },
-         quoted + " was saved by another version of Vantrel Glimra"},
+    // what is done to a good file, what is told.
+    const std::pair<const char*, wxString> cases[] = {
+        {"DROP TABLE vantrel_batch_module", " is not a module configuration file of Vantrel Glimra"},
+        {"UPDATE vantrel_batch_datablocks SET value = zeroblob(43) WHERE datablock = 46",
+         " is damaged: datablock 46 at index 0 holds 43 bytes, not 44"},
+        {"INSERT INTO vantrel_batch_datablocks (datablock, element_count, start_index, value) SELECT "
+         "datablock, "
+         "element_count, start_index, value FROM vantrel_batch_datablocks WHERE datablock = 35",
+         " is damaged: datablock 35 at index 0 appears twice"},
+        {"DELETE FROM vantrel_batch_module", " is damaged: it names no module"},
+        {"UPDATE vantrel_batch_module SET format = 2", " was saved by another version of Vantrel Glimra"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [sql, told] : cases) {
+        SCOPED_TRACE(sql);
         wxString error;
         ASSERT_TRUE(WriteBatchFile(path, good, &error)) << error;
-        c.spoil();
+        Sql(path, sql);
         BatchConfig config{'x', "kept", "", {}};
         EXPECT_FALSE(ReadBatchFile(path, &config, &error));
-        EXPECT_EQ(error.utf8_string(), c.error.utf8_string());
+        EXPECT_EQ(error.utf8_string(), (quoted + told).utf8_string());
         EXPECT_EQ(config.type, 'x');
     }
 
