@@ -142,7 +142,7 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
     // The address read first, then each section's datablocks with its save last.
     const std::vector<testmod::Frame> requests = b.Requests();
     ASSERT_GE(requests.size(), 2u);
-    EXPECT_EQ(Blocks(requests[0]), (decltype(Blocks({})){{14, 1, 0, {}}, {2, 1, 0, {}}}));
+    EXPECT_EQ(Blocks(requests[0]), (paneltest::BlockList{{14, 1, 0, {}}, {2, 1, 0, {}}}));
     std::vector<int> sections;
     for (size_t i = 1; i < requests.size(); ++i) {
         const std::vector<testmod::Block> blocks = paneltest::BlocksOf(requests[i]);

@@ -73,13 +73,7 @@ protected:
     }
 
     // id, count, index and values of every block of a request.
-    static std::vector<std::tuple<int, int, int, testmod::Bytes>> Blocks(const testmod::Frame& f)
-    {
-        std::vector<std::tuple<int, int, int, testmod::Bytes>> out;
-        for (const testmod::Block& b : BlocksOf(f))
-            out.emplace_back(b.id, b.count, b.index, b.values);
-        return out;
-    }
+    static BlockList Blocks(const testmod::Frame& f) { return Tuples(BlocksOf(f)); }
 
     testmod::TestModule module;
     size_t before = 0;
