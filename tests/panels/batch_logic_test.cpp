@@ -78,12 +78,8 @@ TEST(BatchLogic, SectionsFollowTheHubButtons)
 // element size times the count.
 TEST(BatchLogic, RecordFaults)
 {
-    struct Case {
-        uint16_t id;
-        uint8_t count, index;
-        size_t size;
-        const char* fault;
-    } cases[] = {
+    // id, count, index, bytes, what is wrong.
+    const std::tuple<uint16_t, uint8_t, uint8_t, size_t, const char*> cases[] = {
         {37, 8, 0, 144, ""},
         {37, 8, 1, 144, "datablock 37 at index 1 goes past its 8 elements"},
         {41, 7, 7, 56, ""},
@@ -91,10 +87,8 @@ TEST(BatchLogic, RecordFaults)
         {46, 1, 0, 45, "datablock 46 at index 0 holds 45 bytes, not 44"},
         {56, 1, 0, 0, "datablock 56 is not a module datablock"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.id);
-        EXPECT_EQ(RecordFault(MakeBlock(c.id, BlockBytes(c.size, 0xA5), c.count, c.index)), c.fault);
-    }
+    for (const auto& [id, count, index, size, fault] : cases)
+        EXPECT_EQ(RecordFault(MakeBlock(id, BlockBytes(size, 0xA5), count, index)), fault) << id;
 }
 
 // What is written comes back byte for byte and in order; the file appears
