@@ -36,7 +36,7 @@ protected:
 
 // Line 5 comes with another index byte and values above 1; line 3 is
 // changed. An altered echo is told, and the reboot prompt follows all the same.
-TEST_F(IoPage, EightLinesReadAndWritten)
+TEST_F(IoPage, LinesReadWrittenAndLocked)
 {
     for (uint8_t k = 0; k < 8; ++k)
         module.SetElement(45, k, {k, uint8_t(k % 2), 0});
@@ -61,14 +61,11 @@ TEST_F(IoPage, EightLinesReadAndWritten)
     EXPECT_EQ(Blocks(PageRequests()[1]),
               (BlockList{{45, 8, 0, {0, 0, 0, 1, 1, 0, 2, 0, 0, 3, 1, 1, 4, 0, 0, 5, 1, 1, 6, 0, 0, 7, 1, 0}},
                          {24, 1, 0, {7}}}));
-}
 
-// Lines 2 and 3 of a 'B' module are locked; a failed write stays in the
-// confirmation view, and the way back restores the locks.
-TEST_F(IoPage, LocksSurviveAFailedWrite)
-{
-    StartModule("1.4.0", 'B');
-    VantrelIOPanel* page = Open();
+    // Lines 2 and 3 of a 'B' module are locked; a failed write stays in the
+    // confirmation view, and the way back restores the locks.
+    module.SetIdentity("1.4.0", 'B', "porch");
+    page = Open();
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
     const std::vector<std::string> locked = {"#..", "#..", "###", "###"};
     EXPECT_EQ(ReadOnlyCells(page), locked);
@@ -188,7 +185,7 @@ protected:
     int connections = 0;  // the module's connections before the page was asked for
 };
 
-TEST_F(PowersavePage, UnchangedWriteSendsBackWhatWasRead)
+TEST_F(PowersavePage, ReadWrittenBackRefusedForOldFirmwareAndCommands)
 {
     VantrelPowersavePanel* page = Open(140);
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
@@ -218,12 +215,10 @@ TEST_F(PowersavePage, UnchangedWriteSendsBackWhatWasRead)
     Confirm(page, {wxID_YES});
     ASSERT_EQ(PageRequests().size(), 2u);
     EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{51, 1, 0, Record}, {24, 1, 0, {10}}}));
-}
 
-// Firmware 1.3.9 is refused before any traffic: the one connection since is
-// the identity read of the hub it falls back to. Then the two commands.
-TEST_F(PowersavePage, OldFirmwareRefusedThenSleepNowAndRunningCounter)
-{
+    // Firmware 1.3.9 is refused before any traffic: the one connection since
+    // is the identity read of the hub it falls back to. Then the two commands.
+    dialogs->Clear();
     EXPECT_EQ(Open(139), nullptr);
     EXPECT_EQ(dialogs->Messages(),
               std::vector<wxString>{"Error: Powersave modes are supported only on firmware >= 1.4.0"});
@@ -232,7 +227,7 @@ TEST_F(PowersavePage, OldFirmwareRefusedThenSleepNowAndRunningCounter)
     EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{2, 1, 0, {}}, {38, 1, 0, {}}}));
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
 
-    VantrelPowersavePanel* page = Open(140);
+    page = Open(140);
     ASSERT_NE(page, nullptr);
     ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
     // Nothing is sent for 0, nor for a pasted negative number.
