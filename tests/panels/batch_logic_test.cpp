@@ -103,19 +103,16 @@ TEST(BatchFile, RecordsComeBackByteForByte)
     for (size_t i = 0; i < pattern.size(); ++i)
         pattern[i] = uint8_t(i * 37);  // zeros and 0xFF among them
     SetRecord(&config, 41, 7, pattern);
-
     wxString error;
     ASSERT_TRUE(WriteBatchFile(path, FullConfig('S', "1.4.0"), &error)) << error;
     ASSERT_TRUE(WriteBatchFile(path, config, &error)) << error;
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
-
     BatchConfig back;
     ASSERT_TRUE(ReadBatchFile(path, &back, &error)) << error;
     EXPECT_EQ(back.type, 'A');
     EXPECT_EQ(back.firmware, config.firmware);
     EXPECT_EQ(back.mac, config.mac);
     EXPECT_EQ(paneltest::Tuples(back.records), paneltest::Tuples(config.records));
-
     // A missing folder, or a file that cannot replace a folder, leaves nothing behind.
     EXPECT_FALSE(WriteBatchFile(dir.File("missing/module.db"), config, &error));
     fs::create_directory(dir.path / "taken.db");
@@ -203,7 +200,6 @@ TEST(BatchLogic, CanSectionsWriteTheirListsThenTheSaves)
     messages[9] = 1;
     SetRecord(&config, 40, 0, messages);
     SetRecord(&config, 47, 0, messages);
-
     std::vector<BatchCommand> commands;
     wxString refusal;
     ASSERT_TRUE(SectionCommands(ID_HUB_CANBUS, config, 'A', 145, {}, &commands, &refusal)) << refusal;
@@ -224,7 +220,6 @@ TEST(BatchLogic, CanSectionsWriteTheirListsThenTheSaves)
     EXPECT_EQ(commands[2].blocks[0].bytes, written);
     EXPECT_EQ(commands[7].blocks[0].bytes, (BlockBytes{0x00, 0x03, 0xD0, 0x90, 3, 2, 1, 1, 1, 0, 7}))
         << "bit timing of the speed, the acquisition as its lists show it, the actuation as read";
-
     ASSERT_TRUE(SectionCommands(ID_HUB_CANBUS_ACTUATION, config, 'A', 145, {}, &commands, &refusal));
     ASSERT_EQ(commands.size(), 6u);
     written[4] = 0;  // the actuation list has no "not enabled"

@@ -107,7 +107,6 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
     ASSERT_TRUE(b.Start());
     const Bytes bIp = b.Element(14, 0), bConfigSocket = b.Element(37, 0);
     const wxString path = dir->File("alpha.db");
-
     Main()->loggedIn = true;
     VantrelBatchConf* page = OpenFromHub<VantrelBatchConf>(ID_HUB_BATCH_CONF, PANEL_BATCH_CONF);
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
@@ -119,7 +118,6 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
     // Identity, then one read per page; the record two pages read is read once.
     EXPECT_EQ(PageRequests().size(), 7u);
     EXPECT_EQ(Carrying(PageRequests(), 46), 1u);
-
     Press(Page(b, 'S'), ID_BATCH_LOAD, path, {wxID_YES, wxID_OK, wxID_NO});
     EXPECT_EQ(
         dialogs->Messages(),
@@ -138,7 +136,6 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
     EXPECT_EQ(b.Element(14, 0), bIp) << "the module keeps its own address";
     EXPECT_EQ(b.Element(39, 0), Field("beta", 32)) << "and its alias";
     EXPECT_EQ(b.Element(37, 0), bConfigSocket);
-
     // The address read first, then each section's datablocks with its save last.
     const std::vector<testmod::Frame> requests = b.Requests();
     ASSERT_GE(requests.size(), 2u);
@@ -159,7 +156,6 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
               std::vector<wxString>{"10.0.0.6|alpha-net|00:1e:c0:00:00:0b"});
     EXPECT_EQ(apptest::Sql("SELECT * FROM vemtor_vantrel_uart"),
               std::vector<wxString>{"00:1e:c0:00:00:0b|ODD|2|9600"});
-
     // A CAN module's file, read list by list in chunks, is refused for a UART module.
     TestModule can;
     can.SetIdentity("1.4.5", 'A', "can");
@@ -179,7 +175,6 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
                                    "\" holds the configuration of a Vantrel-S-CAN module (type A); this "
                                    "module is a Vantrel-S-UART (type S). Nothing was sent."}));
     EXPECT_EQ(b.Requests().size(), sent);
-
     // The registry is never written over; a read that fails writes no file and
     // names its section; a write whose exchange fails ends the load there.
     page = Page(module, 'S');

@@ -198,7 +198,6 @@ TEST_F(CanPages, FirstViewChecksFailedReadRebuildAndBack)
                   "Error!: Selection type \"Selected Signale\" not allowed for \"Native\" output type",
                   "Error!: Baudrate value maximum value: 1000000"}));
     EXPECT_EQ(PageRequests().size(), 1u);
-
     // The list read fails: reported, and the first view stays as it was.
     page->SpeedCombo()->SetSelection(10);
     module.SetFault(Fault::MissingBlock, 40, 40);
@@ -214,7 +213,6 @@ TEST_F(CanPages, FirstViewChecksFailedReadRebuildAndBack)
     ASSERT_TRUE(Click(page, ID_CAN_EDIT_MESSAGES));
     ASSERT_TRUE(page->InListView());
     EXPECT_FALSE(page->SpeedCombo()->IsEnabled());
-
     // Back 37 builds the page anew from a new read.
     SetCanSettings(125000, 6, 0);
     ASSERT_TRUE(Click(page, ID_CAN_REBUILD));
@@ -224,7 +222,6 @@ TEST_F(CanPages, FirstViewChecksFailedReadRebuildAndBack)
     ASSERT_TRUE(fresh);
     EXPECT_EQ(fresh->SpeedCombo()->GetValue(), "125000");
     EXPECT_EQ(RequestsFrom(6), (Requests{{{44, 1, 0, {}}}}));
-
     // After a confirmation view the list view's back button is Back; the
     // Back command returns to the list view from it, then leaves the page.
     ASSERT_TRUE(Click(fresh, ID_CAN_EDIT_MESSAGES));

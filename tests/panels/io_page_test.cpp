@@ -61,7 +61,6 @@ TEST_F(IoPage, LinesReadWrittenAndLocked)
     EXPECT_EQ(Blocks(PageRequests()[1]),
               (BlockList{{45, 8, 0, {0, 0, 0, 1, 1, 0, 2, 0, 0, 3, 1, 1, 4, 0, 0, 5, 1, 1, 6, 0, 0, 7, 1, 0}},
                          {24, 1, 0, {7}}}));
-
     // Lines 2 and 3 of a 'B' module are locked; a failed write stays in the
     // confirmation view, and the way back restores the locks.
     module.SetIdentity("1.4.0", 'B', "porch");
@@ -195,14 +194,12 @@ TEST_F(PowersavePage, ReadWrittenBackRefusedForOldFirmwareAndCommands)
                                page->RunningTimeField()->GetValue(), page->SleepTimeField()->GetValue()}),
         (std::vector<wxString>{"Only Wi-Fi Sleep", "300", "60", "3600"}));
     EXPECT_TRUE(SaveScreenshot("powersave-page.png"));
-
     // "Random Gen?" (checked) replaces even a boot delay too large to send.
     page->BootDelayField()->ChangeValue("99999");
     ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
     unsigned long drawn = 300;
     EXPECT_TRUE(page->BootDelayField()->GetValue().ToULong(&drawn) && drawn < 300) << drawn;
     ASSERT_TRUE(Click(page, ID_PAGE_GO_BACK));
-
     // Without it, such a boot delay is refused before anything is sent.
     page->RandomBox()->SetValue(false);
     page->BootDelayField()->ChangeValue("65536");
@@ -215,7 +212,6 @@ TEST_F(PowersavePage, ReadWrittenBackRefusedForOldFirmwareAndCommands)
     Confirm(page, {wxID_YES});
     ASSERT_EQ(PageRequests().size(), 2u);
     EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{51, 1, 0, Record}, {24, 1, 0, {10}}}));
-
     // Firmware 1.3.9 is refused before any traffic: the one connection since
     // is the identity read of the hub it falls back to. Then the two commands.
     dialogs->Clear();
@@ -226,7 +222,6 @@ TEST_F(PowersavePage, ReadWrittenBackRefusedForOldFirmwareAndCommands)
     ASSERT_EQ(PageRequests().size(), 1u);
     EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{2, 1, 0, {}}, {38, 1, 0, {}}}));
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
-
     page = Open(140);
     ASSERT_NE(page, nullptr);
     ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
@@ -239,7 +234,6 @@ TEST_F(PowersavePage, ReadWrittenBackRefusedForOldFirmwareAndCommands)
               std::vector<wxString>{"Error: Invalid Sleep Now Time \"-5\": please enter a "
                                     "number of seconds from 0 to 4294967295"});
     EXPECT_EQ(PageRequests().size(), 1u);
-
     // A running counter of 0 is sent; the page stays in its view.
     Run(page, ID_RUNNING_COUNTER_TIME, "0", ID_SET_RUNNING_COUNTER);
     EXPECT_EQ(dialogs->Messages(),
@@ -248,7 +242,6 @@ TEST_F(PowersavePage, ReadWrittenBackRefusedForOldFirmwareAndCommands)
     EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{53, 1, 0, {0, 0, 0, 0}}}));
     ASSERT_EQ(Main()->GetPanel(PANEL_POWERSAVE), page);
     EXPECT_TRUE(page->InConfirmView());
-
     // Sleep now carries no section save, then the start page.
     Run(page, ID_SLEEP_NOW_TIME, "3600", ID_SLEEP_NOW);
     EXPECT_EQ(dialogs->Messages(),

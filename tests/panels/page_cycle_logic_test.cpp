@@ -34,7 +34,6 @@ TEST(PageCycle, RequestsCarryTheirBlocksOrAreRefused)
     EXPECT_EQ(cmd_msg_action(msg.get()), CMD_ACTION_GET);
     EXPECT_EQ(paneltest::Tuples(Sent(msg.get())),
               (paneltest::BlockList{{33, 1, 0, {}}, {37, 4, 0, {}}, {41, 7, 7, {}}}));
-
     // The largest socket run that fits (8), and one past it; a bad id; count 0.
     const std::vector<std::vector<BlockRef>> refused = {{{37, 8, 1}}, {{57}}, {{33, 0, 0}}};
     EXPECT_TRUE(BuildReadRequest(msg.get(), {{37, 8, 0}}));
@@ -79,7 +78,6 @@ TEST(PageCycle, ValuesComeOutOfTheReplyInOrder)
     // The reply's block is taken from its own first element, whatever index was asked.
     ASSERT_TRUE(TakeBlocks(reply.get(), {{45, 2, 5}}, &values));
     EXPECT_EQ(values[0], (BlockBytes{0, 1, 0, 1, 0, 1}));
-
     const std::vector<std::vector<BlockRef>> failing = {{{35}}, {{33}, {45, 3, 0}}, {{57}}};
     for (const auto& blocks : failing) {
         cmd_set_error(CMD_ERR_CONNECT_TIMEOUT);

@@ -23,14 +23,12 @@ inline wxString RebootPrompt(const char* model, bool askMore = true)
 
 class PageTest : public apptest::AppTest {
 protected:
-    // Starts the module with the identity given (call from the test).
     void StartModule(const std::string& firmware, char type)
     {
         module.SetIdentity(firmware, type, "porch");
         ASSERT_TRUE(module.Start());
     }
 
-    // The hub of the module, or null.
     VantrelPanel* ShowHub()
     {
         Main()->ShowModulePanel(module.Address(), module.PortText());
