@@ -205,10 +205,9 @@ TEST_F(CanPages, FirstViewChecksFailedReadRebuildAndBack)
     Click(page, ID_CAN_EDIT_MESSAGES);
     EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: datablock not found"});
     EXPECT_EQ(PageRequests().size(), 2u);
-    EXPECT_FALSE(page->InListView());
-    EXPECT_TRUE(page->SpeedCombo()->IsEnabled());
-    EXPECT_EQ(page->Grid(), nullptr);
-    EXPECT_NE(page->FindWindow(ID_CAN_EDIT_MESSAGES), nullptr);
+    EXPECT_EQ(std::tuple(page->InListView(), page->SpeedCombo()->IsEnabled(), page->Grid(),
+                         page->FindWindow(ID_CAN_EDIT_MESSAGES) != nullptr),
+              std::tuple(false, true, nullptr, true));
     module.SetFault(Fault::None);
     ASSERT_TRUE(Click(page, ID_CAN_EDIT_MESSAGES));
     ASSERT_TRUE(page->InListView());
@@ -229,10 +228,9 @@ TEST_F(CanPages, FirstViewChecksFailedReadRebuildAndBack)
     Command(ID_BACK);
     guitest::Pump();
     ASSERT_TRUE(fresh);
-    EXPECT_FALSE(fresh->InConfirmView());
-    EXPECT_TRUE(fresh->InListView());
-    EXPECT_EQ(fresh->FindWindow(ID_CAN_REBUILD), nullptr);
-    EXPECT_NE(fresh->FindWindow(ID_BACK), nullptr);
+    EXPECT_EQ(std::tuple(fresh->InConfirmView(), fresh->InListView(), fresh->FindWindow(ID_CAN_REBUILD),
+                         fresh->FindWindow(ID_BACK) != nullptr),
+              std::tuple(false, true, nullptr, true));
     Command(ID_BACK);
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_TRUE(guitest::WaitFor([&] { return !fresh; }, 2000));
