@@ -32,6 +32,26 @@ protected:
                 rows[k] += page->Grid()->IsReadOnly(k, c) ? '#' : '.';
         return rows;
     }
+    // From the hub, as its button would (shown only above 1.4.0 after login).
+    VantrelPowersavePanel* OpenPowersave(int firmware)
+    {
+        if (!ShowHub())
+            return nullptr;
+        before = module.Requests().size();
+        connections = module.Connections();
+        Main()->ShowPowersavePanel(module.Address(), module.PortText(), 'S', firmware);
+        guitest::Pump();
+        return dynamic_cast<VantrelPowersavePanel*>(Main()->GetPanel(PANEL_POWERSAVE));
+    }
+    // Types into a command's field and presses its button.
+    void Run(VantrelPowersavePanel* page, int field, const wxString& text, int button)
+    {
+        dynamic_cast<wxTextCtrl*>(page->FindWindow(field))->SetValue(text);
+        dialogs->Clear();
+        Click(page, button);
+    }
+
+    int connections = 0;  // the module's connections before the page was asked for
 };
 
 // Line 5 comes with another index byte and values above 1; line 3 is
@@ -151,42 +171,13 @@ TEST_F(IoPage, I2cChecksFailedWriteAndWrite)
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
 }
 
-// Only Wi-Fi sleep, boot delay 300 s, sleep time 3600 s, running time 60 s.
-const testmod::Bytes Record = {1, 0x01, 0x2C, 0, 0, 0x0E, 0x10, 0, 0, 0, 0x3C, 0};
-
-class PowersavePage : public paneltest::PageTest {
-protected:
-    void SetUp() override
-    {
-        PageTest::SetUp();
-        module.SetElement(51, 0, Record);
-        StartModule("1.4.0", 'S');
-    }
-    // From the hub, as its button would (shown only above 1.4.0 after login).
-    VantrelPowersavePanel* Open(int firmware)
-    {
-        if (!ShowHub())
-            return nullptr;
-        before = module.Requests().size();
-        connections = module.Connections();
-        Main()->ShowPowersavePanel(module.Address(), module.PortText(), 'S', firmware);
-        guitest::Pump();
-        return dynamic_cast<VantrelPowersavePanel*>(Main()->GetPanel(PANEL_POWERSAVE));
-    }
-    // Types into a command's field and presses its button.
-    void Run(VantrelPowersavePanel* page, int field, const wxString& text, int button)
-    {
-        dynamic_cast<wxTextCtrl*>(page->FindWindow(field))->SetValue(text);
-        dialogs->Clear();
-        Click(page, button);
-    }
-
-    int connections = 0;  // the module's connections before the page was asked for
-};
-
-TEST_F(PowersavePage, ReadWrittenBackRefusedForOldFirmwareAndCommands)
+TEST_F(IoPage, PowersaveReadWrittenBackRefusedForOldFirmwareAndCommands)
 {
-    VantrelPowersavePanel* page = Open(140);
+    // Only Wi-Fi sleep, boot delay 300 s, sleep time 3600 s, running time 60 s.
+    const testmod::Bytes Record = {1, 0x01, 0x2C, 0, 0, 0x0E, 0x10, 0, 0, 0, 0x3C, 0};
+    module.SetElement(51, 0, Record);
+    StartModule("1.4.0", 'S');
+    VantrelPowersavePanel* page = OpenPowersave(140);
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
     EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{51, 1, 0, {}}}));
     EXPECT_EQ(
@@ -215,14 +206,14 @@ TEST_F(PowersavePage, ReadWrittenBackRefusedForOldFirmwareAndCommands)
     // Firmware 1.3.9 is refused before any traffic: the one connection since
     // is the identity read of the hub it falls back to. Then the two commands.
     dialogs->Clear();
-    EXPECT_EQ(Open(139), nullptr);
+    EXPECT_EQ(OpenPowersave(139), nullptr);
     EXPECT_EQ(dialogs->Messages(),
               std::vector<wxString>{"Error: Powersave modes are supported only on firmware >= 1.4.0"});
     EXPECT_EQ(module.Connections(), connections + 1);
     ASSERT_EQ(PageRequests().size(), 1u);
     EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{2, 1, 0, {}}, {38, 1, 0, {}}}));
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
-    page = Open(140);
+    page = OpenPowersave(140);
     ASSERT_NE(page, nullptr);
     ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
     // Nothing is sent for 0, nor for a pasted negative number.
