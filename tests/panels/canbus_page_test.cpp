@@ -93,33 +93,30 @@ protected:
         event.SetEventObject(page->IdFormatBox());
         page->IdFormatBox()->ProcessWindowEvent(event);
     }
+    // Each list read in its chunks after datablock 44, edited by `edit`, and
+    // confirmed with `answers`: no cell marked, none editable on the way.
     void ReadEditConfirm(const Requests& reads, const std::function<void(CanPage*, wxGrid*)>& edit,
-                         const std::vector<int>& answers);
+                         const std::vector<int>& answers)
+    {
+        StartModule("1.4.3", 'A');
+        CanPage* page = Open(false);
+        ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+        ASSERT_TRUE(Click(page, ID_CAN_EDIT_MESSAGES));
+        EXPECT_EQ(RequestsFrom(0), reads);
+        wxGrid* grid = page->Grid();
+        ASSERT_TRUE(grid && grid->GetNumberRows() == (reads.size() == 3 ? 14 : 32));
+        edit(page, grid);
+        dialogs->Clear();
+        ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+        ASSERT_TRUE(page->InConfirmView()) << testing::PrintToString(dialogs->Messages());
+        EXPECT_EQ(grid->GetCellTextColour(0, 1), wxColour(0, 0, 0));
+        EXPECT_TRUE(grid->IsReadOnly(0, 1));
+        for (int answer : answers)
+            dialogs->Answer(answer);
+        Click(page, ID_PAGE_CONFIRM);
+        guitest::Pump();
+    }
 };
-
-// Each list read in its chunks after datablock 44, edited by `edit`, and
-// confirmed with `answers`: no cell marked, none editable on the way.
-void CanPages::ReadEditConfirm(const Requests& reads, const std::function<void(CanPage*, wxGrid*)>& edit,
-                               const std::vector<int>& answers)
-{
-    StartModule("1.4.3", 'A');
-    CanPage* page = Open(false);
-    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    ASSERT_TRUE(Click(page, ID_CAN_EDIT_MESSAGES));
-    EXPECT_EQ(RequestsFrom(0), reads);
-    wxGrid* grid = page->Grid();
-    ASSERT_TRUE(grid && grid->GetNumberRows() == (reads.size() == 3 ? 14 : 32));
-    edit(page, grid);
-    dialogs->Clear();
-    ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
-    ASSERT_TRUE(page->InConfirmView()) << testing::PrintToString(dialogs->Messages());
-    EXPECT_EQ(grid->GetCellTextColour(0, 1), wxColour(0, 0, 0));
-    EXPECT_TRUE(grid->IsReadOnly(0, 1));
-    for (int answer : answers)
-        dialogs->Answer(answer);
-    Click(page, ID_PAGE_CONFIRM);
-    guitest::Pump();
-}
 
 TEST_F(CanPages, SignalListReadEditedInHexAndWritten)
 {
