@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <wx/wxsqlite3.h>
 
-#include <functional>
-
 #include "AdvancedLogic.h"
 #include "BatchFile.h"
 #include "BatchLogic.h"
@@ -80,12 +78,8 @@ TEST(BatchLogic, SectionsFollowTheHubButtons)
 // element size times the count.
 TEST(BatchLogic, RecordFaults)
 {
-    struct Case {
-        uint16_t id;
-        uint8_t count, index;
-        size_t size;
-        const char* fault;
-    } cases[] = {
+    // id, count, index, bytes, what is wrong.
+    const std::tuple<uint16_t, uint8_t, uint8_t, size_t, const char*> cases[] = {
         {37, 8, 0, 144, ""},
         {37, 8, 1, 144, "datablock 37 at index 1 goes past its 8 elements"},
         {41, 7, 7, 56, ""},
@@ -93,10 +87,8 @@ TEST(BatchLogic, RecordFaults)
         {46, 1, 0, 45, "datablock 46 at index 0 holds 45 bytes, not 44"},
         {56, 1, 0, 0, "datablock 56 is not a module datablock"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.id);
-        EXPECT_EQ(RecordFault(MakeBlock(c.id, BlockBytes(c.size, 0xA5), c.count, c.index)), c.fault);
-    }
+    for (const auto& [id, count, index, size, fault] : cases)
+        EXPECT_EQ(RecordFault(MakeBlock(id, BlockBytes(size, 0xA5), count, index)), fault) << id;
 }
 
 // What is written comes back byte for byte and in order; the file appears
@@ -111,19 +103,16 @@ TEST(BatchFile, RecordsComeBackByteForByte)
     for (size_t i = 0; i < pattern.size(); ++i)
         pattern[i] = uint8_t(i * 37);  // zeros and 0xFF among them
     SetRecord(&config, 41, 7, pattern);
-
     wxString error;
     ASSERT_TRUE(WriteBatchFile(path, FullConfig('S', "1.4.0"), &error)) << error;
     ASSERT_TRUE(WriteBatchFile(path, config, &error)) << error;
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
-
     BatchConfig back;
     ASSERT_TRUE(ReadBatchFile(path, &back, &error)) << error;
     EXPECT_EQ(back.type, 'A');
     EXPECT_EQ(back.firmware, config.firmware);
     EXPECT_EQ(back.mac, config.mac);
     EXPECT_EQ(paneltest::Tuples(back.records), paneltest::Tuples(config.records));
-
     // A missing folder, or a file that cannot replace a folder, leaves nothing behind.
     EXPECT_FALSE(WriteBatchFile(dir.File("missing/module.db"), config, &error));
     fs::create_directory(dir.path / "taken.db");
@@ -139,41 +128,26 @@ TEST(BatchFile, RefusesWhatItDidNotWrite)
     const wxString path = dir.File("conf.db");
     const wxString quoted = "\"" + path + "\"";
     const BatchConfig good = FullConfig('S', "1.4.5");
-    struct Case {
-        const char* name;
-        std::function<void()> spoil;
-        wxString error;
-    } cases[] = {
-        {"another program's database",
-         [&] {
-             fs::remove(path.ToStdString());
-             Sql(path, "CREATE TABLE vemtor_vantrel (ip TEXT, macaddress TEXT)");
-         },
-         quoted + " is not a module configuration file of Vantrel Glimra"},
-        {"a record of the wrong size",
-         [&] { Sql(path, "UPDATE vantrel_batch_datablocks SET value = zeroblob(43) WHERE datablock = 46"); },
-         quoted + " is damaged: datablock 46 at index 0 holds 43 bytes, not 44"},
-        {"a record twice",
-         [&] {
-             Sql(path,
-                 "INSERT INTO vantrel_batch_datablocks (datablock, element_count, start_index, value) "
-                 "SELECT datablock, element_count, start_index, value FROM vantrel_batch_datablocks "
-                 "WHERE datablock = 35");
-         },
-         quoted + " is damaged: datablock 35 at index 0 appears twice"},
-        {"no module", [&] { Sql(path, "DELETE FROM vantrel_batch_module"); },
-         quoted + " is damaged: it names no module"},
-        {"a later format", [&] { Sql(path, "UPDATE vantrel_batch_module SET format = 2"); },
-         quoted + " was saved by another version of Vantrel Glimra"},
+    // what is done to a good file, what is told.
+    const std::pair<const char*, wxString> cases[] = {
+        {"DROP TABLE vantrel_batch_module", " is not a module configuration file of Vantrel Glimra"},
+        {"UPDATE vantrel_batch_datablocks SET value = zeroblob(43) WHERE datablock = 46",
+         " is damaged: datablock 46 at index 0 holds 43 bytes, not 44"},
+        {"INSERT INTO vantrel_batch_datablocks (datablock, element_count, start_index, value) SELECT "
+         "datablock, "
+         "element_count, start_index, value FROM vantrel_batch_datablocks WHERE datablock = 35",
+         " is damaged: datablock 35 at index 0 appears twice"},
+        {"DELETE FROM vantrel_batch_module", " is damaged: it names no module"},
+        {"UPDATE vantrel_batch_module SET format = 2", " was saved by another version of Vantrel Glimra"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [sql, told] : cases) {
+        SCOPED_TRACE(sql);
         wxString error;
         ASSERT_TRUE(WriteBatchFile(path, good, &error)) << error;
-        c.spoil();
+        Sql(path, sql);
         BatchConfig config{'x', "kept", "", {}};
         EXPECT_FALSE(ReadBatchFile(path, &config, &error));
-        EXPECT_EQ(error.utf8_string(), c.error.utf8_string());
+        EXPECT_EQ(error.utf8_string(), (quoted + told).utf8_string());
         EXPECT_EQ(config.type, 'x');
     }
 
@@ -226,7 +200,6 @@ TEST(BatchLogic, CanSectionsWriteTheirListsThenTheSaves)
     messages[9] = 1;
     SetRecord(&config, 40, 0, messages);
     SetRecord(&config, 47, 0, messages);
-
     std::vector<BatchCommand> commands;
     wxString refusal;
     ASSERT_TRUE(SectionCommands(ID_HUB_CANBUS, config, 'A', 145, {}, &commands, &refusal)) << refusal;
@@ -247,7 +220,6 @@ TEST(BatchLogic, CanSectionsWriteTheirListsThenTheSaves)
     EXPECT_EQ(commands[2].blocks[0].bytes, written);
     EXPECT_EQ(commands[7].blocks[0].bytes, (BlockBytes{0x00, 0x03, 0xD0, 0x90, 3, 2, 1, 1, 1, 0, 7}))
         << "bit timing of the speed, the acquisition as its lists show it, the actuation as read";
-
     ASSERT_TRUE(SectionCommands(ID_HUB_CANBUS_ACTUATION, config, 'A', 145, {}, &commands, &refusal));
     ASSERT_EQ(commands.size(), 6u);
     written[4] = 0;  // the actuation list has no "not enabled"

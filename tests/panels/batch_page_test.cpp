@@ -1,6 +1,7 @@
 // The batch configuration page against test modules: a configuration saved
-// from one module (the page itself reads nothing) and loaded into another of its type, a CAN module's file
-// refused for a UART module, and where a failed read or write leaves things.
+// from one module (the page itself reads nothing) and loaded into another of
+// its type, a CAN module's file refused for a UART module, and where a failed
+// read or write leaves things.
 #include <wx/button.h>
 
 #include <filesystem>
@@ -82,13 +83,6 @@ protected:
         Click(page, id);
         guitest::Pump();
     }
-    static wxString Question(const wxString& path, char mac)
-    {
-        return "Load configuration?: Send the configuration in \"" + path +
-               "\" (saved from the Vantrel-S-UART module 00:1e:c0:00:00:0" + wxString(mac) +
-               ", firmware 1.4.5) to the Vantrel-S-UART module at 127.0.0.1?\n\nThe module keeps its own IP "
-               "address and alias.";
-    }
     static wxString Summary(const wxString& title, const wxString& path, const wxString& lines)
     {
         return title + ": Configuration \"" + path + "\" sent to the Vantrel-S-UART module at 127.0.0.1:\n" +
@@ -113,7 +107,6 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
     ASSERT_TRUE(b.Start());
     const Bytes bIp = b.Element(14, 0), bConfigSocket = b.Element(37, 0);
     const wxString path = dir->File("alpha.db");
-
     Main()->loggedIn = true;
     VantrelBatchConf* page = OpenFromHub<VantrelBatchConf>(ID_HUB_BATCH_CONF, PANEL_BATCH_CONF);
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
@@ -125,25 +118,28 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
     // Identity, then one read per page; the record two pages read is read once.
     EXPECT_EQ(PageRequests().size(), 7u);
     EXPECT_EQ(Carrying(PageRequests(), 46), 1u);
-
     Press(Page(b, 'S'), ID_BATCH_LOAD, path, {wxID_YES, wxID_OK, wxID_NO});
-    EXPECT_EQ(dialogs->Messages(),
-              (std::vector<wxString>{"Import module conf from file: ", Question(path, 'a'),
-                                     Summary("Configuration loaded", path,
-                                             "\nNetwork: written\nSocket: written\nAdvanced: written\nUART: "
-                                             "written\nDigital I/O: written\nPower save: written"),
-                                     Reboot}));
+    EXPECT_EQ(
+        dialogs->Messages(),
+        (std::vector<wxString>{"Import module conf from file: ",
+                               "Load configuration?: Send the configuration in \"" + path +
+                                   "\" (saved from the Vantrel-S-UART module 00:1e:c0:00:00:0a, firmware "
+                                   "1.4.5) to the Vantrel-S-UART module at 127.0.0.1?\n\nThe module keeps "
+                                   "its own IP address and alias.",
+                               Summary("Configuration loaded", path,
+                                       "\nNetwork: written\nSocket: written\nAdvanced: written\nUART: "
+                                       "written\nDigital I/O: written\nPower save: written"),
+                               Reboot}));
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
     for (const auto& [id, index] : Written)
         EXPECT_EQ(b.Element(id, index), module.Element(id, index)) << id << "/" << int(index);
     EXPECT_EQ(b.Element(14, 0), bIp) << "the module keeps its own address";
     EXPECT_EQ(b.Element(39, 0), Field("beta", 32)) << "and its alias";
     EXPECT_EQ(b.Element(37, 0), bConfigSocket);
-
     // The address read first, then each section's datablocks with its save last.
     const std::vector<testmod::Frame> requests = b.Requests();
     ASSERT_GE(requests.size(), 2u);
-    EXPECT_EQ(Blocks(requests[0]), (decltype(Blocks({})){{14, 1, 0, {}}, {2, 1, 0, {}}}));
+    EXPECT_EQ(Blocks(requests[0]), (paneltest::BlockList{{14, 1, 0, {}}, {2, 1, 0, {}}}));
     std::vector<int> sections;
     for (size_t i = 1; i < requests.size(); ++i) {
         const std::vector<testmod::Block> blocks = paneltest::BlocksOf(requests[i]);
@@ -160,7 +156,6 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
               std::vector<wxString>{"10.0.0.6|alpha-net|00:1e:c0:00:00:0b"});
     EXPECT_EQ(apptest::Sql("SELECT * FROM vemtor_vantrel_uart"),
               std::vector<wxString>{"00:1e:c0:00:00:0b|ODD|2|9600"});
-
     // A CAN module's file, read list by list in chunks, is refused for a UART module.
     TestModule can;
     can.SetIdentity("1.4.5", 'A', "can");
@@ -180,37 +175,27 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
                                    "\" holds the configuration of a Vantrel-S-CAN module (type A); this "
                                    "module is a Vantrel-S-UART (type S). Nothing was sent."}));
     EXPECT_EQ(b.Requests().size(), sent);
-}
-
-// The registry is never written over; a read that fails writes no file and
-// names its section; a write whose exchange fails ends the load there.
-TEST_F(BatchPage, FailuresSayWhereTheyStopped)
-{
-    ConfigureA(module);
-    module.SetFault(Fault::MissingBlock, 45, 45);
-    ASSERT_TRUE(module.Start());
-    const wxString path = dir->File("alpha.db");
-    VantrelBatchConf* page = Page(module, 'S');
-    const wxString registry = dir->File("vantrel-conf.db");
+    // The registry is never written over; a read that fails writes no file and
+    // names its section; a write whose exchange fails ends the load there.
+    page = Page(module, 'S');
+    const wxString registry = dir->File("vantrel-conf.db"), broken = dir->File("broken.db");
     Press(page, ID_BATCH_SAVE, registry);
     EXPECT_EQ(dialogs->Messages().back(),
               "Error: \"" + registry + "\" is the module registry of Vantrel Glimra: choose another file");
-    EXPECT_EQ(apptest::Sql("SELECT count(*) FROM vemtor_vantrel", registry), std::vector<wxString>{"0"});
-    Press(page, ID_BATCH_SAVE, path);
+    EXPECT_EQ(apptest::Sql("SELECT ip, ssid, macaddress FROM vemtor_vantrel WHERE rowid > 1", registry),
+              std::vector<wxString>{"10.0.0.6|alpha-net|00:1e:c0:00:00:0b"});
+    module.SetFault(Fault::MissingBlock, 45, 45);
+    Press(page, ID_BATCH_SAVE, broken);
     ASSERT_EQ(dialogs->Messages().size(), 2u);
     EXPECT_TRUE(dialogs->Messages()[1].StartsWith(
         "Error: Configuration not saved to file: the Digital I/O settings could not be read.\n\n"))
         << dialogs->Messages()[1];
-    EXPECT_FALSE(std::filesystem::exists(path.ToStdString()));
-
-    module.SetFault(Fault::None);
-    Press(page, ID_BATCH_SAVE, path);
-    ASSERT_TRUE(std::filesystem::exists(path.ToStdString()));
-    TestModule b;
-    ConfigureB(b);
-    b.SetFault(Fault::CloseEarly, 0, 35);
-    ASSERT_TRUE(b.Start());
-    Press(Page(b, 'S'), ID_BATCH_LOAD, path, {wxID_YES, wxID_OK, wxID_NO});
+    EXPECT_FALSE(std::filesystem::exists(broken.ToStdString()));
+    TestModule c;
+    ConfigureB(c);
+    c.SetFault(Fault::CloseEarly, 0, 35);
+    ASSERT_TRUE(c.Start());
+    Press(Page(c, 'S'), ID_BATCH_LOAD, path, {wxID_YES, wxID_OK, wxID_NO});
     ASSERT_EQ(dialogs->Messages().size(), 4u);
     const wxString summary = dialogs->Messages()[2];
     EXPECT_TRUE(summary.StartsWith(
@@ -218,8 +203,8 @@ TEST_F(BatchPage, FailuresSayWhereTheyStopped)
         << summary;
     EXPECT_TRUE(summary.EndsWith(")\nDigital I/O: not sent\nPower save: not sent")) << summary;
     EXPECT_EQ(dialogs->Messages()[3], Reboot) << "the sections written still want the reboot";
-    EXPECT_EQ(Carrying(b.Requests(), 45) + Carrying(b.Requests(), 51), 0u);
-    EXPECT_EQ(b.Element(46, 0), module.Element(46, 0));
+    EXPECT_EQ(Carrying(c.Requests(), 45) + Carrying(c.Requests(), 51), 0u);
+    EXPECT_EQ(c.Element(46, 0), module.Element(46, 0));
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <wx/grid.h>
 #include <wx/radiobox.h>
 
-#include <fstream>
+#include <functional>
 #include <map>
 
 #include "HubLogic.h"
@@ -19,30 +19,45 @@ using testmod::Fault;
 
 namespace {
 
-using paneltest::BlockList;
 using Requests = std::vector<BlockList>;
 
 const wxString Question = "Update configuration?: Are you sure to update module CANBUS configuration?";
 const wxString Updated =
     "Updated!: CANBUS configuration updated\n\nA module reboot is required to prevent the loss of "
     "configuration!";
-const wxString Reboot =
-    "Updated: Module configuration updated.\n\nREBOOT your Vantrel-S-CAN module after configuration.\n\n"
-    "Do you want to configure other settings?";
-
-// A list chunk of `elements` elements of `size` bytes, zero but for `set`.
-Bytes Chunk(size_t elements, size_t size, const std::map<size_t, Bytes>& set)
-{
-    Bytes chunk(elements * size, 0);
-    for (const auto& [index, bytes] : set)
-        std::copy(bytes.begin(), bytes.end(), chunk.begin() + long(index * size));
-    return chunk;
-}
+const wxString Reboot = RebootPrompt("Vantrel-S-CAN");
 
 // Datablock 44 as written at 20000 bit/s (its bit timing), then bytes 9 and 10.
 BlockList Settings20k(uint8_t acquisition, uint8_t actuation)
 {
     return {{44, 1, 0, {0, 0, 0x4E, 0x20, 7, 7, 2, 2, 1, acquisition, actuation}}, {24, 1, 0, {6}}};
+}
+
+// The settings' read, then list `id` read in chunks of `chunk` elements.
+Requests ListReads(uint16_t id, int chunk, int elements)
+{
+    Requests out = {{{44, 1, 0, {}}}};
+    for (int k = 0; k < elements; k += chunk)
+        out.push_back({{id, chunk, k, {}}});
+    return out;
+}
+
+// List `id` of `size`-byte elements, zero but for those of `set` it has,
+// written in its chunks; then the lists' save alone, and the settings.
+Requests ListWrites(uint16_t id, int chunk, int elements, size_t size, const std::map<int, Bytes>& set,
+                    const BlockList& settings)
+{
+    Bytes all(elements * size, 0);
+    for (const auto& [index, bytes] : set)
+        if (index < elements)
+            std::copy(bytes.begin(), bytes.end(), all.begin() + long(index * size));
+    Requests out;
+    for (int k = 0; k < elements; k += chunk)
+        out.push_back(
+            {{id, chunk, k, Bytes(all.begin() + long(k * size), all.begin() + long((k + chunk) * size))}});
+    out.push_back({{24, 1, 0, {5}}});
+    out.push_back(settings);
+    return out;
 }
 
 class CanPages : public PageTest {
@@ -54,10 +69,11 @@ protected:
                           {uint8_t(speed >> 24), uint8_t(speed >> 16), uint8_t(speed >> 8), uint8_t(speed), 9,
                            9, 9, 9, 9, acquisition, actuation});
     }
-    VantrelCanbusPanel* Canbus() { return OpenFromHub<VantrelCanbusPanel>(ID_HUB_CANBUS, PANEL_CANBUS); }
-    VantrelCanbusActuactionPanel* Actuation()
+    CanPage* Open(bool actuation)
     {
-        return OpenFromHub<VantrelCanbusActuactionPanel>(ID_HUB_CANBUS_ACTUATION, PANEL_CANBUS_ACTUATION);
+        if (actuation)
+            return OpenFromHub<VantrelCanbusActuactionPanel>(ID_HUB_CANBUS_ACTUATION, PANEL_CANBUS_ACTUATION);
+        return OpenFromHub<VantrelCanbusPanel>(ID_HUB_CANBUS, PANEL_CANBUS);
     }
     // The blocks of each request from the `from`-th one since the page was asked for.
     Requests RequestsFrom(size_t from)
@@ -77,6 +93,29 @@ protected:
         event.SetEventObject(page->IdFormatBox());
         page->IdFormatBox()->ProcessWindowEvent(event);
     }
+    // Each list read in its chunks after datablock 44, edited by `edit`, and
+    // confirmed with `answers`: no cell marked, none editable on the way.
+    void ReadEditConfirm(const Requests& reads, const std::function<void(CanPage*, wxGrid*)>& edit,
+                         const std::vector<int>& answers)
+    {
+        StartModule("1.4.3", 'A');
+        CanPage* page = Open(false);
+        ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+        ASSERT_TRUE(Click(page, ID_CAN_EDIT_MESSAGES));
+        EXPECT_EQ(RequestsFrom(0), reads);
+        wxGrid* grid = page->Grid();
+        ASSERT_TRUE(grid && grid->GetNumberRows() == (reads.size() == 3 ? 14 : 32));
+        edit(page, grid);
+        dialogs->Clear();
+        ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+        ASSERT_TRUE(page->InConfirmView()) << testing::PrintToString(dialogs->Messages());
+        EXPECT_EQ(grid->GetCellTextColour(0, 1), wxColour(0, 0, 0));
+        EXPECT_TRUE(grid->IsReadOnly(0, 1));
+        for (int answer : answers)
+            dialogs->Answer(answer);
+        Click(page, ID_PAGE_CONFIRM);
+        guitest::Pump();
+    }
 };
 
 TEST_F(CanPages, SignalListReadEditedInHexAndWritten)
@@ -84,90 +123,56 @@ TEST_F(CanPages, SignalListReadEditedInHexAndWritten)
     module.SetElement(DATABLOCK_CAN_SIGNALS, 0, {0, 0, 1, 0x23, 0, 8, 16, 1});
     module.SetElement(DATABLOCK_CAN_SIGNALS, 13, {0, 0, 0, 5, 7, 0, 8, 9});
     SetCanSettings(125000, 0, 0x2A);
-    StartModule("1.4.3", 'A');
-    VantrelCanbusPanel* page = Canbus();
-    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    ASSERT_TRUE(Click(page, ID_CAN_EDIT_MESSAGES));
-    EXPECT_EQ(RequestsFrom(0), (Requests{{{44, 1, 0, {}}}, {{41, 7, 0, {}}}, {{41, 7, 7, {}}}}));
-    wxGrid* grid = page->Grid();
-    ASSERT_TRUE(grid && grid->GetNumberRows() == 14);
-
-    // What the grid shows, in Hex, is seen in what is written.
-    ChooseHex(page);
-    grid->SetCellValue(1, 1, "10");
-    grid->SetCellValue(1, 4, "8");
-    EXPECT_TRUE(SaveScreenshot("canbus-signals.png"));
-
-    // The file holds decimal ids while the grid shows Hex, and row 0 loads back in Hex.
-    const std::string file = dir->File("signals.csv");
-    dialogs->FilePath(file);
-    ASSERT_TRUE(Click(page, ID_CAN_SAVE));
-    std::ifstream in(file);
-    std::string first, second;
-    std::getline(in, first);
-    std::getline(in, second);
-    EXPECT_EQ(first + "|" + second, "291,0,8,16,1|16,0,0,8,0");
-    grid->SetCellValue(0, 1, "0");
-    dialogs->FilePath(file);
-    ASSERT_TRUE(Click(page, ID_CAN_LOAD));
-
-    Confirm(page, {wxID_YES, wxID_OK, wxID_NO});
+    ReadEditConfirm(ListReads(41, 7, 14),
+                    [&](CanPage* page, wxGrid* grid) {
+                        ChooseHex(page);
+                        grid->SetCellValue(1, 1, "10");
+                        grid->SetCellValue(1, 4, "8");
+                        EXPECT_TRUE(SaveScreenshot("canbus-signals.png"));
+                        // The file holds decimal ids while the grid shows Hex; row 0 loads back in Hex.
+                        const std::string file = dir->File("signals.csv");
+                        dialogs->FilePath(file);
+                        ASSERT_TRUE(Click(page, ID_CAN_SAVE));
+                        EXPECT_EQ(ReadFile(file).substr(0, 24), "291,0,8,16,1\n16,0,0,8,0\n");
+                        grid->SetCellValue(0, 1, "0");
+                        dialogs->FilePath(file);
+                        ASSERT_TRUE(Click(page, ID_CAN_LOAD));
+                    },
+                    {wxID_YES, wxID_OK, wxID_NO});
     EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, Updated, Reboot}));
     // The speed's bit timing, the code of signals with XML, byte 10 as read.
-    EXPECT_EQ(
-        RequestsFrom(3),
-        (Requests{
-            {{41, 7, 0, Chunk(7, 8, {{0, {0, 0, 1, 0x23, 0, 8, 16, 1}}, {1, {0, 0, 0, 16, 0, 0, 8, 0}}})}},
-            {{41, 7, 7, Chunk(7, 8, {{6, {0, 0, 0, 5, 0, 0, 8, 0}}})}},
-            {{24, 1, 0, {5}}},
-            {{44, 1, 0, {0x00, 0x01, 0xE8, 0x48, 3, 2, 1, 1, 1, 0, 0x2A}}, {24, 1, 0, {6}}},
-        }));
+    EXPECT_EQ(RequestsFrom(3),
+              ListWrites(41, 7, 14, 8,
+                         {{0, {0, 0, 1, 0x23, 0, 8, 16, 1}},
+                          {1, {0, 0, 0, 16, 0, 0, 8, 0}},
+                          {13, {0, 0, 0, 5, 0, 0, 8, 0}}},
+                         {{44, 1, 0, {0x00, 0x01, 0xE8, 0x48, 3, 2, 1, 1, 1, 0, 0x2A}}, {24, 1, 0, {6}}}));
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
 }
 
+// A standard id one past its limit is told and marked red; row 3, not
+// enabled, is written with type 2; then the hub's read.
 TEST_F(CanPages, MessageListRowChecksAndWrite)
 {
     module.SetElement(DATABLOCK_CAN_MESSAGES, 3, {0, 0, 0x07, 0xFF, 255});
     module.SetElement(DATABLOCK_CAN_MESSAGES, 31, {0x1F, 0xFF, 0xFF, 0xFF, 1});
     SetCanSettings(20000, 4, 0x2A);
-    StartModule("1.4.3", 'A');
-    VantrelCanbusPanel* page = Canbus();
-    ASSERT_NE(page, nullptr);
-    ASSERT_TRUE(Click(page, ID_CAN_EDIT_MESSAGES));
-    EXPECT_EQ(RequestsFrom(1),
-              (Requests{{{40, 8, 0, {}}}, {{40, 8, 8, {}}}, {{40, 8, 16, {}}}, {{40, 8, 24, {}}}}));
-    wxGrid* grid = page->Grid();
-    ASSERT_EQ(grid->GetNumberRows(), 32);
-
-    // A standard id one above its limit: told, marked red, no view switch.
-    grid->SetCellValue(0, 1, "2048");
-    ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
-    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Max 0x7FF: Msg ID max 0x7FF"});
-    EXPECT_FALSE(page->InConfirmView());
-    EXPECT_EQ(grid->GetCellTextColour(0, 1), wxColour(255, 0, 0));
-
-    grid->SetCellValue(0, 1, "2047");
-    ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
-    ASSERT_TRUE(page->InConfirmView());
-    EXPECT_EQ(grid->GetCellTextColour(0, 1), wxColour(0, 0, 0));
-    EXPECT_TRUE(grid->IsReadOnly(0, 1));
-    dialogs->Clear();
-    for (int answer : {wxID_YES, wxID_OK, wxID_YES})
-        dialogs->Answer(answer);
-    Click(page, ID_PAGE_CONFIRM);
-    guitest::Pump();
+    ReadEditConfirm(ListReads(40, 8, 32),
+                    [&](CanPage* page, wxGrid* grid) {
+                        grid->SetCellValue(0, 1, "2048");
+                        ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+                        EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Max 0x7FF: Msg ID max 0x7FF"});
+                        EXPECT_FALSE(page->InConfirmView());
+                        EXPECT_EQ(grid->GetCellTextColour(0, 1), wxColour(255, 0, 0));
+                        grid->SetCellValue(0, 1, "2047");
+                    },
+                    {wxID_YES, wxID_OK, wxID_YES});
     EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, Updated, Reboot}));
-    // Row 3 was not enabled: written with type 2. Then the hub's read.
-    const Bytes zeros = Chunk(8, 5, {});
-    Requests writes = RequestsFrom(5);
-    ASSERT_EQ(writes.size(), 7u);
-    writes.pop_back();
-    EXPECT_EQ(writes, (Requests{{{40, 8, 0, Chunk(8, 5, {{0, {0, 0, 7, 0xFF, 0}}, {3, {0, 0, 7, 0xFF, 2}}})}},
-                                {{40, 8, 8, zeros}},
-                                {{40, 8, 16, zeros}},
-                                {{40, 8, 24, Chunk(8, 5, {{7, {0x1F, 0xFF, 0xFF, 0xFF, 1}}})}},
-                                {{24, 1, 0, {5}}},
-                                Settings20k(4, 0x2A)}));
+    Requests writes = ListWrites(
+        40, 8, 32, 5, {{0, {0, 0, 7, 0xFF, 0}}, {3, {0, 0, 7, 0xFF, 2}}, {31, {0x1F, 0xFF, 0xFF, 0xFF, 1}}},
+        Settings20k(4, 0x2A));
+    writes.push_back({{2, 1, 0, {}}, {38, 1, 0, {}}});
+    EXPECT_EQ(RequestsFrom(5), writes);
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
 }
 
@@ -177,11 +182,10 @@ TEST_F(CanPages, FirstViewChecksFailedReadRebuildAndBack)
 {
     SetCanSettings(1000001, 6, 0);
     StartModule("1.4.3", 'A');
-    wxWeakRef<VantrelCanbusPanel> page = Canbus();
+    wxWeakRef<CanPage> page = Open(false);
     ASSERT_TRUE(page);
     EXPECT_EQ(page->SpeedCombo()->GetValue(), "1000001") << "a speed outside the list is offered after it";
     EXPECT_EQ(page->SpeedCombo()->GetCount(), 12u);
-
     page->SelectionCombo()->SetSelection(0);
     Click(page, ID_CAN_EDIT_MESSAGES);
     page->SelectionCombo()->SetSelection(1);
@@ -191,7 +195,6 @@ TEST_F(CanPages, FirstViewChecksFailedReadRebuildAndBack)
                   "Error!: Selection type \"Selected Signale\" not allowed for \"Native\" output type",
                   "Error!: Baudrate value maximum value: 1000000"}));
     EXPECT_EQ(PageRequests().size(), 1u);
-
     // The list read fails: reported, and the first view stays as it was.
     page->SpeedCombo()->SetSelection(10);
     module.SetFault(Fault::MissingBlock, 40, 40);
@@ -199,16 +202,13 @@ TEST_F(CanPages, FirstViewChecksFailedReadRebuildAndBack)
     Click(page, ID_CAN_EDIT_MESSAGES);
     EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: datablock not found"});
     EXPECT_EQ(PageRequests().size(), 2u);
-    EXPECT_FALSE(page->InListView());
-    EXPECT_TRUE(page->SpeedCombo()->IsEnabled());
-    EXPECT_EQ(page->Grid(), nullptr);
-    EXPECT_NE(page->FindWindow(ID_CAN_EDIT_MESSAGES), nullptr);
-
+    EXPECT_EQ(std::tuple(page->InListView(), page->SpeedCombo()->IsEnabled(), page->Grid(),
+                         page->FindWindow(ID_CAN_EDIT_MESSAGES) != nullptr),
+              std::tuple(false, true, nullptr, true));
     module.SetFault(Fault::None);
     ASSERT_TRUE(Click(page, ID_CAN_EDIT_MESSAGES));
     ASSERT_TRUE(page->InListView());
     EXPECT_FALSE(page->SpeedCombo()->IsEnabled());
-
     // Back 37 builds the page anew from a new read.
     SetCanSettings(125000, 6, 0);
     ASSERT_TRUE(Click(page, ID_CAN_REBUILD));
@@ -218,7 +218,6 @@ TEST_F(CanPages, FirstViewChecksFailedReadRebuildAndBack)
     ASSERT_TRUE(fresh);
     EXPECT_EQ(fresh->SpeedCombo()->GetValue(), "125000");
     EXPECT_EQ(RequestsFrom(6), (Requests{{{44, 1, 0, {}}}}));
-
     // After a confirmation view the list view's back button is Back; the
     // Back command returns to the list view from it, then leaves the page.
     ASSERT_TRUE(Click(fresh, ID_CAN_EDIT_MESSAGES));
@@ -226,47 +225,17 @@ TEST_F(CanPages, FirstViewChecksFailedReadRebuildAndBack)
     Command(ID_BACK);
     guitest::Pump();
     ASSERT_TRUE(fresh);
-    EXPECT_FALSE(fresh->InConfirmView());
-    EXPECT_TRUE(fresh->InListView());
-    EXPECT_EQ(fresh->FindWindow(ID_CAN_REBUILD), nullptr);
-    EXPECT_NE(fresh->FindWindow(ID_BACK), nullptr);
+    EXPECT_EQ(std::tuple(fresh->InConfirmView(), fresh->InListView(), fresh->FindWindow(ID_CAN_REBUILD),
+                         fresh->FindWindow(ID_BACK) != nullptr),
+              std::tuple(false, true, nullptr, true));
     Command(ID_BACK);
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_TRUE(guitest::WaitFor([&] { return !fresh; }, 2000));
 }
 
-TEST_F(CanPages, ActuationListReadEditedInHexAndWritten)
-{
-    module.SetElement(DATABLOCK_CAN_EXEC_MESSAGES, 0, {0, 0, 1, 0x23, 0});
-    module.SetElement(DATABLOCK_CAN_EXEC_MESSAGES, 5, {0, 0, 0, 9, 7});
-    SetCanSettings(20000, 7, 1);
-    StartModule("1.4.3", 'A');
-    VantrelCanbusActuactionPanel* page = Actuation();
-    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    ASSERT_TRUE(Click(page, ID_CAN_EDIT_MESSAGES));
-    EXPECT_EQ(RequestsFrom(1),
-              (Requests{{{47, 8, 0, {}}}, {{47, 8, 8, {}}}, {{47, 8, 16, {}}}, {{47, 8, 24, {}}}}));
-    wxGrid* grid = page->Grid();
-    ASSERT_TRUE(grid && grid->GetNumberRows() == 32);
-    ChooseHex(page);
-    grid->SetCellValue(2, 1, "10");
-    Confirm(page, {wxID_YES, wxID_NO});
-    EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, Reboot}));
-    const Bytes zeros = Chunk(8, 5, {});
-    // A type above 1 is read as standard. Byte 9 belongs to the CAN bus page: sent back as read.
-    EXPECT_EQ(
-        RequestsFrom(5),
-        (Requests{
-            {{47, 8, 0, Chunk(8, 5, {{0, {0, 0, 1, 0x23, 0}}, {2, {0, 0, 0, 16, 0}}, {5, {0, 0, 0, 9, 0}}})}},
-            {{47, 8, 8, zeros}},
-            {{47, 8, 16, zeros}},
-            {{47, 8, 24, zeros}},
-            {{24, 1, 0, {5}}},
-            Settings20k(7, 1)}));
-    EXPECT_EQ(Main()->currentPanel, PANEL_START);
-}
-
-// What each actuation selection sends, and where the sequence stops.
+// What each actuation selection sends, and where the sequence stops. A list
+// element's type above 1 is read as standard; byte 9 belongs to the CAN bus
+// page and goes back as read.
 TEST_F(CanPages, ActuationCommandsBySelectionAndFailures)
 {
     const wxString notSent = "Error: Vantrel module unreachable";  // the half reply left no code
@@ -277,8 +246,8 @@ TEST_F(CanPages, ActuationCommandsBySelectionAndFailures)
         Fault fault;
         int param, onlyWith;
         std::vector<wxString> messages;
-        size_t writes;
-        int panel;  // where the user is afterwards; -1 still on the confirmation view
+        size_t writes;  // how many of the list's chunks, its save and the settings
+        int panel;      // where the user is afterwards; -1 still on the confirmation view
     } cases[] = {
         {"all messages", 0, Fault::None, 0, -1, {Question, Reboot}, 2, PANEL_START},
         {"none", 2, Fault::None, 0, -1, {Question, Reboot}, 2, PANEL_START},
@@ -286,12 +255,14 @@ TEST_F(CanPages, ActuationCommandsBySelectionAndFailures)
         {"save echo differs", 4, Fault::AlterEcho, 24, 24, {Question, echoError}, 5, PANEL_START},
         {"settings not sent", 3, Fault::CloseEarly, 0, 44, {Question, notSent}, 2, -1},
     };
+    module.SetElement(DATABLOCK_CAN_EXEC_MESSAGES, 0, {0, 0, 1, 0x23, 0});
+    module.SetElement(DATABLOCK_CAN_EXEC_MESSAGES, 5, {0, 0, 0, 9, 7});
     StartModule("1.4.3", 'A');
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         module.SetFault(Fault::None);
         SetCanSettings(20000, 7, c.selection);
-        VantrelCanbusActuactionPanel* page = Actuation();
+        CanPage* page = Open(true);
         ASSERT_NE(page, nullptr);
         ASSERT_EQ(page->SelectionCombo()->GetSelection(), c.selection);
         ASSERT_TRUE(Click(page, ID_CAN_EDIT_MESSAGES));
@@ -300,11 +271,10 @@ TEST_F(CanPages, ActuationCommandsBySelectionAndFailures)
         module.SetFault(c.fault, c.param, c.onlyWith);
         Confirm(page, {wxID_YES, wxID_NO});
         EXPECT_EQ(dialogs->Messages(), c.messages);
-        const Requests writes = RequestsFrom(reads);
-        ASSERT_EQ(writes.size(), c.writes);
-        if (c.writes == 2) {
-            EXPECT_EQ(writes, (Requests{{{24, 1, 0, {5}}}, Settings20k(7, c.selection)}));
-        }
+        const Requests all =
+            ListWrites(47, 8, reads == 5 ? 32 : 0, 5, {{0, {0, 0, 1, 0x23, 0}}, {5, {0, 0, 0, 9, 0}}},
+                       Settings20k(7, c.selection));
+        EXPECT_EQ(RequestsFrom(reads), Requests(all.begin(), all.begin() + long(c.writes)));
         if (c.panel >= 0) {
             EXPECT_EQ(Main()->currentPanel, c.panel);
             continue;

@@ -1,8 +1,11 @@
-// The digital I/O and analog input pages' values: lines and locks by module
-// type, what a reply gives, what the grid stands for and what is written.
+// The values of the I/O, analog input, I2C sensor and power-save pages:
+// lines and locks by module type, the records both ways, the form checks
+// and the immediate commands.
 #include <gtest/gtest.h>
 
+#include "I2cLogic.h"
 #include "IoLogic.h"
+#include "PowersaveLogic.h"
 
 TEST(IoLogic, LinesAndLocksByModuleType)
 {
@@ -64,4 +67,119 @@ TEST(IoLogic, GridCellsToLines)
     };
     for (const auto& [enable, type, line] : cases)
         EXPECT_EQ(IoLineFromCells(3, enable, type, 1), line) << enable << "/" << type;
+}
+
+TEST(I2cLogic, OffsetTextToWord)
+{
+    // text, word sent (-1: refused). A hundredth is added before the cut to tenths.
+    const std::pair<const char*, int> cases[] = {
+        {"1.3", 0x000D},      {"2.35", 0x0017},  {"-12.3", 0x807B}, {"3000", 0x7530},
+        {"-3000", 0xF530},    {"-0.05", 0x8000}, {"-0", 0x0000},    {".5", 0x0005},
+        {" +1.5e1x", 0x0096}, {"1,5", 0x000A},   {"0.98", 0x0009},  {"0.99", 0x000A},
+        {"nan", 0x0000},      {"3000.1", -1},    {"-3001", -1},     {"1e999", -1},
+    };
+    for (const auto& [text, word] : cases) {
+        double offset = 7;
+        ASSERT_EQ(ReadOffset(text, &offset), word >= 0) << text;
+        if (word >= 0)
+            EXPECT_EQ(OffsetWord(float(offset)), word) << text;
+        else
+            EXPECT_EQ(offset, 7) << text << ": a refused offset changes nothing";
+    }
+}
+
+TEST(I2cLogic, RecordRead)
+{
+    // bytes, polling, output list index, offset shown.
+    const std::tuple<BlockBytes, uint32_t, int, const char*> cases[] = {
+        {{0, 0, 0x03, 0xE8, 3, 0x80, 0x19}, 1000, 3, "-2.5"},
+        {{0xFF, 0xFF, 0xFF, 0xFF, 4, 0x7F, 0xFF}, 4294967295u, -1, "3276.7"},
+        {{0x80, 0, 0, 0, 0, 0x00, 0x0D}, 2147483648u, 0, "1.3"},
+    };
+    for (const auto& [bytes, polling, outputIndex, offset] : cases) {
+        SCOPED_TRACE(offset);
+        const I2cConfig config = DecodeI2c(bytes);
+        EXPECT_EQ(config.polling, polling);
+        EXPECT_EQ(I2cOutputIndex(config.outputType), outputIndex);
+        EXPECT_EQ(OffsetText(config.offset), offset);
+        const BlockValue block =
+            I2cWriteBlock(config.polling, config.outputType, uint16_t(bytes[5] << 8 | bytes[6]));
+        EXPECT_EQ((std::tuple(block.id, block.count, block.bytes)), (std::tuple(48, 1, bytes)));
+    }
+}
+
+TEST(I2cLogic, PollingBounds)
+{
+    using P = PollingCheck;
+    const std::tuple<const char*, P, uint32_t> cases[] = {
+        {"1000", P::Ok, 1000},
+        {"999", P::TooSmall, 0},
+        {"", P::TooSmall, 0},
+        {"-5", P::TooSmall, 0},
+        {"4294967295", P::Ok, 4294967295u},
+        {"4294967296", P::TooLarge, 0},
+    };
+    for (const auto& [text, check, expected] : cases) {
+        uint32_t value = 0;
+        EXPECT_EQ(CheckPolling(text, &value), check) << text;
+        EXPECT_EQ(value, expected) << text;
+    }
+}
+
+// The reserved last byte is always written as 0.
+TEST(PowersaveLogic, RecordReadAndWrittenInOneLayout)
+{
+    // bytes, sleep time, running time, sleep type list index.
+    const std::tuple<BlockBytes, uint32_t, uint32_t, int> cases[] = {
+        {{1, 0x01, 0x2C, 0, 0, 0x0E, 0x10, 0, 0, 0, 0x3C, 0}, 3600, 60, 1},
+        {{0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x80, 0, 0, 1, 0}, 4294967295u, 2147483649u, 0},
+        {{2, 0, 5, 0, 0, 0, 7, 0, 0, 0, 9, 0x55}, 7, 9, -1},
+    };
+    for (const auto& [bytes, sleepTime, runningTime, typeIndex] : cases) {
+        const PowersaveConfig config = DecodePowersave(bytes);
+        EXPECT_EQ((std::tuple(config.sleepTime, config.runningTime, SleepTypeIndex(config.sleepType))),
+                  (std::tuple(sleepTime, runningTime, typeIndex)));
+        BlockBytes expected = bytes;
+        expected[11] = 0;
+        EXPECT_EQ(PowersaveBlock(config).bytes, expected);
+    }
+}
+
+TEST(PowersaveLogic, FormNumbersNeverWrap)
+{
+    using F = PowersaveField;
+    const PowersaveConfig read{3, 1, 2, 3, 0};
+    // sleep type index, boot delay, running and sleep time, the field refused, the record.
+    const std::tuple<int, const char*, const char*, const char*, F, BlockBytes> cases[] = {
+        {1, "65535", "4294967295", "0", F::None, {1, 0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0}},
+        {-1, "", "12abc", " 7", F::None, {3, 0, 0, 0, 0, 0, 7, 0, 0, 0, 12, 0}},
+        {0, "65536", "1", "1", F::BootDelay, {}},
+        {0, "1", "4294967296", "1", F::RunningTime, {}},
+        {0, "1", "1", "-1", F::SleepTime, {}},
+    };
+    for (const auto& [type, boot, running, sleep, refused, bytes] : cases) {
+        SCOPED_TRACE(std::string(boot) + "/" + running + "/" + sleep);
+        PowersaveConfig out{9, 9, 9, 9, 9};
+        ASSERT_EQ(PowersaveFromForm(type, boot, running, sleep, read, &out), refused);
+        EXPECT_EQ(PowersaveBlock(out).bytes,
+                  refused == F::None ? bytes : PowersaveBlock({9, 9, 9, 9, 9}).bytes)
+            << "a refused form changes nothing";
+    }
+}
+
+TEST(PowersaveLogic, ImmediateCommands)
+{
+    // text, sleep-now record, running-counter record (empty: refused).
+    const std::tuple<const char*, BlockBytes, BlockBytes> cases[] = {
+        {"3600", {1, 0, 0, 0x0E, 0x10}, {0, 0, 0x0E, 0x10}},
+        {"4294967295", {1, 0xFF, 0xFF, 0xFF, 0xFF}, {0xFF, 0xFF, 0xFF, 0xFF}},
+        {"4294967296", {}, {}},
+        {"-5", {}, {}},
+    };
+    for (const auto& [text, sleepNow, counter] : cases) {
+        uint32_t seconds = 0;
+        ASSERT_EQ(ReadSeconds(text, &seconds), !counter.empty()) << text;
+        EXPECT_EQ(counter.empty() ? sleepNow : SleepNowBlock(seconds).bytes, sleepNow) << text;
+        EXPECT_EQ(counter.empty() ? counter : RunningCounterBlock(seconds).bytes, counter) << text;
+    }
 }

@@ -1,11 +1,16 @@
-// The digital I/O and analog input pages against a test module: as many
-// lines as the module type has, the locks through every view, the writes
-// and their echo.
+// The digital I/O, analog input, I2C sensor and power-save pages against a
+// test module: what each reads and shows, its checks, the writes and their
+// echo, and where a failed write leaves the user.
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
 #include <wx/grid.h>
+#include <wx/textctrl.h>
 
 #include "HubLogic.h"
 #include "VantrelADCPanel.h"
+#include "VantrelI2CPanel.h"
 #include "VantrelIOPanel.h"
+#include "VantrelPowersavePanel.h"
 #include "page_fixture.h"
 
 using paneltest::BlockList;
@@ -13,7 +18,7 @@ using testmod::Fault;
 
 namespace {
 
-const wxString Question = "Update configuration?: Are you sure to update I/O configuration?";
+const wxString IoQuestion = "Update configuration?: Are you sure to update I/O configuration?";
 
 class IoPage : public paneltest::PageTest {
 protected:
@@ -27,11 +32,31 @@ protected:
                 rows[k] += page->Grid()->IsReadOnly(k, c) ? '#' : '.';
         return rows;
     }
+    // From the hub, as its button would (shown only above 1.4.0 after login).
+    VantrelPowersavePanel* OpenPowersave(int firmware)
+    {
+        if (!ShowHub())
+            return nullptr;
+        before = module.Requests().size();
+        connections = module.Connections();
+        Main()->ShowPowersavePanel(module.Address(), module.PortText(), 'S', firmware);
+        guitest::Pump();
+        return dynamic_cast<VantrelPowersavePanel*>(Main()->GetPanel(PANEL_POWERSAVE));
+    }
+    // Types into a command's field and presses its button.
+    void Run(VantrelPowersavePanel* page, int field, const wxString& text, int button)
+    {
+        dynamic_cast<wxTextCtrl*>(page->FindWindow(field))->SetValue(text);
+        dialogs->Clear();
+        Click(page, button);
+    }
+
+    int connections = 0;  // the module's connections before the page was asked for
 };
 
 // Line 5 comes with another index byte and values above 1; line 3 is
 // changed. An altered echo is told, and the reboot prompt follows all the same.
-TEST_F(IoPage, EightLinesReadAndWritten)
+TEST_F(IoPage, LinesReadWrittenAndLocked)
 {
     for (uint8_t k = 0; k < 8; ++k)
         module.SetElement(45, k, {k, uint8_t(k % 2), 0});
@@ -41,7 +66,6 @@ TEST_F(IoPage, EightLinesReadAndWritten)
     module.SetFault(Fault::AlterEcho, 45, 24);
     VantrelIOPanel* page = Open();
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    EXPECT_EQ(Blocks(PageRequests().at(0)), (BlockList{{45, 8, 0, {}}}));
     wxGrid* grid = page->Grid();
     EXPECT_EQ(grid->GetCellValue(5, 0) + grid->GetCellValue(5, 1) + grid->GetCellValue(5, 2),
               "51Digital Output");
@@ -49,27 +73,25 @@ TEST_F(IoPage, EightLinesReadAndWritten)
     grid->SetCellValue(3, 1, "1");
     grid->SetCellValue(3, 2, "Digital Output");
     Confirm(page, {wxID_YES});
-    EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, "Error: Configuration saved with errors!",
-                                                          paneltest::RebootPrompt("QEMLIX-D4IO-S")}));
+    EXPECT_EQ(dialogs->Messages(),
+              (std::vector<wxString>{IoQuestion, "Error: Configuration saved with errors!",
+                                     paneltest::RebootPrompt("QEMLIX-D4IO-S")}));
     ASSERT_EQ(PageRequests().size(), 2u);
+    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{45, 8, 0, {}}}));
     EXPECT_EQ(Blocks(PageRequests()[1]),
               (BlockList{{45, 8, 0, {0, 0, 0, 1, 1, 0, 2, 0, 0, 3, 1, 1, 4, 0, 0, 5, 1, 1, 6, 0, 0, 7, 1, 0}},
                          {24, 1, 0, {7}}}));
-}
-
-// Lines 2 and 3 of a 'B' module are locked; a failed write stays in the
-// confirmation view, and the way back restores the locks.
-TEST_F(IoPage, LocksSurviveAFailedWrite)
-{
-    StartModule("1.4.0", 'B');
-    VantrelIOPanel* page = Open();
+    // Lines 2 and 3 of a 'B' module are locked; a failed write stays in the
+    // confirmation view, and the way back restores the locks.
+    module.SetIdentity("1.4.0", 'B', "porch");
+    page = Open();
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
     const std::vector<std::string> locked = {"#..", "#..", "###", "###"};
     EXPECT_EQ(ReadOnlyCells(page), locked);
     module.SetFault(Fault::CloseEarly, 0, 24);
     Confirm(page, {wxID_YES});
     EXPECT_EQ(dialogs->Messages(),
-              (std::vector<wxString>{Question,
+              (std::vector<wxString>{IoQuestion,
                                      "Error: Network down. Configuration not saved! Please check your "
                                      "Wi-Fi connection and Vantrel module connection"}));
     ASSERT_EQ(Main()->GetPanel(PANEL_IO), page);
@@ -100,6 +122,124 @@ TEST_F(IoPage, AnalogInputsReadTickedAndWrittenAllOff)
     EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{54, 4, 0, {}}}));
     EXPECT_EQ(Blocks(PageRequests()[1]),
               (BlockList{{54, 4, 0, {0, 0, 1, 0, 2, 0, 3, 0}}, {24, 1, 0, {0x0B}}}));
+}
+
+// The record shown (an output type the list lacks, offset -2.5), the checks
+// on the way to the confirmation view, a write the module closes on without
+// a reply (back to editing with what was typed), and the write.
+TEST_F(IoPage, I2cChecksFailedWriteAndWrite)
+{
+    module.SetElement(48, 0, {0, 0, 0x03, 0xE8, 4, 0x80, 0x19});
+    StartModule("1.2.0", 'I');
+    VantrelI2CPanel* page = OpenFromHub<VantrelI2CPanel>(ID_HUB_I2C, PANEL_I2C);
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{48, 1, 0, {}}}));
+    EXPECT_EQ((std::vector<wxString>{page->OutputCombo()->GetValue(), page->PollingField()->GetValue(),
+                                     page->OffsetField()->GetValue()}),
+              (std::vector<wxString>{"", "1000", "-2.5"}));
+    const std::tuple<const char*, const char*, const char*> refused[] = {
+        {"999", "0", "Polling TIME error: You must specify a valid Polling TIME greater than 1000 ms"},
+        {"1000", "-3001", "Temperature Offset error: You must specify a valid offset between -3000 and 3000"},
+    };
+    for (const auto& [polling, offset, message] : refused) {
+        page->PollingField()->ChangeValue(polling);
+        page->OffsetField()->ChangeValue(offset);
+        dialogs->Clear();
+        Click(page, ID_PAGE_EDIT);
+        EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{message});
+        EXPECT_FALSE(page->InConfirmView());
+    }
+    page->PollingField()->ChangeValue("1500");
+    page->OffsetField()->ChangeValue("2.35");
+    module.SetFault(Fault::CloseEarly, 0, 24);
+    for (bool fails : {true, false}) {
+        if (!fails)
+            module.SetFault(Fault::None);
+        Confirm(page, {wxID_YES, wxID_NO});
+        EXPECT_EQ(dialogs->Messages().at(1), fails ? wxString("Error: Vantrel module unreachable")
+                                                   : paneltest::RebootPrompt("Vantrel-I2C-TH"));
+        // The output type goes back as read; 2.35 is sent as 23 tenths.
+        EXPECT_EQ(Blocks(PageRequests().back()),
+                  (BlockList{{48, 1, 0, {0, 0, 0x05, 0xDC, 4, 0x00, 0x17}}, {24, 1, 0, {9}}}));
+        if (fails) {
+            ASSERT_EQ(Main()->GetPanel(PANEL_I2C), page);
+            EXPECT_FALSE(page->InConfirmView());
+            EXPECT_EQ(page->OffsetField()->GetValue(), "2.35");
+        }
+    }
+    EXPECT_EQ(PageRequests().size(), 3u);
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
+}
+
+TEST_F(IoPage, PowersaveReadWrittenBackRefusedForOldFirmwareAndCommands)
+{
+    // Only Wi-Fi sleep, boot delay 300 s, sleep time 3600 s, running time 60 s.
+    const testmod::Bytes Record = {1, 0x01, 0x2C, 0, 0, 0x0E, 0x10, 0, 0, 0, 0x3C, 0};
+    module.SetElement(51, 0, Record);
+    StartModule("1.4.0", 'S');
+    VantrelPowersavePanel* page = OpenPowersave(140);
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{51, 1, 0, {}}}));
+    EXPECT_EQ(
+        (std::vector<wxString>{page->SleepTypeCombo()->GetValue(), page->BootDelayField()->GetValue(),
+                               page->RunningTimeField()->GetValue(), page->SleepTimeField()->GetValue()}),
+        (std::vector<wxString>{"Only Wi-Fi Sleep", "300", "60", "3600"}));
+    EXPECT_TRUE(SaveScreenshot("powersave-page.png"));
+    // "Random Gen?" (checked) replaces even a boot delay too large to send.
+    page->BootDelayField()->ChangeValue("99999");
+    ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+    unsigned long drawn = 300;
+    EXPECT_TRUE(page->BootDelayField()->GetValue().ToULong(&drawn) && drawn < 300) << drawn;
+    ASSERT_TRUE(Click(page, ID_PAGE_GO_BACK));
+    // Without it, such a boot delay is refused before anything is sent.
+    page->RandomBox()->SetValue(false);
+    page->BootDelayField()->ChangeValue("65536");
+    Click(page, ID_PAGE_EDIT);
+    EXPECT_FALSE(page->InConfirmView());
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Error: Invalid Boot Delay Time \"65536\": please enter a "
+                                    "number of seconds from 0 to 65535"});
+    page->BootDelayField()->ChangeValue("300");
+    Confirm(page, {wxID_YES});
+    ASSERT_EQ(PageRequests().size(), 2u);
+    EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{51, 1, 0, Record}, {24, 1, 0, {10}}}));
+    // Firmware 1.3.9 is refused before any traffic: the one connection since
+    // is the identity read of the hub it falls back to. Then the two commands.
+    dialogs->Clear();
+    EXPECT_EQ(OpenPowersave(139), nullptr);
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Error: Powersave modes are supported only on firmware >= 1.4.0"});
+    EXPECT_EQ(module.Connections(), connections + 1);
+    ASSERT_EQ(PageRequests().size(), 1u);
+    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{2, 1, 0, {}}, {38, 1, 0, {}}}));
+    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
+    page = OpenPowersave(140);
+    ASSERT_NE(page, nullptr);
+    ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+    // Nothing is sent for 0, nor for a pasted negative number.
+    Run(page, ID_SLEEP_NOW_TIME, "", ID_SLEEP_NOW);
+    EXPECT_EQ(page->FindWindow(ID_SLEEP_NOW)->GetLabel(), "Sleep Now for  s");
+    EXPECT_TRUE(dialogs->Messages().empty());
+    Run(page, ID_SLEEP_NOW_TIME, "-5", ID_SLEEP_NOW);
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Error: Invalid Sleep Now Time \"-5\": please enter a "
+                                    "number of seconds from 0 to 4294967295"});
+    EXPECT_EQ(PageRequests().size(), 1u);
+    // A running counter of 0 is sent; the page stays in its view.
+    Run(page, ID_RUNNING_COUNTER_TIME, "0", ID_SET_RUNNING_COUNTER);
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Module running: Running counter reset to 0 seconds"});
+    ASSERT_EQ(PageRequests().size(), 2u);
+    EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{53, 1, 0, {0, 0, 0, 0}}}));
+    ASSERT_EQ(Main()->GetPanel(PANEL_POWERSAVE), page);
+    EXPECT_TRUE(page->InConfirmView());
+    // Sleep now carries no section save, then the start page.
+    Run(page, ID_SLEEP_NOW_TIME, "3600", ID_SLEEP_NOW);
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Module Sleeping: Module put in Sleep for 3600 seconds"});
+    ASSERT_EQ(PageRequests().size(), 3u);
+    EXPECT_EQ(Blocks(PageRequests()[2]), (BlockList{{52, 1, 0, {1, 0, 0, 0x0E, 0x10}}}));
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
 }
 
 }  // namespace

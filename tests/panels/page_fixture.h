@@ -23,14 +23,12 @@ inline wxString RebootPrompt(const char* model, bool askMore = true)
 
 class PageTest : public apptest::AppTest {
 protected:
-    // Starts the module with the identity given (call from the test).
     void StartModule(const std::string& firmware, char type)
     {
         module.SetIdentity(firmware, type, "porch");
         ASSERT_TRUE(module.Start());
     }
 
-    // The hub of the module, or null.
     VantrelPanel* ShowHub()
     {
         Main()->ShowModulePanel(module.Address(), module.PortText());
@@ -73,13 +71,7 @@ protected:
     }
 
     // id, count, index and values of every block of a request.
-    static std::vector<std::tuple<int, int, int, testmod::Bytes>> Blocks(const testmod::Frame& f)
-    {
-        std::vector<std::tuple<int, int, int, testmod::Bytes>> out;
-        for (const testmod::Block& b : BlocksOf(f))
-            out.emplace_back(b.id, b.count, b.index, b.values);
-        return out;
-    }
+    static BlockList Blocks(const testmod::Frame& f) { return Tuples(BlocksOf(f)); }
 
     testmod::TestModule module;
     size_t before = 0;

@@ -27,7 +27,8 @@ inline std::unique_ptr<VEMTOR_COMMAND_MSG> NewMsg()
 }
 
 // A received reply holding `blocks` (with values), as after an exchange.
-inline std::unique_ptr<VEMTOR_COMMAND_MSG> Reply(const std::vector<testmod::Block>& blocks, uint16_t action = 0)
+inline std::unique_ptr<VEMTOR_COMMAND_MSG> Reply(const std::vector<testmod::Block>& blocks,
+                                                 uint16_t action = 0)
 {
     testmod::Frame f;
     f.action = action;
@@ -58,6 +59,14 @@ inline std::vector<testmod::Block> BlocksOf(const testmod::Frame& f)
 }
 
 using BlockList = std::vector<std::tuple<int, int, int, testmod::Bytes>>;
+
+inline BlockList Tuples(const std::vector<testmod::Block>& blocks)
+{
+    BlockList out;
+    for (const testmod::Block& b : blocks)
+        out.emplace_back(b.id, b.count, b.index, b.values);
+    return out;
+}
 
 // id, count, index and bytes of each block, to compare a whole write at once.
 inline BlockList Tuples(const std::vector<BlockValue>& blocks)
