@@ -32,7 +32,6 @@ class TempWorkDir {
 public:
     TempWorkDir();
     ~TempWorkDir();
-    const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
 
 private:
