@@ -232,8 +232,6 @@ TEST_F(Shell, RegistryInBadConditionsStaysListedAndKeepsItsLastGoodCopy)
     }
 }
 
-// The update check's text without network: the process tests show its
-// outcomes in the real program.
 TEST(UpdateParse, EveryTextGivesTheRightNoticeOrNone)
 {
     using namespace std::string_literals;
@@ -358,7 +356,6 @@ TEST_F(Navigation, EveryShowBuildsItsPageOrFallsBack)
         {PANEL_TERMINAL, [&](auto m) { m->ShowTerminalPanel("127.0.0.5", ip, "", "65100", -1); },
          "127.0.0.7|||65100", -1, 0, true, Fail::Text, ""},
     };
-    // The configuration pages with the same arguments.
     using Show = void (MainWindow::*)(const wxString&, const wxString&, char, int);
     // clang-format off
     const std::pair<PanelIndex, Show> configPages[] = {

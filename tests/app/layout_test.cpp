@@ -177,7 +177,6 @@ struct View {
 class Layout : public AppTest {
 protected:
     wxWindow* Page() { return Main()->GetPanel(Main()->currentPanel); }
-    // The hub, then its button and the page's buttons in turn.
     std::function<void()> Hub(std::vector<int> buttons = {})
     {
         return [this, buttons] {
