@@ -1,9 +1,5 @@
-// The application shell in the real main window, in a fresh working folder:
-// the tip of the day, the "DB Function" menu and the
-// registry in bad conditions, the update check's parser, and one page at a
-// time (every show operation with test pages, their fallbacks, the
-// configuration-file tools, Back and the deferred destruction of the page it
-// replaces, login).
+// The application shell in the real main window: the tip of the day, the
+// registry and its menu, the update check's parser, navigation and login.
 #include <linux/capability.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -44,11 +40,10 @@ TEST_F(Shell, TipOfTheDayFollowsConfigIni)
         int tips;
         const char* after;  // null: as it was
     } cases[] = {
-        {"startup_tip=true\n", true, 1, nullptr},
-        {"startup_tip=true\nlang=en\n", false, 1, "startup_tip=false\nlang=en\n"},
-        {"startup_tip=false\n", false, 0, nullptr},
-        {"startup_tip=True\n", false, 0, nullptr},
-        {nullptr, false, 0, nullptr},
+        // clang-format off
+        {"startup_tip=true\n", true, 1, nullptr}, {"startup_tip=true\nlang=en\n", false, 1, "startup_tip=false\nlang=en\n"},
+        {"startup_tip=false\n", false, 0, nullptr}, {"startup_tip=True\n", false, 0, nullptr}, {nullptr, false, 0, nullptr},
+        // clang-format on
     };
     std::ofstream("tips.txt") << "Connect first, then configure.\n";
     for (const Case& c : cases) {
@@ -237,30 +232,20 @@ TEST_F(Shell, RegistryInBadConditionsStaysListedAndKeepsItsLastGoodCopy)
     }
 }
 
-// The update check's text without network: the process tests show its
-// outcomes in the real program.
 TEST(UpdateParse, EveryTextGivesTheRightNoticeOrNone)
 {
     using namespace std::string_literals;
+    // Available only for "1.5.0;0"; the digits joined (1.4.10 is 1410, but
+    // "1.4.10;1" has its flag cut off by the 7 bytes read); separators skipped
+    // as strtok does. Nothing for: not newer (15 < 143), malformed, long
+    // versions, garbage, zero bytes.
     const std::pair<std::string, const char*> cases[] = {
-        {"1.5.0;0", "1.5.0"},  // available
-        {"1.5.0;1", "1.5.0"},
-        {"1410;1", "1410"},    // required; the digits joined: 1.4.10 is 1410, but ...
-        {";;150;1\n", "150"},  // separators skipped as strtok does
-        {"1.5.0;1234567", "1.5.0"},
-        // Not newer (15 < 143), the flag cut off by the 7 bytes read, and
-        // malformed: nothing, no flag, long versions, garbage, zero bytes.
-        {"1.4.3;0", ""},
-        {"1.5;0", ""},
-        {"1.4.10;1", ""},
-        {"", ""},
-        {";", ""},
-        {"1.5.0;", ""},
-        {"1.5.0;2", ""},
-        {"14100;1", ""},
-        {"123456789;1", ""},
-        {"\xff\xfe\x01;1", ""},
+        // clang-format off
+        {"1.5.0;0", "1.5.0"}, {"1.5.0;1", "1.5.0"}, {"1410;1", "1410"}, {";;150;1\n", "150"},
+        {"1.5.0;1234567", "1.5.0"}, {"1.4.3;0", ""}, {"1.5;0", ""}, {"1.4.10;1", ""}, {"", ""}, {";", ""},
+        {"1.5.0;", ""}, {"1.5.0;2", ""}, {"14100;1", ""}, {"123456789;1", ""}, {"\xff\xfe\x01;1", ""},
         {"150\0;1"s, ""},
+        // clang-format on
     };
     for (const auto& [text, version] : cases) {
         SCOPED_TRACE("\"" + text + "\"");
@@ -371,19 +356,15 @@ TEST_F(Navigation, EveryShowBuildsItsPageOrFallsBack)
         {PANEL_TERMINAL, [&](auto m) { m->ShowTerminalPanel("127.0.0.5", ip, "", "65100", -1); },
          "127.0.0.7|||65100", -1, 0, true, Fail::Text, ""},
     };
-    // The configuration pages with the same arguments.
     using Show = void (MainWindow::*)(const wxString&, const wxString&, char, int);
+    // clang-format off
     const std::pair<PanelIndex, Show> configPages[] = {
-        {PANEL_NET, &MainWindow::ShowNetPanel},
-        {PANEL_SOCKET_NEW, &MainWindow::ShowSocketNewPanel},
-        {PANEL_ADVANCED, &MainWindow::ShowAdvancedPanel},
-        {PANEL_IO, &MainWindow::ShowIOPanel},
-        {PANEL_ADC, &MainWindow::ShowADCPanel},
-        {PANEL_I2C, &MainWindow::ShowI2CPanel},
-        {PANEL_POWERSAVE, &MainWindow::ShowPowersavePanel},
-        {PANEL_BATCH_CONF, &MainWindow::ShowBatchConf},
-        {PANEL_CANBUS, &MainWindow::ShowCanbusPanel},
-        {PANEL_CANBUS_ACTUATION, &MainWindow::ShowCanbusActuactionPanel}};
+        {PANEL_NET, &MainWindow::ShowNetPanel}, {PANEL_SOCKET_NEW, &MainWindow::ShowSocketNewPanel},
+        {PANEL_ADVANCED, &MainWindow::ShowAdvancedPanel}, {PANEL_IO, &MainWindow::ShowIOPanel},
+        {PANEL_ADC, &MainWindow::ShowADCPanel}, {PANEL_I2C, &MainWindow::ShowI2CPanel},
+        {PANEL_POWERSAVE, &MainWindow::ShowPowersavePanel}, {PANEL_BATCH_CONF, &MainWindow::ShowBatchConf},
+        {PANEL_CANBUS, &MainWindow::ShowCanbusPanel}, {PANEL_CANBUS_ACTUATION, &MainWindow::ShowCanbusActuactionPanel}};
+    // clang-format on
     for (const auto& [index, show] : configPages)
         cases.push_back({index,
                          [&, show = show, index = index](auto m) { (m->*show)(ip, port, 'S', 140 + index); },

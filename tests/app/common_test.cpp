@@ -31,12 +31,10 @@ TEST(Common, ModelNameOfEveryCharacter)
 // Most significant byte first, never negative: 0xFFFF is 65535, 2^31 + 1 stays positive.
 TEST(Common, ByteOrderBothWays)
 {
-    const std::pair<std::array<uint8_t, 4>, uint32_t> cases[] = {
-        {{0x12, 0x34, 0x56, 0x78}, 0x12345678u},
-        {{0xFF, 0xFF, 0xFF, 0xFF}, 4294967295u},
-        {{0x80, 0, 0, 1}, 2147483649u},
-        {{0, 0xFF, 1, 0}, 0x00FF0100u},
-    };
+    const std::pair<std::array<uint8_t, 4>, uint32_t> cases[] = {{{0x12, 0x34, 0x56, 0x78}, 0x12345678u},
+                                                                 {{0xFF, 0xFF, 0xFF, 0xFF}, 4294967295u},
+                                                                 {{0x80, 0, 0, 1}, 2147483649u},
+                                                                 {{0, 0xFF, 1, 0}, 0x00FF0100u}};
     for (const auto& [b, value] : cases) {
         EXPECT_EQ(BytesToU32(b[0], b[1], b[2], b[3]), value);
         EXPECT_EQ(BytesToU16(b[0], b[1]), int(value >> 16));
@@ -55,29 +53,18 @@ TEST(Common, NumbersFromTextNeverWrap)
         bool ok;
         int64_t value;
     } cases[] = {
-        {"115200", 0, 4294967295, false, true, 115200},
-        {"  +42abc", 0, 100, false, true, 42},
-        {"abc", 0, 100, false, true, 0},
-        {"", 0, 100, false, true, 0},
-        {"-0", 0, 100, false, true, 0},
-        {"-5", 0, 100, false, false, 0},
-        {"4294967295", 0, 4294967295, false, true, 4294967295},
-        {"4294967296", 0, 4294967295, false, false, 0},
-        {"99999999999999999999999", 0, 4294967295, false, false, 0},
-        {"3", 0, 3, false, true, 3},
-        {"7", 0, 3, false, false, 0},
-        {"65535", 1, 65535, true, true, 65535},
-        {"65536", 1, 65535, true, false, 0},
-        {"1", 1, 65535, true, true, 1},
-        {"0", 1, 65535, true, false, 0},
-        {" 80 ", 1, 65535, true, true, 80},
-        {"80x", 1, 65535, true, false, 0},
-        {"", 1, 65535, true, false, 0},
-        {"-", -10, 10, true, false, 0},
-        {"-10", -10, 10, true, true, -10},
-        {"-11", -10, 10, true, false, 0},
-        {"9223372036854775808", INT64_MIN, INT64_MAX, true, false, 0},
+        // clang-format off
+        {"115200", 0, 4294967295, false, true, 115200}, {"  +42abc", 0, 100, false, true, 42},
+        {"abc", 0, 100, false, true, 0}, {"", 0, 100, false, true, 0}, {"-0", 0, 100, false, true, 0},
+        {"-5", 0, 100, false, false, 0}, {"4294967295", 0, 4294967295, false, true, 4294967295},
+        {"4294967296", 0, 4294967295, false, false, 0}, {"99999999999999999999999", 0, 4294967295, false, false, 0},
+        {"3", 0, 3, false, true, 3}, {"7", 0, 3, false, false, 0},
+        {"65535", 1, 65535, true, true, 65535}, {"65536", 1, 65535, true, false, 0}, {"1", 1, 65535, true, true, 1},
+        {"0", 1, 65535, true, false, 0}, {" 80 ", 1, 65535, true, true, 80}, {"80x", 1, 65535, true, false, 0},
+        {"", 1, 65535, true, false, 0}, {"-", -10, 10, true, false, 0}, {"-10", -10, 10, true, true, -10},
+        {"-11", -10, 10, true, false, 0}, {"9223372036854775808", INT64_MIN, INT64_MAX, true, false, 0},
         {"-9223372036854775808", INT64_MIN, INT64_MAX, true, true, INT64_MIN},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -98,15 +85,13 @@ TEST(Common, NumbersFromTextNeverWrap)
         EXPECT_EQ(ParsePortText(text, &p), port > 0) << text;
         EXPECT_EQ(p, port > 0 ? port : 0) << text;
     }
-    const std::pair<const char*, int64_t> atoi[] = {
-        {" \t-12abc", -12},
-        {"+7", 7},
-        {"x1", 0},
-        {"", 0},
-        {"9223372036854775807", INT64_MAX},
-        {"9223372036854775808", INT64_MAX},
-        {"-99999999999999999999", -INT64_MAX},
-    };
+    const std::pair<const char*, int64_t> atoi[] = {{" \t-12abc", -12},
+                                                    {"+7", 7},
+                                                    {"x1", 0},
+                                                    {"", 0},
+                                                    {"9223372036854775807", INT64_MAX},
+                                                    {"9223372036854775808", INT64_MAX},
+                                                    {"-99999999999999999999", -INT64_MAX}};
     for (const auto& [text, value] : atoi)
         EXPECT_EQ(AtoiValue(text), value) << text;
 }

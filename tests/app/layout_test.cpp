@@ -16,11 +16,6 @@
 #include <wx/timer.h>
 #include <wx/toolbar.h>
 
-#include <functional>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "CanPage.h"
 #include "ConfigPage.h"
 #include "HubLogic.h"
@@ -34,8 +29,7 @@ using Problems = std::vector<std::string>;
 
 namespace {
 
-// Where a widget is inside its parent window (a top-level one: on the
-// screen), as GTK placed it.
+// Where GTK placed a widget in its parent window (a top-level one: on the screen).
 wxRect Placed(GtkWidget* w)
 {
     GtkAllocation a;
@@ -65,10 +59,7 @@ void FindCutLabels(GtkWidget* widget, GtkWidget* control, Problems* out)
         gtk_widget_get_preferred_height_for_width(widget, a.width, &minH, &natH);
         gtk_widget_translate_coordinates(widget, control, 0, 0, &x, &y);
         if (a.width < minW || a.height < minH || !outer.Contains(wxRect(x, y, a.width, a.height)))
-            out->push_back(wxString::Format("cut: \"%s\" in %dx%d, needs %dx%d",
-                                            gtk_label_get_text(GTK_LABEL(widget)), a.width, a.height, minW,
-                                            minH)
-                               .utf8_string());
+            out->push_back(std::string("cut: ") + gtk_label_get_text(GTK_LABEL(widget)));
     }
     if (GTK_IS_CONTAINER(widget)) {
         GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
@@ -123,13 +114,8 @@ void InspectGridEditors(wxGrid* grid, Problems* out)
             gtk_widget_get_preferred_size(control->GetHandle(), &least, nullptr);
             wxSize size = control->GetSize();
             size.IncTo(wxSize(least.width, least.height));
-            const wxRect at(grid->CalcUnscrolledPosition(control->GetPosition()), size);
-            const wxRect cell = grid->CellToRect(r, c);
-            if (at != cell)
-                out->push_back(wxString::Format("editor: column %d at %d,%d %dx%d, cell %d,%d %dx%d", c, at.x,
-                                                at.y, at.width, at.height, cell.x, cell.y, cell.width,
-                                                cell.height)
-                                   .utf8_string());
+            if (wxRect(grid->CalcUnscrolledPosition(control->GetPosition()), size) != grid->CellToRect(r, c))
+                out->push_back("editor: column " + std::to_string(c));
         }
         editor->DecRef();
         grid->DisableCellEditControl();
@@ -191,7 +177,6 @@ struct View {
 class Layout : public AppTest {
 protected:
     wxWindow* Page() { return Main()->GetPanel(Main()->currentPanel); }
-    // The hub, then its button and the page's buttons in turn.
     std::function<void()> Hub(std::vector<int> buttons = {})
     {
         return [this, buttons] {
@@ -262,18 +247,15 @@ TEST_F(Layout, EveryViewFitsItsControls)
     // clang-format on
     // Values every page's checks admit: ports, polling times, I2C record,
     // addresses, CAN speed 500000.
-    for (const auto& [id, bytes] : std::vector<std::pair<uint16_t, testmod::Bytes>>{
-             {46, {0xFF, 0x14, 0xFF, 0x78, 0xFF, 0xDC, 0, 1, 0, 100, 0x03, 0xE8, 0x03, 0xE8}},
-             {48, {0, 0, 0x03, 0xE8, 0, 0, 0}},
-             {50, {0, 60, 0}},
-             {14, {10, 0, 0, 5}},
-             {15, {255, 255, 255, 0}},
-             {16, {10, 0, 0, 1}},
-             {44, {0x00, 0x07, 0xA1, 0x20, 0, 0, 0, 0, 0, 0, 0}}})
-        module.SetElement(id, 0, bytes);
+    module.SetElement(46, 0, {0xFF, 0x14, 0xFF, 0x78, 0xFF, 0xDC, 0, 1, 0, 100, 0x03, 0xE8, 0x03, 0xE8});
+    module.SetElement(48, 0, {0, 0, 0x03, 0xE8});
+    module.SetElement(50, 0, {0, 60});
+    module.SetElement(14, 0, {10, 0, 0, 5});
+    module.SetElement(15, 0, {255, 255, 255, 0});
+    module.SetElement(16, 0, {10, 0, 0, 1});
+    module.SetElement(44, 0, {0x00, 0x07, 0xA1, 0x20});
     ASSERT_TRUE(module.Start());
     AddModule("127.0.0.7", "00:1e:c0:12:34:56", "porch");
-    int overlaps = 0, cut = 0, editors = 0, misplaced = 0;
     for (const View& v : views) {
         SCOPED_TRACE(v.name);
         module.SetIdentity(v.firmware, v.type, "porch");
@@ -294,8 +276,6 @@ TEST_F(Layout, EveryViewFitsItsControls)
                 InspectGridEditors(grid, &found);
         EXPECT_TRUE(found.empty()) << testing::PrintToString(found);
         EXPECT_TRUE(dialogs->Messages().empty()) << testing::PrintToString(dialogs->Messages());
-        for (const std::string& p : found)
-            ++(p[0] == 'o' ? overlaps : p[0] == 'c' ? cut : p[0] == 'e' ? editors : misplaced);
         if (!std::exchange(photographed, false)) {
             EXPECT_TRUE(SaveScreenshot((std::string(v.name) + ".png").c_str(), dynamic_cast<wxDialog*>(top)));
         }
@@ -304,8 +284,6 @@ TEST_F(Layout, EveryViewFitsItsControls)
         Main()->ShowStartPanel();
         guitest::Pump();
     }
-    std::printf("%d overlaps, %d cut texts, %d editors, %d misplaced boxes\n", overlaps, cut, editors,
-                misplaced);
     // Pointing at a tool leaves the version in the status bar.
     wxToolBar* tools = Main()->frame->GetToolBar();
     tools->OnMouseEnter(tools->GetToolByPos(0)->GetId());

@@ -20,9 +20,7 @@ class AppTest : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
-    // Builds the main window on first use.
     MainWindow* Main() { return MainWindow::GetInstance(); }
-    // A menu or tool command, as a click would send it.
     void Command(int id);
     // The button event of the child `id` of `parent`; true when handled.
     bool Click(wxWindow* parent, int id);
@@ -45,7 +43,6 @@ int OpenConnections(const std::string& address, uint16_t port);
 // Runs one SQL statement on a database file through a connection of its own;
 // the rows it gives, each row's columns joined by '|'.
 std::vector<wxString> Sql(const wxString& sql, const wxString& file = "vantrel-conf.db");
-// Adds a registry row with these columns.
 void AddModule(const wxString& ip, const wxString& mac, const wxString& descri);
 
 }  // namespace apptest

@@ -82,9 +82,10 @@ int DialogScript::Enter(wxDialog* dialog)
             box->SetValue(tick_ < 0 ? box->GetValue() : tick_ == 1);
         }
     shown_.push_back(d);
-    const int answer = answers_.empty() ? fallback_ : answers_.front();
-    if (!answers_.empty())
-        answers_.pop_front();
+    if (answers_.empty())
+        return fallback_;
+    const int answer = answers_.front();
+    answers_.pop_front();
     return answer;
 }
 

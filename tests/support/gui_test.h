@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-// Texts in test messages as text.
 inline void PrintTo(const wxString& s, std::ostream* os)
 {
     *os << '"' << s.utf8_string() << '"';
@@ -19,7 +18,6 @@ inline void PrintTo(const wxString& s, std::ostream* os)
 
 namespace guitest {
 
-// Processes pending events and idle handlers once.
 void Pump();
 // Pumps until pred() holds or timeout_ms passes; returns pred().
 bool WaitFor(const std::function<bool()>& pred, int timeout_ms = 5000);
@@ -32,14 +30,12 @@ class TempWorkDir {
 public:
     TempWorkDir();
     ~TempWorkDir();
-    const std::string& Path() const { return path_; }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
 
 private:
     std::string old_, path_;
 };
 
-// One modal dialog that was shown (or would have been).
 struct ShownDialog {
     wxString title;    // a file dialog's message
     wxString message;  // message dialogs only

@@ -38,8 +38,10 @@ uint8_t ElementSize(uint16_t id)
 
 Bytes EncodeFrame(const Frame& f)
 {
+    // clang-format off
     Bytes b = {'S', 'T', uint8_t(f.msgCnt >> 8), uint8_t(f.msgCnt), f.dest, uint8_t(f.data.size() >> 8),
                uint8_t(f.data.size()), uint8_t(f.action >> 8), uint8_t(f.action)};
+    // clang-format on
     b.insert(b.end(), f.data.begin(), f.data.end());
     uint16_t crc = Crc16(b.data(), b.size());
     b.push_back(uint8_t(crc >> 8));
@@ -113,11 +115,9 @@ TestModule::~TestModule()
 
 bool TestModule::Start()
 {
-    Fault fault;
-    {
-        std::lock_guard<std::mutex> g(lock_);
-        fault = fault_;
-    }
+    std::unique_lock<std::mutex> g(lock_);
+    const Fault fault = fault_;
+    g.unlock();
     listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (listen_fd_ < 0)
         return false;
@@ -157,9 +157,8 @@ bool TestModule::Start()
 void TestModule::Stop()
 {
     if (running_.exchange(false)) {
-        uint64_t one = 1;
-        if (write(wake_fd_, &one, sizeof one) < 0) {
-        }
+        const uint64_t one = 1;
+        (void)!write(wake_fd_, &one, sizeof one);
         thread_.join();
     }
     for (int c : queue_fillers_)
@@ -197,6 +196,11 @@ void TestModule::SetElement(uint16_t id, uint8_t index, const Bytes& value)
 Bytes TestModule::Element(uint16_t id, uint8_t index) const
 {
     std::lock_guard<std::mutex> g(lock_);
+    return Stored(id, index);
+}
+
+Bytes TestModule::Stored(uint16_t id, uint8_t index) const
+{
     auto it = store_.find({id, index});
     return it != store_.end() ? it->second : Bytes(ElementSize(id), 0);
 }
@@ -224,7 +228,8 @@ std::vector<Frame> TestModule::Requests() const
 bool TestModule::WaitForRequests(size_t n, int timeout_ms) const
 {
     std::unique_lock<std::mutex> g(lock_);
-    return requests_cv_.wait_for(g, std::chrono::milliseconds(timeout_ms), [&] { return requests_.size() >= n; });
+    return requests_cv_.wait_for(g, std::chrono::milliseconds(timeout_ms),
+                                 [&] { return requests_.size() >= n; });
 }
 
 bool TestModule::WaitReadable(int fd, int timeout_ms) const
@@ -279,8 +284,7 @@ Bytes TestModule::Reply(const Frame& request, Fault fault, int param)
     for (Block b : blocks) {
         if (request.action == 0) {
             for (int i = 0; i < b.count; ++i) {
-                auto it = store_.find({b.id, uint8_t(b.index + i)});
-                Bytes v = it != store_.end() ? it->second : Bytes(ElementSize(b.id), 0);
+                const Bytes v = Stored(b.id, uint8_t(b.index + i));
                 b.values.insert(b.values.end(), v.begin(), v.end());
             }
         } else {
@@ -351,12 +355,6 @@ Bytes TestModule::DataReceived() const
 {
     std::lock_guard<std::mutex> g(lock_);
     return data_;
-}
-
-bool TestModule::WaitForData(size_t n, int timeout_ms) const
-{
-    std::unique_lock<std::mutex> g(lock_);
-    return requests_cv_.wait_for(g, std::chrono::milliseconds(timeout_ms), [&] { return data_.size() >= n; });
 }
 
 void TestModule::ServeData(int conn)

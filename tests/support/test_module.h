@@ -47,17 +47,17 @@ bool DecodeBlocks(const Bytes& data, bool with_values, std::vector<Block>* out);
 
 enum class Fault {
     None,
-    Refuse,          // the port refuses connections
-    NeverAccept,     // the accept queue is full: new connections are never answered
-    Silent,          // accepts, reads the request, never answers
-    Late,            // answers after `param` milliseconds
-    ByteByByte,      // the reply goes out one byte per write
-    BadCrc,          // the reply's CRC is wrong
-    BadTerminator,   // the reply ends in "EX"
-    MissingBlock,    // datablock `param` is left out of the reply
-    AlterEcho,       // the first value byte of datablock `param` is changed in the reply
-    GarbageBefore,   // `param` garbage bytes (never 'S') precede the reply
-    CloseEarly,      // sends half of the reply and closes
+    Refuse,         // the port refuses connections
+    NeverAccept,    // the accept queue is full: new connections are never answered
+    Silent,         // accepts, reads the request, never answers
+    Late,           // answers after `param` milliseconds
+    ByteByByte,     // the reply goes out one byte per write
+    BadCrc,         // the reply's CRC is wrong
+    BadTerminator,  // the reply ends in "EX"
+    MissingBlock,   // datablock `param` is left out of the reply
+    AlterEcho,      // the first value byte of datablock `param` is changed in the reply
+    GarbageBefore,  // `param` garbage bytes (never 'S') precede the reply
+    CloseEarly,     // sends half of the reply and closes
 };
 
 class TestModule {
@@ -101,7 +101,6 @@ public:
     void SetDataReading(bool reading) { data_reading_ = reading; }
     bool DataConnected() const;
     Bytes DataReceived() const;
-    bool WaitForData(size_t n, int timeout_ms) const;
 
     int Connections() const { return connections_.load(); }
     std::vector<Frame> Requests() const;
@@ -115,6 +114,7 @@ private:
     void SendReply(int conn, const Bytes& reply, Fault fault, int param);
     bool WaitReadable(int fd, int timeout_ms) const;
     void ServeData(int conn);
+    Bytes Stored(uint16_t id, uint8_t index) const;  // under lock_
 
     std::string address_;
     uint16_t port_;
