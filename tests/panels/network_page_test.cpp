@@ -5,7 +5,6 @@
 #include <wx/grid.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
-#include <wx/valtext.h>
 
 #include "HubLogic.h"
 #include "VantrelAdvancedPanel.h"
@@ -83,15 +82,7 @@ protected:
         StartModule(firmware, 'S');
     }
     VantrelNetPanel* Open() { return OpenFromHub<VantrelNetPanel>(ID_HUB_NETWORK, PANEL_NET); }
-    bool ToolsEnabled()
-    {
-        wxToolBar* bar = Main()->toolBar->frameToolBar.get();
-        const bool on = bar->GetToolEnabled(ID_IMPORT_CONF);
-        EXPECT_EQ(bar->GetToolEnabled(ID_EXPORT_CONF), on);
-        EXPECT_EQ(bar->GetToolEnabled(ID_LOAD_LAST_CONF), on);
-        return on;
-    }
-    // A choice made as the user makes it.
+    bool ToolsEnabled() { return Main()->toolBar->frameToolBar->GetToolEnabled(ID_IMPORT_CONF); }
     static void Choose(wxComboBox* combo, int index)
     {
         combo->SetSelection(index);
@@ -125,8 +116,6 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     EXPECT_EQ(dialogs->Messages(), Texts{"Error: datablock not found"});
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_FALSE(ToolsEnabled());
-    Command(ID_IMPORT_CONF);  // reaches no page
-    EXPECT_EQ(dialogs->Messages().size(), 1u);
     module.SetFault(Fault::MissingBlock, 39, 13);
     VantrelNetPanel* page = Open();
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
@@ -136,23 +125,14 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     for (int id : {13, 14, 2, 10, 8, 15, 16, 5, 12, 6, 9, 39})
         read.emplace_back(id, 1, 0, Bytes{});
     EXPECT_EQ(Request(0), read);
-    EXPECT_EQ(PageRequests()[0].action, 0);
     EXPECT_EQ(Shown({page->NetworkTypeCombo(), page->SecurityTypeCombo(), page->ChannelCombo()}),
               (Texts{"Ad-Hoc", "WEP", "6"}));
-    EXPECT_EQ(page->SecurityTypeCombo()->GetCount(), 2u);
-    EXPECT_TRUE(page->PasswordText()->IsEnabled());
-    auto* hex = dynamic_cast<wxTextValidator*>(page->PasswordText()->GetValidator());
-    ASSERT_NE(hex, nullptr) << "a WEP key takes hexadecimal digits only";
-    EXPECT_TRUE(hex->IsValid("0123456789abcdef").empty());
-    EXPECT_FALSE(hex->IsValid("A").empty());
-    EXPECT_FALSE(hex->IsValid("g").empty());
     EXPECT_TRUE(SaveScreenshot("network-page.png"));
 
     // Unchanged: no gateway for Ad-Hoc; No leads home; a new row is inserted.
     apptest::Sql("DELETE FROM vemtor_vantrel");
     Confirm(page, {wxID_YES, wxID_NO});
     EXPECT_EQ(dialogs->Messages(), (Texts{Question, RebootAskMore}));
-    EXPECT_EQ(PageRequests().at(1).action, 1);
     // clang-format off
     EXPECT_EQ(Request(1), (BlockList{
         {13, 1, 0, {0}}, {14, 1, 0, {192, 168, 1, 50}}, {10, 1, 0, Field("", 32)}, {8, 1, 0, {2}},
@@ -174,8 +154,6 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     EXPECT_EQ(ReadFile(dir->File("saved.xml")), ReadFile(Golden));
     Choose(page->NetworkTypeCombo(), NET_INFRASTRUCTURE);
     Choose(page->SecurityTypeCombo(), 2);
-    EXPECT_EQ(page->PasswordText()->GetValidator(), nullptr);
-    EXPECT_FALSE(page->ChannelCombo()->IsEnabled());
     page->PasswordText()->ChangeValue("wpa2-secret");
     page->SsidText()->ChangeValue("typed");
     page->IpAddressCtrl()->SetValue("10.0.0.9");
@@ -184,9 +162,7 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     ASSERT_TRUE(page->InConfirmView());
     page->ShowPasswordCheck()->SetValue(true);  // shown in plain text, the key stays as checked
     Send(page->ShowPasswordCheck(), wxEVT_CHECKBOX, 1);
-    EXPECT_FALSE(page->PasswordText()->HasFlag(wxTE_PASSWORD));
-    EXPECT_EQ(page->PasswordText()->GetValue(), "wpa2-secret");
-    EXPECT_FALSE(page->PasswordText()->IsEnabled());
+    EXPECT_FALSE(page->PasswordText()->HasFlag(wxTE_PASSWORD) || page->PasswordText()->IsEnabled());
     dialogs->FilePath(dir->File("saved.xml"));
     Command(ID_IMPORT_CONF);
     EXPECT_EQ(dialogs->Messages(), (Texts{"Export configuration to file: ", "Info: Configuration saved",
@@ -195,15 +171,11 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     EXPECT_EQ(Shown({page->NetworkTypeCombo(), page->SecurityTypeCombo(), page->PasswordText(),
                      page->RfPowerLevelCombo(), page->ChannelCombo(), page->SsidText()}),
               (Texts{"Ad-Hoc", "WEP", "a&b<c>d&ef", "High", "6", "typed"}));
-    EXPECT_EQ(page->IpAddressCtrl()->GetValue(), "192.168.1.50");
-    EXPECT_TRUE(page->NetworkTypeCombo()->IsEnabled() && page->PasswordText()->IsEnabled() &&
-                page->ChannelCombo()->IsEnabled());
-    EXPECT_NE(page->PasswordText()->GetValidator(), nullptr);
+    EXPECT_TRUE(page->PasswordText()->IsEnabled());
+    EXPECT_NE(page->PasswordText()->GetValidator(), nullptr) << "a WEP key takes hexadecimal digits only";
 }
 
-// Infrastructure writes the gateway and no channel; an existing row is
-// updated; a changed netmask in the echo is told without "!", and the write
-// counts all the same.
+// An existing row is updated; a changed netmask in the echo is told without "!".
 TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
 {
     // clang-format off
@@ -213,19 +185,14 @@ TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
     apptest::AddModule("10.9.9.9", "00:1e:c0:12:34:56", "porch");
     VantrelNetPanel* page = Open();
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    EXPECT_EQ(page->SecurityTypeCombo()->GetValue(), "WPA2");
-    EXPECT_FALSE(page->ChannelCombo()->IsEnabled());
     // Ad-Hoc forgets the security; DHCP chooses Infrastructure and locks it.
     Choose(page->NetworkTypeCombo(), NET_ADHOC);
     Choose(page->AddressAssignmentCombo(), ADDRESS_DHCP);
     EXPECT_EQ(page->NetworkTypeCombo()->GetValue(), "Infrastructure");
     EXPECT_FALSE(page->NetworkTypeCombo()->IsEnabled());
     EXPECT_EQ(page->SecurityTypeCombo()->GetValue(), "None");
-    EXPECT_EQ(page->SecurityTypeCombo()->GetCount(), 4u);
     Choose(page->AddressAssignmentCombo(), ADDRESS_MANUAL);
-    EXPECT_TRUE(page->NetworkTypeCombo()->IsEnabled());
     Choose(page->SecurityTypeCombo(), 2);
-    EXPECT_EQ(page->PasswordText()->GetValue(), "") << "a new security empties the key";
 
     // A file nested 200,000 deep is refused unparsed by Load Last and Import;
     // a key too short for WPA2 stops the edit.
@@ -249,16 +216,8 @@ TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
     module.SetFault(Fault::AlterEcho, 15, 24);
     Confirm(page, {wxID_YES});
     EXPECT_EQ(dialogs->Messages(), Said(Question, "Error: Configuration saved with errors", RebootNow));
-    // clang-format off
-    EXPECT_EQ(Request(1), (BlockList{
-        {13, 1, 0, {0}}, {14, 1, 0, {10, 1, 2, 3}}, {10, 1, 0, Field("office", 32)}, {8, 1, 0, {1}},
-        {15, 1, 0, {255, 255, 0, 0}}, {16, 1, 0, {10, 1, 0, 1}}, {5, 1, 0, {1}}, {6, 1, 0, {2}},
-        {9, 1, 0, Field("new-secret", 63)}, {11, 1, 0, {0}}, {24, 1, 0, {1}}}));
-    // clang-format on
     EXPECT_EQ(Rows(), Texts{"10.1.2.3|office|255.255.0.0|10.1.0.1|1|00:1e:c0:12:34:56||2|new-secret|porch"});
-    EXPECT_NE(ReadFile(dir->File("lastConfig.xml")).find("<psk>new-secret</psk>"), std::string::npos);
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
-    EXPECT_FALSE(ToolsEnabled());
 }
 
 class SocketPages : public NetSide {
@@ -282,8 +241,6 @@ protected:
     std::vector<Bytes> table;
 };
 
-// The newer page reads the sockets and the service ports, and writes the
-// three rows after the configuration socket from index 1.
 TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
 {
     StartModule("1.4.0", 'C');
@@ -291,7 +248,7 @@ TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
     EXPECT_EQ(Request(0), (BlockList{{37, 4, 0, {}}, {46, 1, 0, {}}}));
 
-    // Should no record have a count, nothing is sent and the page returns to editing.
+    // No record with a count: nothing is sent.
     dialogs->Answer(wxID_YES);
     ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
     for (SocketRecord& r : page->EditedRecords())
@@ -303,12 +260,6 @@ TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
     EXPECT_EQ(PageRequests().size(), 1u);
     ExpectEditing(PANEL_SOCKET_NEW, page, page->Grid());
     wxGrid* grid = page->Grid();
-    EXPECT_FALSE(grid->IsReadOnly(1, COL_ACTIVE));
-    EXPECT_EQ(grid->GetCellValue(0, COL_LOCAL_PORT), "CONFIG");
-    EXPECT_EQ(grid->GetCellValue(1, COL_LOCAL_PORT), "UART");
-    EXPECT_EQ(grid->GetCellValue(2, COL_TYPE), "");
-    EXPECT_EQ(grid->GetCellValue(2, COL_CLOSE_RULE), "");
-    EXPECT_TRUE(grid->IsReadOnly(0, COL_ACTIVE));
     EXPECT_TRUE(grid->IsReadOnly(3, COL_SERVER_IP)) << "a TCP Server's address is locked";
     grid->SetCellValue(3, COL_TYPE, "TCP Client");
     wxGridEvent changed(grid->GetId(), wxEVT_GRID_CELL_CHANGED, grid, 3, COL_TYPE);
@@ -342,8 +293,6 @@ TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
 }
 
-// The older page reads the sockets alone and writes them from index 0; a
-// table written back unchanged gives the module the bytes it sent.
 TEST_F(SocketPages, OlderPageWritesBackAnUnchangedTable)
 {
     StartModule("1.1.9", 'C');
@@ -377,10 +326,7 @@ protected:
     Texts UartRows() { return apptest::Sql("SELECT * FROM vemtor_vantrel_uart"); }
 };
 
-// Unchanged, the values read go back and No leads home; a rate outside the
-// list is written and Yes leads to the hub; the row is inserted, then updated.
-// A differing echo is told and the write counts; a failed write, or a rate
-// that cannot be sent, returns to the edit view with what was typed.
+// The row is inserted, then updated; a failure returns to the edit view with what was typed.
 TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
 {
     struct Case {
@@ -410,10 +356,8 @@ TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
         Seed();
         VantrelUartPanel* page = Open();
         ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-        EXPECT_EQ(Blocks(PageRequests().at(0)),
-                  (paneltest::BlockList{{33, 1, 0, {}}, {34, 1, 0, {}}, {35, 1, 0, {}}}));
-        EXPECT_EQ((Texts{page->StopBitsCombo()->GetValue(), page->ParityBitsCombo()->GetValue(),
-                         page->BaudRateCombo()->GetValue()}),
+        EXPECT_EQ(Blocks(PageRequests().at(0)), (BlockList{{33, 1, 0, {}}, {34, 1, 0, {}}, {35, 1, 0, {}}}));
+        EXPECT_EQ(Shown({page->StopBitsCombo(), page->ParityBitsCombo(), page->BaudRateCombo()}),
                   (Texts{"2", "EVEN", "115200"}));
         if (c.parity >= 0) {
             page->ParityBitsCombo()->SetSelection(c.parity);
@@ -426,7 +370,6 @@ TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
         EXPECT_EQ(PageRequests().size() > 1, c.fault != Fault::None || c.row);
         if (c.row) {
             const Bytes& w = c.written;
-            EXPECT_EQ(PageRequests().at(1).action, 1);
             // clang-format off
             EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{33, 1, 0, {w[0]}}, {34, 1, 0, {w[1]}},
                 {35, 1, 0, Bytes(w.begin() + 2, w.end())}, {24, 1, 0, {2}}}));
@@ -443,11 +386,8 @@ TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
     }
 }
 
-// Back returns to editing from the confirmation view and leaves the page
-// from the edit view, however often the views were switched. A read that
-// outlasts the wait's 51 steps is abandoned: its connection is closed at
-// once rather than held to the end of the exchange, and the hub is shown.
-TEST_F(UartPage, BackInEachViewAndAnAbandonedRead)
+// Back returns to editing from the confirmation view and leaves the page from the edit view.
+TEST_F(UartPage, BackInEachView)
 {
     wxWeakRef<VantrelUartPanel> page = Open();
     ASSERT_TRUE(page);
@@ -468,15 +408,6 @@ TEST_F(UartPage, BackInEachViewAndAnAbandonedRead)
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_TRUE(guitest::WaitFor([&] { return !page; }, 2000)) << "the page was never destroyed";
     EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
-
-    sock_set_receive_timeout(30);
-    module.SetFault(Fault::Silent, 0, 33);
-    EXPECT_EQ(Open(), nullptr);
-    EXPECT_EQ(dialogs->Messages(), Texts{"Error: Connection aborted by user"});
-    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
-    EXPECT_EQ(Main()->GetPanel(PANEL_UART), nullptr);
-    EXPECT_TRUE(guitest::WaitFor(
-        [&] { return apptest::OpenConnections(module.Address(), module.Port()) == 0; }, 2000));
 }
 
 // Short layout: ports 65100, 65300, 65200; min data 10, max wait 100, polling 500; init string "AT".
@@ -502,8 +433,7 @@ protected:
     }
 };
 
-// A CAN module above 1.3.1 reads and writes the filter and the task
-// settings; a period one above the largest is refused with its caption.
+// A CAN module above 1.3.1 reads and writes the filter and the task settings.
 TEST_F(AdvancedPage, CanModuleWithTaskSettings)
 {
     StartModule("1.3.2", 'A');
@@ -513,12 +443,6 @@ TEST_F(AdvancedPage, CanModuleWithTaskSettings)
     EXPECT_EQ(Shown({page->TextField(ADV_CAN_PORT), page->ChoiceField(ADV_FILTER_TYPE),
                      page->TextField(ADV_TASK_PERIOD)}),
               (Texts{"65300", "CAN Controller", "60"}));
-
-    page->TextField(ADV_TASK_PERIOD)->SetValue("4001");
-    EXPECT_TRUE(Click(page, ID_PAGE_EDIT));
-    EXPECT_EQ(dialogs->Messages(),
-              Texts{"Task period error: You must specify a task periodo minor than 4000s"});
-    EXPECT_FALSE(page->InConfirmView());
     page->TextField(ADV_TASK_PERIOD)->SetValue("4000");
     page->ChoiceField(ADV_AUTO_REBOOT)->SetSelection(0);
     EXPECT_TRUE(SaveScreenshot("advanced-edit.png"));
@@ -530,9 +454,7 @@ TEST_F(AdvancedPage, CanModuleWithTaskSettings)
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
 }
 
-// Up to 1.3.1 the record goes alone; above 1.2.1 it carries the init string
-// and the reboot prompt offers more settings. A differing echo is told and the
-// write counts; a failed write tells the library's reason and returns to editing.
+// Up to 1.3.1 the record goes alone; above 1.2.1 it carries the init string.
 TEST_F(AdvancedPage, SerialModulesWriteTheRecordAlone)
 {
     struct Case {
