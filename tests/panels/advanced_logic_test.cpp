@@ -157,7 +157,8 @@ TEST(AdvancedLogic, ChecksAtTheirBounds)
         const auto refusal = CheckAdvancedForm(form, c.firmware);
         ASSERT_EQ(refusal.has_value(), c.check != 0);
         if (refusal) {
-            EXPECT_EQ((std::tuple(refusal->field, refusal->caption)), (std::tuple(c.field, captions[c.check])));
+            EXPECT_EQ((std::tuple(refusal->field, refusal->caption)),
+                      (std::tuple(c.field, captions[c.check])));
         }
     }
 

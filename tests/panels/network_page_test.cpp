@@ -6,6 +6,8 @@
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
 
+#include <map>
+
 #include "HubLogic.h"
 #include "VantrelAdvancedPanel.h"
 #include "VantrelNetPanel.h"
@@ -327,25 +329,23 @@ protected:
 };
 
 // The row is inserted, then updated; a failure returns to the edit view with what was typed.
-TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
+TEST_F(UartPage, ReadWriteAndFailures)
 {
     struct Case {
         int parity, stop;  // selections made; -1 leaves the list as read
         const char* rate;
         Fault fault;
-        int param, answer;
+        int answer;
         wxString error;
         const char* row;  // the registry row written; null when nothing is
         Bytes written;    // stop bits, parity, baud rate
     } cases[] = {
         // clang-format off
-        {-1, -1, "115200", Fault::None, 0, wxID_NO, "", "EVEN|2|115200", {2, 2, 0x00, 0x01, 0xC2, 0x00}},
-        {1, 0, "250000", Fault::None, 0, wxID_YES, "", "ODD|1|250000", {1, 1, 0x00, 0x03, 0xD0, 0x90}},
-        {-1, -1, "115200", Fault::AlterEcho, 24, wxID_NO, "Error: Configuration saved with errors!",
-         "EVEN|2|115200", {2, 2, 0x00, 0x01, 0xC2, 0x00}},
-        {-1, -1, "38400", Fault::CloseEarly, 0, wxID_NO, "Error: Network down. Configuration not saved! "
+        {-1, -1, "115200", Fault::None, wxID_NO, "", "EVEN|2|115200", {2, 2, 0x00, 0x01, 0xC2, 0x00}},
+        {1, 0, "250000", Fault::None, wxID_YES, "", "ODD|1|250000", {1, 1, 0x00, 0x03, 0xD0, 0x90}},
+        {-1, -1, "38400", Fault::CloseEarly, wxID_NO, "Error: Network down. Configuration not saved! "
          "Please check your Wi-Fi connection and Vantrel module connection", nullptr, {}},
-        {-1, -1, "4294967296", Fault::None, 0, wxID_NO,
+        {-1, -1, "4294967296", Fault::None, wxID_NO,
          "Error: Invalid Baud Rate \"4294967296\": please enter a number from 0 to 4294967295", nullptr, {}},
         // clang-format on
     };
@@ -364,7 +364,7 @@ TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
             page->StopBitsCombo()->SetSelection(c.stop);
         }
         page->BaudRateCombo()->SetValue(c.rate);
-        module.SetFault(c.fault, c.param, 24);
+        module.SetFault(c.fault, 0, 24);
         Confirm(page, {wxID_YES, c.answer});
         EXPECT_EQ(dialogs->Messages(), Said(UartQuestion, c.error, c.row ? RebootAskMore : ""));
         EXPECT_EQ(PageRequests().size() > 1, c.fault != Fault::None || c.row);
@@ -423,52 +423,35 @@ protected:
     void SetUp() override
     {
         PageTest::SetUp();
-        module.SetElement(46, 0, ShortRecord());
-        module.SetElement(49, 0, {1});
-        module.SetElement(50, 0, {0x00, 0x3C, 1});
+        for (const auto& [id, bytes] : held)
+            module.SetElement(uint16_t(id), 0, bytes);
     }
     VantrelAdvancedPanel* Open()
     {
         return OpenFromHub<VantrelAdvancedPanel>(ID_HUB_ADVANCED, PANEL_ADVANCED);
     }
+
+    const std::map<int, Bytes> held = {{46, ShortRecord()}, {49, {1}}, {50, {0x00, 0x3C, 1}}};
 };
 
-// A CAN module above 1.3.1 reads and writes the filter and the task settings.
-TEST_F(AdvancedPage, CanModuleWithTaskSettings)
-{
-    StartModule("1.3.2", 'A');
-    VantrelAdvancedPanel* page = Open();
-    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    EXPECT_EQ(Request(0), (BlockList{{46, 1, 0, {}}, {49, 1, 0, {}}, {50, 1, 0, {}}}));
-    EXPECT_EQ(Shown({page->TextField(ADV_CAN_PORT), page->ChoiceField(ADV_FILTER_TYPE),
-                     page->TextField(ADV_TASK_PERIOD)}),
-              (Texts{"65300", "CAN Controller", "60"}));
-    page->TextField(ADV_TASK_PERIOD)->SetValue("4000");
-    page->ChoiceField(ADV_AUTO_REBOOT)->SetSelection(0);
-    EXPECT_TRUE(SaveScreenshot("advanced-edit.png"));
-    Confirm(page, {wxID_YES, wxID_NO});
-    EXPECT_EQ(dialogs->Messages(), (Texts{Question, paneltest::RebootPrompt("Vantrel-S-CAN", true)}));
-    EXPECT_EQ(Request(1),
-              (BlockList{
-                  {46, 1, 0, ShortRecord()}, {49, 1, 0, {1}}, {50, 1, 0, {0x0F, 0xA0, 0}}, {24, 1, 0, {8}}}));
-    EXPECT_EQ(Main()->currentPanel, PANEL_START);
-}
-
-// Up to 1.3.1 the record goes alone; above 1.2.1 it carries the init string.
-TEST_F(AdvancedPage, SerialModulesWriteTheRecordAlone)
+// Each module reads and writes the blocks of its layout, with the fields it
+// shows edited. A differing echo is told and the write counts; a failed write
+// tells the library's reason and returns to editing.
+TEST_F(AdvancedPage, WritesTheBlocksOfEachLayout)
 {
     struct Case {
         const char* firmware;
+        int number;
         char type;
         Fault fault;
         const char* model;  // of the reboot prompt; null when the write fails
-        bool initString;
         wxString error;
     } cases[] = {
-        {"1.3.1", 'C', Fault::None, "Vantrel-CS-UART", true, ""},
-        {"1.2.1", 'S', Fault::None, "Vantrel-S-UART", false, ""},
-        {"1.2.2", 'C', Fault::AlterEcho, "Vantrel-CS-UART", true, "Error: Configuration saved with errors!"},
-        {"1.2.2", 'C', Fault::BadCrc, nullptr, true, "Error: socket reciv timeout"}};
+        {"1.3.2", 132, 'A', Fault::None, "Vantrel-S-CAN", ""},
+        {"1.3.1", 131, 'C', Fault::None, "Vantrel-CS-UART", ""},
+        {"1.2.1", 121, 'S', Fault::None, "Vantrel-S-UART", ""},
+        {"1.2.2", 122, 'C', Fault::AlterEcho, "Vantrel-CS-UART", "Error: Configuration saved with errors!"},
+        {"1.2.2", 122, 'C', Fault::BadCrc, nullptr, "Error: socket reciv timeout"}};
     sock_set_receive_timeout(1);  // the bad reply is waited out
     for (const Case& c : cases) {
         SCOPED_TRACE(c.firmware);
@@ -479,29 +462,42 @@ TEST_F(AdvancedPage, SerialModulesWriteTheRecordAlone)
         }
         VantrelAdvancedPanel* page = Open();
         ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-        EXPECT_EQ(Blocks(PageRequests().at(0)), (BlockList{{46, 1, 0, {}}}));
-        EXPECT_EQ(page->TextField(ADV_UART_PORT)->GetValue(), "65100");
-        Bytes record = ShortRecord();
+        BlockList read;
+        std::vector<BlockBytes> values;
+        for (const BlockRef& b : AdvancedReadBlocks(c.type, c.number)) {
+            read.emplace_back(b.id, 1, 0, Bytes{});
+            values.push_back(held.at(b.id));
+        }
+        EXPECT_EQ(Request(0), read);
+        AdvancedConfig want = DecodeAdvanced(values, c.type, c.number);
+        EXPECT_EQ(page->TextField(ADV_MIN_DATA)->GetValue(), "10");
         page->TextField(ADV_MIN_DATA)->SetValue("65535");
-        record[6] = record[7] = 0xFF;
-        if (c.initString) {
-            EXPECT_EQ(page->TextField(ADV_INIT_STRING)->GetValue(), "AT");
-            page->TextField(ADV_INIT_STRING)->SetValue("ATZ");
-            record[14] = 'Z';
-        } else {
-            EXPECT_EQ(page->TextField(ADV_INIT_STRING), nullptr);
-            record[12] = record[13] = 0;
+        want.min_data = 65535;
+        if (wxTextCtrl* init = page->TextField(ADV_INIT_STRING)) {
+            EXPECT_EQ(init->GetValue(), "AT");
+            init->SetValue("ATZ");
+            want.init_string = "ATZ";
+        }
+        if (wxTextCtrl* period = page->TextField(ADV_TASK_PERIOD)) {
+            EXPECT_EQ(Shown({period, page->ChoiceField(ADV_FILTER_TYPE)}), (Texts{"60", "CAN Controller"}));
+            period->SetValue("4000");
+            page->ChoiceField(ADV_AUTO_REBOOT)->SetSelection(0);
+            want.task_period = 4000, want.auto_reboot = 0;
+            EXPECT_TRUE(SaveScreenshot("advanced-edit.png"));
         }
         module.SetFault(c.fault, c.fault == Fault::AlterEcho ? 46 : 0, 24);
         Confirm(page, {wxID_YES, wxID_NO});
         EXPECT_EQ(dialogs->Messages(),
-                  Said(Question, c.error, c.model ? paneltest::RebootPrompt(c.model, c.initString) : ""));
-        EXPECT_EQ(Request(1), (BlockList{{46, 1, 0, record}, {24, 1, 0, {8}}}));
+                  Said(Question, c.error, c.model ? paneltest::RebootPrompt(c.model, c.number > 121) : ""));
+        std::vector<BlockValue> sent;
+        ASSERT_TRUE(AdvancedWriteBlocks(want, c.type, c.number, &sent));
+        sent.push_back(MakeBlock(24, {8}));
+        EXPECT_EQ(Request(1), paneltest::Tuples(sent));
         module.SetElement(46, 0, ShortRecord());
         if (c.model)
             EXPECT_EQ(Main()->currentPanel, PANEL_START);
         else
-            ExpectEditing(PANEL_ADVANCED, page, page->TextField(ADV_UART_PORT));
+            ExpectEditing(PANEL_ADVANCED, page, page->TextField(ADV_MIN_DATA));
     }
 }
 
