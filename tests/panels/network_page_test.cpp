@@ -158,7 +158,6 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     Choose(page->SecurityTypeCombo(), 2);
     page->PasswordText()->ChangeValue("wpa2-secret");
     page->SsidText()->ChangeValue("typed");
-    page->IpAddressCtrl()->SetValue("10.0.0.9");
     Choose(page->RfPowerLevelCombo(), 0);
     ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
     ASSERT_TRUE(page->InConfirmView());
