@@ -5,7 +5,8 @@
 #include <wx/grid.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
-#include <wx/valtext.h>
+
+#include <map>
 
 #include "HubLogic.h"
 #include "VantrelAdvancedPanel.h"
@@ -83,15 +84,7 @@ protected:
         StartModule(firmware, 'S');
     }
     VantrelNetPanel* Open() { return OpenFromHub<VantrelNetPanel>(ID_HUB_NETWORK, PANEL_NET); }
-    bool ToolsEnabled()
-    {
-        wxToolBar* bar = Main()->toolBar->frameToolBar.get();
-        const bool on = bar->GetToolEnabled(ID_IMPORT_CONF);
-        EXPECT_EQ(bar->GetToolEnabled(ID_EXPORT_CONF), on);
-        EXPECT_EQ(bar->GetToolEnabled(ID_LOAD_LAST_CONF), on);
-        return on;
-    }
-    // A choice made as the user makes it.
+    bool ToolsEnabled() { return Main()->toolBar->frameToolBar->GetToolEnabled(ID_IMPORT_CONF); }
     static void Choose(wxComboBox* combo, int index)
     {
         combo->SetSelection(index);
@@ -125,8 +118,6 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     EXPECT_EQ(dialogs->Messages(), Texts{"Error: datablock not found"});
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_FALSE(ToolsEnabled());
-    Command(ID_IMPORT_CONF);  // reaches no page
-    EXPECT_EQ(dialogs->Messages().size(), 1u);
     module.SetFault(Fault::MissingBlock, 39, 13);
     VantrelNetPanel* page = Open();
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
@@ -136,23 +127,14 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     for (int id : {13, 14, 2, 10, 8, 15, 16, 5, 12, 6, 9, 39})
         read.emplace_back(id, 1, 0, Bytes{});
     EXPECT_EQ(Request(0), read);
-    EXPECT_EQ(PageRequests()[0].action, 0);
     EXPECT_EQ(Shown({page->NetworkTypeCombo(), page->SecurityTypeCombo(), page->ChannelCombo()}),
               (Texts{"Ad-Hoc", "WEP", "6"}));
-    EXPECT_EQ(page->SecurityTypeCombo()->GetCount(), 2u);
-    EXPECT_TRUE(page->PasswordText()->IsEnabled());
-    auto* hex = dynamic_cast<wxTextValidator*>(page->PasswordText()->GetValidator());
-    ASSERT_NE(hex, nullptr) << "a WEP key takes hexadecimal digits only";
-    EXPECT_TRUE(hex->IsValid("0123456789abcdef").empty());
-    EXPECT_FALSE(hex->IsValid("A").empty());
-    EXPECT_FALSE(hex->IsValid("g").empty());
     EXPECT_TRUE(SaveScreenshot("network-page.png"));
 
     // Unchanged: no gateway for Ad-Hoc; No leads home; a new row is inserted.
     apptest::Sql("DELETE FROM vemtor_vantrel");
     Confirm(page, {wxID_YES, wxID_NO});
     EXPECT_EQ(dialogs->Messages(), (Texts{Question, RebootAskMore}));
-    EXPECT_EQ(PageRequests().at(1).action, 1);
     // clang-format off
     EXPECT_EQ(Request(1), (BlockList{
         {13, 1, 0, {0}}, {14, 1, 0, {192, 168, 1, 50}}, {10, 1, 0, Field("", 32)}, {8, 1, 0, {2}},
@@ -174,19 +156,14 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     EXPECT_EQ(ReadFile(dir->File("saved.xml")), ReadFile(Golden));
     Choose(page->NetworkTypeCombo(), NET_INFRASTRUCTURE);
     Choose(page->SecurityTypeCombo(), 2);
-    EXPECT_EQ(page->PasswordText()->GetValidator(), nullptr);
-    EXPECT_FALSE(page->ChannelCombo()->IsEnabled());
     page->PasswordText()->ChangeValue("wpa2-secret");
     page->SsidText()->ChangeValue("typed");
-    page->IpAddressCtrl()->SetValue("10.0.0.9");
     Choose(page->RfPowerLevelCombo(), 0);
     ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
     ASSERT_TRUE(page->InConfirmView());
     page->ShowPasswordCheck()->SetValue(true);  // shown in plain text, the key stays as checked
     Send(page->ShowPasswordCheck(), wxEVT_CHECKBOX, 1);
-    EXPECT_FALSE(page->PasswordText()->HasFlag(wxTE_PASSWORD));
-    EXPECT_EQ(page->PasswordText()->GetValue(), "wpa2-secret");
-    EXPECT_FALSE(page->PasswordText()->IsEnabled());
+    EXPECT_FALSE(page->PasswordText()->HasFlag(wxTE_PASSWORD) || page->PasswordText()->IsEnabled());
     dialogs->FilePath(dir->File("saved.xml"));
     Command(ID_IMPORT_CONF);
     EXPECT_EQ(dialogs->Messages(), (Texts{"Export configuration to file: ", "Info: Configuration saved",
@@ -195,15 +172,11 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndSavedToFile)
     EXPECT_EQ(Shown({page->NetworkTypeCombo(), page->SecurityTypeCombo(), page->PasswordText(),
                      page->RfPowerLevelCombo(), page->ChannelCombo(), page->SsidText()}),
               (Texts{"Ad-Hoc", "WEP", "a&b<c>d&ef", "High", "6", "typed"}));
-    EXPECT_EQ(page->IpAddressCtrl()->GetValue(), "192.168.1.50");
-    EXPECT_TRUE(page->NetworkTypeCombo()->IsEnabled() && page->PasswordText()->IsEnabled() &&
-                page->ChannelCombo()->IsEnabled());
-    EXPECT_NE(page->PasswordText()->GetValidator(), nullptr);
+    EXPECT_TRUE(page->PasswordText()->IsEnabled());
+    EXPECT_NE(page->PasswordText()->GetValidator(), nullptr) << "a WEP key takes hexadecimal digits only";
 }
 
-// Infrastructure writes the gateway and no channel; an existing row is
-// updated; a changed netmask in the echo is told without "!", and the write
-// counts all the same.
+// An existing row is updated; a changed netmask in the echo is told without "!".
 TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
 {
     // clang-format off
@@ -213,19 +186,14 @@ TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
     apptest::AddModule("10.9.9.9", "00:1e:c0:12:34:56", "porch");
     VantrelNetPanel* page = Open();
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    EXPECT_EQ(page->SecurityTypeCombo()->GetValue(), "WPA2");
-    EXPECT_FALSE(page->ChannelCombo()->IsEnabled());
     // Ad-Hoc forgets the security; DHCP chooses Infrastructure and locks it.
     Choose(page->NetworkTypeCombo(), NET_ADHOC);
     Choose(page->AddressAssignmentCombo(), ADDRESS_DHCP);
     EXPECT_EQ(page->NetworkTypeCombo()->GetValue(), "Infrastructure");
     EXPECT_FALSE(page->NetworkTypeCombo()->IsEnabled());
     EXPECT_EQ(page->SecurityTypeCombo()->GetValue(), "None");
-    EXPECT_EQ(page->SecurityTypeCombo()->GetCount(), 4u);
     Choose(page->AddressAssignmentCombo(), ADDRESS_MANUAL);
-    EXPECT_TRUE(page->NetworkTypeCombo()->IsEnabled());
     Choose(page->SecurityTypeCombo(), 2);
-    EXPECT_EQ(page->PasswordText()->GetValue(), "") << "a new security empties the key";
 
     // A file nested 200,000 deep is refused unparsed by Load Last and Import;
     // a key too short for WPA2 stops the edit.
@@ -249,16 +217,8 @@ TEST_F(NetPage, InfrastructureWpa2WithAlteredNetmaskEcho)
     module.SetFault(Fault::AlterEcho, 15, 24);
     Confirm(page, {wxID_YES});
     EXPECT_EQ(dialogs->Messages(), Said(Question, "Error: Configuration saved with errors", RebootNow));
-    // clang-format off
-    EXPECT_EQ(Request(1), (BlockList{
-        {13, 1, 0, {0}}, {14, 1, 0, {10, 1, 2, 3}}, {10, 1, 0, Field("office", 32)}, {8, 1, 0, {1}},
-        {15, 1, 0, {255, 255, 0, 0}}, {16, 1, 0, {10, 1, 0, 1}}, {5, 1, 0, {1}}, {6, 1, 0, {2}},
-        {9, 1, 0, Field("new-secret", 63)}, {11, 1, 0, {0}}, {24, 1, 0, {1}}}));
-    // clang-format on
     EXPECT_EQ(Rows(), Texts{"10.1.2.3|office|255.255.0.0|10.1.0.1|1|00:1e:c0:12:34:56||2|new-secret|porch"});
-    EXPECT_NE(ReadFile(dir->File("lastConfig.xml")).find("<psk>new-secret</psk>"), std::string::npos);
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
-    EXPECT_FALSE(ToolsEnabled());
 }
 
 class SocketPages : public NetSide {
@@ -282,8 +242,6 @@ protected:
     std::vector<Bytes> table;
 };
 
-// The newer page reads the sockets and the service ports, and writes the
-// three rows after the configuration socket from index 1.
 TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
 {
     StartModule("1.4.0", 'C');
@@ -291,7 +249,7 @@ TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
     EXPECT_EQ(Request(0), (BlockList{{37, 4, 0, {}}, {46, 1, 0, {}}}));
 
-    // Should no record have a count, nothing is sent and the page returns to editing.
+    // No record with a count: nothing is sent.
     dialogs->Answer(wxID_YES);
     ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
     for (SocketRecord& r : page->EditedRecords())
@@ -303,12 +261,6 @@ TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
     EXPECT_EQ(PageRequests().size(), 1u);
     ExpectEditing(PANEL_SOCKET_NEW, page, page->Grid());
     wxGrid* grid = page->Grid();
-    EXPECT_FALSE(grid->IsReadOnly(1, COL_ACTIVE));
-    EXPECT_EQ(grid->GetCellValue(0, COL_LOCAL_PORT), "CONFIG");
-    EXPECT_EQ(grid->GetCellValue(1, COL_LOCAL_PORT), "UART");
-    EXPECT_EQ(grid->GetCellValue(2, COL_TYPE), "");
-    EXPECT_EQ(grid->GetCellValue(2, COL_CLOSE_RULE), "");
-    EXPECT_TRUE(grid->IsReadOnly(0, COL_ACTIVE));
     EXPECT_TRUE(grid->IsReadOnly(3, COL_SERVER_IP)) << "a TCP Server's address is locked";
     grid->SetCellValue(3, COL_TYPE, "TCP Client");
     wxGridEvent changed(grid->GetId(), wxEVT_GRID_CELL_CHANGED, grid, 3, COL_TYPE);
@@ -342,8 +294,6 @@ TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
 }
 
-// The older page reads the sockets alone and writes them from index 0; a
-// table written back unchanged gives the module the bytes it sent.
 TEST_F(SocketPages, OlderPageWritesBackAnUnchangedTable)
 {
     StartModule("1.1.9", 'C');
@@ -377,29 +327,24 @@ protected:
     Texts UartRows() { return apptest::Sql("SELECT * FROM vemtor_vantrel_uart"); }
 };
 
-// Unchanged, the values read go back and No leads home; a rate outside the
-// list is written and Yes leads to the hub; the row is inserted, then updated.
-// A differing echo is told and the write counts; a failed write, or a rate
-// that cannot be sent, returns to the edit view with what was typed.
-TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
+// The row is inserted, then updated; a failure returns to the edit view with what was typed.
+TEST_F(UartPage, ReadWriteAndFailures)
 {
     struct Case {
         int parity, stop;  // selections made; -1 leaves the list as read
         const char* rate;
         Fault fault;
-        int param, answer;
+        int answer;
         wxString error;
         const char* row;  // the registry row written; null when nothing is
         Bytes written;    // stop bits, parity, baud rate
     } cases[] = {
         // clang-format off
-        {-1, -1, "115200", Fault::None, 0, wxID_NO, "", "EVEN|2|115200", {2, 2, 0x00, 0x01, 0xC2, 0x00}},
-        {1, 0, "250000", Fault::None, 0, wxID_YES, "", "ODD|1|250000", {1, 1, 0x00, 0x03, 0xD0, 0x90}},
-        {-1, -1, "115200", Fault::AlterEcho, 24, wxID_NO, "Error: Configuration saved with errors!",
-         "EVEN|2|115200", {2, 2, 0x00, 0x01, 0xC2, 0x00}},
-        {-1, -1, "38400", Fault::CloseEarly, 0, wxID_NO, "Error: Network down. Configuration not saved! "
+        {-1, -1, "115200", Fault::None, wxID_NO, "", "EVEN|2|115200", {2, 2, 0x00, 0x01, 0xC2, 0x00}},
+        {1, 0, "250000", Fault::None, wxID_YES, "", "ODD|1|250000", {1, 1, 0x00, 0x03, 0xD0, 0x90}},
+        {-1, -1, "38400", Fault::CloseEarly, wxID_NO, "Error: Network down. Configuration not saved! "
          "Please check your Wi-Fi connection and Vantrel module connection", nullptr, {}},
-        {-1, -1, "4294967296", Fault::None, 0, wxID_NO,
+        {-1, -1, "4294967296", Fault::None, wxID_NO,
          "Error: Invalid Baud Rate \"4294967296\": please enter a number from 0 to 4294967295", nullptr, {}},
         // clang-format on
     };
@@ -410,23 +355,20 @@ TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
         Seed();
         VantrelUartPanel* page = Open();
         ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-        EXPECT_EQ(Blocks(PageRequests().at(0)),
-                  (paneltest::BlockList{{33, 1, 0, {}}, {34, 1, 0, {}}, {35, 1, 0, {}}}));
-        EXPECT_EQ((Texts{page->StopBitsCombo()->GetValue(), page->ParityBitsCombo()->GetValue(),
-                         page->BaudRateCombo()->GetValue()}),
+        EXPECT_EQ(Blocks(PageRequests().at(0)), (BlockList{{33, 1, 0, {}}, {34, 1, 0, {}}, {35, 1, 0, {}}}));
+        EXPECT_EQ(Shown({page->StopBitsCombo(), page->ParityBitsCombo(), page->BaudRateCombo()}),
                   (Texts{"2", "EVEN", "115200"}));
         if (c.parity >= 0) {
             page->ParityBitsCombo()->SetSelection(c.parity);
             page->StopBitsCombo()->SetSelection(c.stop);
         }
         page->BaudRateCombo()->SetValue(c.rate);
-        module.SetFault(c.fault, c.param, 24);
+        module.SetFault(c.fault, 0, 24);
         Confirm(page, {wxID_YES, c.answer});
         EXPECT_EQ(dialogs->Messages(), Said(UartQuestion, c.error, c.row ? RebootAskMore : ""));
         EXPECT_EQ(PageRequests().size() > 1, c.fault != Fault::None || c.row);
         if (c.row) {
             const Bytes& w = c.written;
-            EXPECT_EQ(PageRequests().at(1).action, 1);
             // clang-format off
             EXPECT_EQ(Blocks(PageRequests()[1]), (BlockList{{33, 1, 0, {w[0]}}, {34, 1, 0, {w[1]}},
                 {35, 1, 0, Bytes(w.begin() + 2, w.end())}, {24, 1, 0, {2}}}));
@@ -443,11 +385,8 @@ TEST_F(UartPage, ReadWriteFailuresAndEchoErrors)
     }
 }
 
-// Back returns to editing from the confirmation view and leaves the page
-// from the edit view, however often the views were switched. A read that
-// outlasts the wait's 51 steps is abandoned: its connection is closed at
-// once rather than held to the end of the exchange, and the hub is shown.
-TEST_F(UartPage, BackInEachViewAndAnAbandonedRead)
+// Back returns to editing from the confirmation view and leaves the page from the edit view.
+TEST_F(UartPage, BackInEachView)
 {
     wxWeakRef<VantrelUartPanel> page = Open();
     ASSERT_TRUE(page);
@@ -468,15 +407,6 @@ TEST_F(UartPage, BackInEachViewAndAnAbandonedRead)
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_TRUE(guitest::WaitFor([&] { return !page; }, 2000)) << "the page was never destroyed";
     EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
-
-    sock_set_receive_timeout(30);
-    module.SetFault(Fault::Silent, 0, 33);
-    EXPECT_EQ(Open(), nullptr);
-    EXPECT_EQ(dialogs->Messages(), Texts{"Error: Connection aborted by user"});
-    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
-    EXPECT_EQ(Main()->GetPanel(PANEL_UART), nullptr);
-    EXPECT_TRUE(guitest::WaitFor(
-        [&] { return apptest::OpenConnections(module.Address(), module.Port()) == 0; }, 2000));
 }
 
 // Short layout: ports 65100, 65300, 65200; min data 10, max wait 100, polling 500; init string "AT".
@@ -492,61 +422,35 @@ protected:
     void SetUp() override
     {
         PageTest::SetUp();
-        module.SetElement(46, 0, ShortRecord());
-        module.SetElement(49, 0, {1});
-        module.SetElement(50, 0, {0x00, 0x3C, 1});
+        for (const auto& [id, bytes] : held)
+            module.SetElement(uint16_t(id), 0, bytes);
     }
     VantrelAdvancedPanel* Open()
     {
         return OpenFromHub<VantrelAdvancedPanel>(ID_HUB_ADVANCED, PANEL_ADVANCED);
     }
+
+    const std::map<int, Bytes> held = {{46, ShortRecord()}, {49, {1}}, {50, {0x00, 0x3C, 1}}};
 };
 
-// A CAN module above 1.3.1 reads and writes the filter and the task
-// settings; a period one above the largest is refused with its caption.
-TEST_F(AdvancedPage, CanModuleWithTaskSettings)
-{
-    StartModule("1.3.2", 'A');
-    VantrelAdvancedPanel* page = Open();
-    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    EXPECT_EQ(Request(0), (BlockList{{46, 1, 0, {}}, {49, 1, 0, {}}, {50, 1, 0, {}}}));
-    EXPECT_EQ(Shown({page->TextField(ADV_CAN_PORT), page->ChoiceField(ADV_FILTER_TYPE),
-                     page->TextField(ADV_TASK_PERIOD)}),
-              (Texts{"65300", "CAN Controller", "60"}));
-
-    page->TextField(ADV_TASK_PERIOD)->SetValue("4001");
-    EXPECT_TRUE(Click(page, ID_PAGE_EDIT));
-    EXPECT_EQ(dialogs->Messages(),
-              Texts{"Task period error: You must specify a task periodo minor than 4000s"});
-    EXPECT_FALSE(page->InConfirmView());
-    page->TextField(ADV_TASK_PERIOD)->SetValue("4000");
-    page->ChoiceField(ADV_AUTO_REBOOT)->SetSelection(0);
-    EXPECT_TRUE(SaveScreenshot("advanced-edit.png"));
-    Confirm(page, {wxID_YES, wxID_NO});
-    EXPECT_EQ(dialogs->Messages(), (Texts{Question, paneltest::RebootPrompt("Vantrel-S-CAN", true)}));
-    EXPECT_EQ(Request(1),
-              (BlockList{
-                  {46, 1, 0, ShortRecord()}, {49, 1, 0, {1}}, {50, 1, 0, {0x0F, 0xA0, 0}}, {24, 1, 0, {8}}}));
-    EXPECT_EQ(Main()->currentPanel, PANEL_START);
-}
-
-// Up to 1.3.1 the record goes alone; above 1.2.1 it carries the init string
-// and the reboot prompt offers more settings. A differing echo is told and the
-// write counts; a failed write tells the library's reason and returns to editing.
-TEST_F(AdvancedPage, SerialModulesWriteTheRecordAlone)
+// Each module reads and writes the blocks of its layout, with the fields it
+// shows edited. A differing echo is told and the write counts; a failed write
+// tells the library's reason and returns to editing.
+TEST_F(AdvancedPage, WritesTheBlocksOfEachLayout)
 {
     struct Case {
         const char* firmware;
+        int number;
         char type;
         Fault fault;
         const char* model;  // of the reboot prompt; null when the write fails
-        bool initString;
         wxString error;
     } cases[] = {
-        {"1.3.1", 'C', Fault::None, "Vantrel-CS-UART", true, ""},
-        {"1.2.1", 'S', Fault::None, "Vantrel-S-UART", false, ""},
-        {"1.2.2", 'C', Fault::AlterEcho, "Vantrel-CS-UART", true, "Error: Configuration saved with errors!"},
-        {"1.2.2", 'C', Fault::BadCrc, nullptr, true, "Error: socket reciv timeout"}};
+        {"1.3.2", 132, 'A', Fault::None, "Vantrel-S-CAN", ""},
+        {"1.3.1", 131, 'C', Fault::None, "Vantrel-CS-UART", ""},
+        {"1.2.1", 121, 'S', Fault::None, "Vantrel-S-UART", ""},
+        {"1.2.2", 122, 'C', Fault::AlterEcho, "Vantrel-CS-UART", "Error: Configuration saved with errors!"},
+        {"1.2.2", 122, 'C', Fault::BadCrc, nullptr, "Error: socket reciv timeout"}};
     sock_set_receive_timeout(1);  // the bad reply is waited out
     for (const Case& c : cases) {
         SCOPED_TRACE(c.firmware);
@@ -557,29 +461,42 @@ TEST_F(AdvancedPage, SerialModulesWriteTheRecordAlone)
         }
         VantrelAdvancedPanel* page = Open();
         ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-        EXPECT_EQ(Blocks(PageRequests().at(0)), (BlockList{{46, 1, 0, {}}}));
-        EXPECT_EQ(page->TextField(ADV_UART_PORT)->GetValue(), "65100");
-        Bytes record = ShortRecord();
+        BlockList read;
+        std::vector<BlockBytes> values;
+        for (const BlockRef& b : AdvancedReadBlocks(c.type, c.number)) {
+            read.emplace_back(b.id, 1, 0, Bytes{});
+            values.push_back(held.at(b.id));
+        }
+        EXPECT_EQ(Request(0), read);
+        AdvancedConfig want = DecodeAdvanced(values, c.type, c.number);
+        EXPECT_EQ(page->TextField(ADV_MIN_DATA)->GetValue(), "10");
         page->TextField(ADV_MIN_DATA)->SetValue("65535");
-        record[6] = record[7] = 0xFF;
-        if (c.initString) {
-            EXPECT_EQ(page->TextField(ADV_INIT_STRING)->GetValue(), "AT");
-            page->TextField(ADV_INIT_STRING)->SetValue("ATZ");
-            record[14] = 'Z';
-        } else {
-            EXPECT_EQ(page->TextField(ADV_INIT_STRING), nullptr);
-            record[12] = record[13] = 0;
+        want.min_data = 65535;
+        if (wxTextCtrl* init = page->TextField(ADV_INIT_STRING)) {
+            EXPECT_EQ(init->GetValue(), "AT");
+            init->SetValue("ATZ");
+            want.init_string = "ATZ";
+        }
+        if (wxTextCtrl* period = page->TextField(ADV_TASK_PERIOD)) {
+            EXPECT_EQ(Shown({period, page->ChoiceField(ADV_FILTER_TYPE)}), (Texts{"60", "CAN Controller"}));
+            period->SetValue("4000");
+            page->ChoiceField(ADV_AUTO_REBOOT)->SetSelection(0);
+            want.task_period = 4000, want.auto_reboot = 0;
+            EXPECT_TRUE(SaveScreenshot("advanced-edit.png"));
         }
         module.SetFault(c.fault, c.fault == Fault::AlterEcho ? 46 : 0, 24);
         Confirm(page, {wxID_YES, wxID_NO});
         EXPECT_EQ(dialogs->Messages(),
-                  Said(Question, c.error, c.model ? paneltest::RebootPrompt(c.model, c.initString) : ""));
-        EXPECT_EQ(Request(1), (BlockList{{46, 1, 0, record}, {24, 1, 0, {8}}}));
+                  Said(Question, c.error, c.model ? paneltest::RebootPrompt(c.model, c.number > 121) : ""));
+        std::vector<BlockValue> sent;
+        ASSERT_TRUE(AdvancedWriteBlocks(want, c.type, c.number, &sent));
+        sent.push_back(MakeBlock(24, {8}));
+        EXPECT_EQ(Request(1), paneltest::Tuples(sent));
         module.SetElement(46, 0, ShortRecord());
         if (c.model)
             EXPECT_EQ(Main()->currentPanel, PANEL_START);
         else
-            ExpectEditing(PANEL_ADVANCED, page, page->TextField(ADV_UART_PORT));
+            ExpectEditing(PANEL_ADVANCED, page, page->TextField(ADV_MIN_DATA));
     }
 }
 
