@@ -207,7 +207,7 @@ protected:
             dialogs->Register();
         };
     }
-    testmod::TestModule module{"127.0.0.7"};
+    testmod::TestModule module{"127.0.0.71"};
     Problems found;  // in the view being inspected
     bool photographed = false;
 };
@@ -264,10 +264,10 @@ TEST_F(Layout, EveryViewFitsItsControls)
     module.SetElement(16, 0, {10, 0, 0, 1});
     module.SetElement(44, 0, {0x00, 0x07, 0xA1, 0x20});
     ASSERT_TRUE(module.Start());
-    testmod::TestModule data("127.0.0.7", UartDataPort);
+    testmod::TestModule data("127.0.0.71", UartDataPort);
     data.SetDataService(true);
     ASSERT_TRUE(data.Start());
-    AddModule("127.0.0.7", "00:1e:c0:12:34:56", "porch");
+    AddModule("127.0.0.71", "00:1e:c0:12:34:56", "porch");
     for (const View& v : views) {
         SCOPED_TRACE(v.name);
         module.SetIdentity(v.firmware, v.type, "porch");
