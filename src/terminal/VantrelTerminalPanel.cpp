@@ -168,7 +168,8 @@ void VantrelTerminalPanel::BuildControls(const wxString& title)
     }
     // The receive views' backdrop, behind the views.
     auto* backdrop =
-        new wxStaticText(this, wxID_ANY, wxEmptyString, wxPoint(right, viewsY), wxSize(320, 300));
+        new wxStaticText(this, wxID_ANY, wxEmptyString, wxPoint(right, viewsY), wxSize(320, 300), 0,
+                         "BackgroundPicture");
     backdrop->SetBackgroundColour(*wxBLACK);
     backdrop->Enable(false);
 

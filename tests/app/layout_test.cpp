@@ -12,6 +12,7 @@
 #include <wx/frame.h>
 #include <wx/grid.h>
 #include <wx/msgdlg.h>
+#include <wx/radiobox.h>
 #include <wx/statusbr.h>
 #include <wx/timer.h>
 #include <wx/toolbar.h>
@@ -206,7 +207,7 @@ protected:
             dialogs->Register();
         };
     }
-    testmod::TestModule module{"127.0.0.7"};
+    testmod::TestModule module{"127.0.0.71"};
     Problems found;  // in the view being inspected
     bool photographed = false;
 };
@@ -243,6 +244,14 @@ TEST_F(Layout, EveryViewFitsItsControls)
         {"actuation-first", Hub({ID_HUB_CANBUS_ACTUATION}), 'A'},
         {"actuation-list", Hub({ID_HUB_CANBUS_ACTUATION, list}), 'A'},
         {"actuation-confirm", Hub({ID_HUB_CANBUS_ACTUATION, list, edit}), 'A'},
+        {"terminal-page", [this] {
+            Hub({ID_HUB_TERMINAL})();
+            auto* radio = dynamic_cast<wxRadioBox*>(Page()->FindWindow(41));
+            radio->SetSelection(1);
+            wxCommandEvent pick(wxEVT_RADIOBOX, 41);
+            pick.SetInt(1);
+            radio->ProcessWindowEvent(pick);
+            guitest::Pump(); }},
     };
     // clang-format on
     // Values every page's checks admit: ports, polling times, I2C record,
@@ -255,7 +264,10 @@ TEST_F(Layout, EveryViewFitsItsControls)
     module.SetElement(16, 0, {10, 0, 0, 1});
     module.SetElement(44, 0, {0x00, 0x07, 0xA1, 0x20});
     ASSERT_TRUE(module.Start());
-    AddModule("127.0.0.7", "00:1e:c0:12:34:56", "porch");
+    testmod::TestModule data("127.0.0.71", UartDataPort);
+    data.SetDataService(true);
+    ASSERT_TRUE(data.Start());
+    AddModule("127.0.0.71", "00:1e:c0:12:34:56", "porch");
     for (const View& v : views) {
         SCOPED_TRACE(v.name);
         module.SetIdentity(v.firmware, v.type, "porch");
