@@ -219,7 +219,6 @@ TEST_F(CanPages, ActuationCommandsBySelectionAndFailures)
         int panel;      // where the user is afterwards; -1 still on the confirmation view
     } cases[] = {
         {"all messages", 0, Fault::None, 0, -1, {Question, Reboot}, 2, PANEL_START},
-        {"none", 2, Fault::None, 0, -1, {Question, Reboot}, 2, PANEL_START},
         {"table echo differs", 1, Fault::AlterEcho, 47, 47, {Question, echoError}, 1, PANEL_START},
         {"save echo differs", 4, Fault::AlterEcho, 24, 24, {Question, echoError}, 5, PANEL_START},
         {"settings not sent", 3, Fault::CloseEarly, 0, 44, {Question, notSent}, 2, -1},

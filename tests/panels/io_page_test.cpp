@@ -56,12 +56,15 @@ protected:
 
 // Line 5 comes with another index byte and values above 1; line 3 is
 // changed. An altered echo is told, and the reboot prompt follows all the same.
-TEST_F(IoPage, LinesReadWrittenAndLocked)
+TEST_F(IoPage, LinesAndAnalogInputsReadWrittenAndLocked)
 {
     for (uint8_t k = 0; k < 8; ++k)
         module.SetElement(45, k, {k, uint8_t(k % 2), 0});
     module.SetElement(45, 5, {9, 5, 7});
     module.SetElement(45, 3, {3, 0, 0});
+    const uint8_t enables[4] = {5, 0, 1, 0};
+    for (uint8_t i = 0; i < 4; ++i)
+        module.SetElement(54, i, {uint8_t(3 - i), enables[i]});
     StartModule("1.4.0", '4');
     module.SetFault(Fault::AlterEcho, 45, 24);
     VantrelIOPanel* page = Open();
@@ -81,6 +84,22 @@ TEST_F(IoPage, LinesReadWrittenAndLocked)
     EXPECT_EQ(Blocks(PageRequests()[1]),
               (BlockList{{45, 8, 0, {0, 0, 0, 1, 1, 0, 2, 0, 0, 3, 1, 1, 4, 0, 0, 5, 1, 1, 6, 0, 0, 7, 1, 0}},
                          {24, 1, 0, {7}}}));
+    // The analog inputs are read whatever their index bytes, and written back
+    // with the indices 0 to 3 and their own section.
+    module.SetFault(Fault::None);
+    VantrelADCPanel* adc = OpenFromHub<VantrelADCPanel>(ID_HUB_ADC, PANEL_ADC);
+    ASSERT_NE(adc, nullptr) << testing::PrintToString(dialogs->Messages());
+    std::vector<wxString> shown;
+    for (int i = 0; i < 4; ++i) {
+        shown.push_back(adc->Grid()->GetCellValue(i, 0) + "/" + adc->Grid()->GetCellValue(i, 1));
+        adc->Grid()->SetCellValue(i, 1, "");
+    }
+    EXPECT_EQ(shown, (std::vector<wxString>{"0/1", "1/", "2/1", "3/"}));
+    Confirm(adc, {wxID_YES});
+    ASSERT_EQ(PageRequests().size(), 2u);
+    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{54, 4, 0, {}}}));
+    EXPECT_EQ(Blocks(PageRequests()[1]),
+              (BlockList{{54, 4, 0, {0, 0, 1, 0, 2, 0, 3, 0}}, {24, 1, 0, {0x0B}}}));
     // Lines 2 and 3 of a 'B' module are locked; a failed write stays in the
     // confirmation view, and the way back restores the locks.
     module.SetIdentity("1.4.0", 'B', "porch");
@@ -99,29 +118,6 @@ TEST_F(IoPage, LinesReadWrittenAndLocked)
     Command(ID_BACK);
     EXPECT_FALSE(page->InConfirmView());
     EXPECT_EQ(ReadOnlyCells(page), locked);
-}
-
-// The analog inputs are read whatever their index bytes, and written back
-// with the indices 0 to 3 and their own section.
-TEST_F(IoPage, AnalogInputsReadTickedAndWrittenAllOff)
-{
-    const uint8_t enables[4] = {5, 0, 1, 0};
-    for (uint8_t i = 0; i < 4; ++i)
-        module.SetElement(54, i, {uint8_t(3 - i), enables[i]});
-    StartModule("1.4.0", '4');
-    VantrelADCPanel* page = OpenFromHub<VantrelADCPanel>(ID_HUB_ADC, PANEL_ADC);
-    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    std::vector<wxString> shown;
-    for (int i = 0; i < 4; ++i) {
-        shown.push_back(page->Grid()->GetCellValue(i, 0) + "/" + page->Grid()->GetCellValue(i, 1));
-        page->Grid()->SetCellValue(i, 1, "");
-    }
-    EXPECT_EQ(shown, (std::vector<wxString>{"0/1", "1/", "2/1", "3/"}));
-    Confirm(page, {wxID_YES});
-    ASSERT_EQ(PageRequests().size(), 2u);
-    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{54, 4, 0, {}}}));
-    EXPECT_EQ(Blocks(PageRequests()[1]),
-              (BlockList{{54, 4, 0, {0, 0, 1, 0, 2, 0, 3, 0}}, {24, 1, 0, {0x0B}}}));
 }
 
 // The record shown (an output type the list lacks, offset -2.5), the checks
