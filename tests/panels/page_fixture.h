@@ -63,14 +63,12 @@ protected:
         guitest::Pump();
     }
 
-    // The requests the module got since the page was asked for.
     std::vector<testmod::Frame> PageRequests() const
     {
         std::vector<testmod::Frame> all = module.Requests();
         return std::vector<testmod::Frame>(all.begin() + long(std::min(before, all.size())), all.end());
     }
 
-    // id, count, index and values of every block of a request.
     static BlockList Blocks(const testmod::Frame& f) { return Tuples(BlocksOf(f)); }
 
     testmod::TestModule module;

@@ -50,7 +50,6 @@ inline std::vector<testmod::Block> Echo(const std::vector<BlockValue>& blocks, i
     return out;
 }
 
-// The datablocks a request frame carries (headers, and values for a write).
 inline std::vector<testmod::Block> BlocksOf(const testmod::Frame& f)
 {
     std::vector<testmod::Block> blocks;
@@ -77,7 +76,6 @@ inline BlockList Tuples(const std::vector<BlockValue>& blocks)
     return out;
 }
 
-// `text` padded with zeros to a field of `size` bytes.
 inline testmod::Bytes Field(const std::string& text, size_t size)
 {
     testmod::Bytes bytes(text.begin(), text.end());
