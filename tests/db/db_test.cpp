@@ -109,7 +109,7 @@ TEST_F(LocalDbTest, EveryParameterLandsInItsOwnColumn)
 // At a later start: a registry that is no database is refused (and tried
 // again at the next use); one whose copy would be damaged stays open, keeps
 // the old copy and cannot be reverted; an empty file keeps a copy that holds
-// rows, and replaces one that holds none. The command list does the same.
+// rows, and replaces one that holds none.
 TEST_F(LocalDbTest, OpenNeverReplacesAGoodCopyWithABadOrEmptyOne)
 {
     EXPECT_TRUE(Db::GetInstance()->BackupTaken());
@@ -158,15 +158,6 @@ TEST_F(LocalDbTest, OpenNeverReplacesAGoodCopyWithABadOrEmptyOne)
             EXPECT_TRUE(ReadFile(Db::FileName) == registry);
         }
     }
-
-    DbCommands* list = DbCommands::GetInstance();
-    std::ofstream("localcmd.sqlite", std::ios::trunc);
-    OnFile(DbCommands::BackupName,
-           {"CREATE TABLE commandList (cmd TEXT, type INTEGER)", "INSERT INTO commandList VALUES ('AT', 0)"});
-    const std::string commands = ReadFile(DbCommands::BackupName);
-    list->Open("localcmd.sqlite");
-    EXPECT_TRUE(list->EarlierCopyKept());
-    EXPECT_TRUE(ReadFile(DbCommands::BackupName) == commands);
 }
 
 // A file of another program, or ours with a column missing, beside a copy

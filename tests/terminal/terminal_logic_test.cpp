@@ -29,8 +29,7 @@ TEST(RingBuffer, FillsOverwritesTheOldestAndWrapsAround)
         std::vector<uint8_t> put;
         bool full;
         std::vector<int> drained;
-    } steps[] = {{{}, false, {}},
-                 {{1, 2, 3}, true, {1, 2, 3}},
+    } steps[] = {{{1, 2, 3}, true, {1, 2, 3}},
                  {{1, 2, 3, 4}, true, {2, 3, 4}},
                  {{5, 6, 7, 8, 9, 10, 11}, true, {9, 10, 11}},
                  {{12}, false, {12}}};
@@ -76,7 +75,6 @@ TEST(TerminalLogic, InputChecksAndCommandBytesInEveryFormat)
         {"1 256", FORMAT_DECIMAL, "Decimal value max 255", {0x01, 0x00}, ""},
         {"99999999999999999999", FORMAT_DECIMAL, "Decimal value max 255", {0xFF}, ""},
         {"   ", FORMAT_DECIMAL, "Invalid blank input", {}, ""},
-        {"", FORMAT_HEX, "Invalid blank input", {}, ""},
         {"", FORMAT_ASCII, "Invalid blank input", {}, ""},
         {"AB D", FORMAT_ASCII, "", {0x41, 0x42, 0x20, 0x44}, ""},
         {blanks127a, FORMAT_ASCII, "", Ascii(blanks127a), ""},
