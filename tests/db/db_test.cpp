@@ -229,10 +229,7 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
         }
         EXPECT_THROW(db->BackupTo("export.db"), wxSQLite3Exception);
         EXPECT_TRUE(db->CanRevert());
-        if (c.isRegistry) {
-            EXPECT_EQ(Db::GetInstance()->TakeOpenNotice(),
-                      "Revert DB Changes brings back the modules of its copy \"last_backup.db\".");
-        }
+        EXPECT_NE(Db::GetInstance()->TakeOpenNotice().empty(), c.isRegistry);
         EXPECT_TRUE(ReadFile(file) == fileBytes && ReadFile(copy) == copyBytes);
 
         try {

@@ -44,11 +44,6 @@ TEST(RingBuffer, FillsOverwritesTheOldestAndWrapsAround)
     }
 }
 
-Bytes Ascii(const std::string& s)
-{
-    return Bytes(s.begin(), s.end());
-}
-
 TEST(TerminalLogic, InputChecksAndCommandBytesInEveryFormat)
 {
     const wxString e = wxString::FromUTF8("\xC3\xA9");
@@ -77,7 +72,7 @@ TEST(TerminalLogic, InputChecksAndCommandBytesInEveryFormat)
         {"   ", FORMAT_DECIMAL, "Invalid blank input", {}, ""},
         {"", FORMAT_ASCII, "Invalid blank input", {}, ""},
         {"AB D", FORMAT_ASCII, "", {0x41, 0x42, 0x20, 0x44}, ""},
-        {blanks127a, FORMAT_ASCII, "", Ascii(blanks127a), ""},
+        {blanks127a, FORMAT_ASCII, "", Bytes(blanks127a.begin(), blanks127a.end()), ""},
         {wxString(129, 'a'), FORMAT_ASCII, max, Bytes(129, 'a'), ""},
         {e64, FORMAT_ASCII, "", Bytes(64, 0xE9), ""},  // one fixed 8-bit mapping, whatever the locale
         {e64 + e, FORMAT_ASCII, max, Bytes(65, 0xE9), ""},
