@@ -91,9 +91,6 @@ TEST(Transact, EveryEndClosesItsSocketAndKeepsThePause)
         EXPECT_EQ(cmd_msg_transact(m.get(), c.ip, c.port ? c.port : module.Port()), c.ok);
         EXPECT_GE(MsSince(t0), c.atLeastMs) << "the pause was skipped";
         EXPECT_EQ(cmd_get_error(), c.code);
-        if (c.code > 0 && c.code != kKept) {
-            EXPECT_EQ(cmd_error_text(c.code), strerror(c.code));
-        }
         EXPECT_TRUE(FdCountSettles(fds)) << "socket left open";
         EXPECT_EQ(Serialize(m.get()) == request, c.requestKept);
         uint8_t info[MODULE_INFO_SIZE] = {};
