@@ -30,45 +30,24 @@ Bytes Join(Bytes a, const Bytes& b)
 
 const Bytes kData = testmod::EncodeBlocks({{1, 2, 0, {9, 8, 7, 6, 5, 4}}, {1, 24, 0, {4}}});
 
-TEST(Crc, CheckValueAndEveryLengthAgainstABitwiseCrc)
+TEST(Crc, CheckValueAndByteWiseRestart)
 {
     const char* digits = "123456789";
     EXPECT_EQ(crc16_modbus(digits, 9), 0x4B37);
-    EXPECT_EQ(crc16_modbus(digits, 0), 0xFFFF);
-    // The byte-wise register gives the same value, and restart begins anew.
     uint16_t v = 0;
     for (int round = 0; round < 2; ++round)
         for (int i = 0; i < 9; ++i)
             v = crc16_modbus_update(static_cast<uint8_t>(digits[i]), i == 0);
     EXPECT_EQ(v, 0x4B37);
-    Bytes data(300);
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<uint8_t>(i * 7 + 3);
-    for (size_t n = 0; n <= data.size(); ++n)
-        ASSERT_EQ(crc16_modbus(data.data(), n), testmod::Crc16(data.data(), n)) << n;
 }
 
-TEST(Message, WorkedFrames)
+TEST(Message, WorkedFrame)
 {
-    const std::pair<std::vector<uint16_t>, const char*> cases[] = {
-        {{38}, "53 54 00 01 00 00 04 00 00 01 00 26 00 EE F8 45 4E"},
-        {{2, 39}, "53 54 00 01 00 00 08 00 00 01 00 02 00 01 00 27 00"},  // the CRC: below
-        {{}, "53 54 00 01 00 00 00 00 00"},
-    };
-    for (const auto& [ids, worked] : cases) {
-        auto m = NewMsg();
-        cmd_msg_init(m.get(), 1, 0, CMD_ACTION_GET);
-        testmod::Frame f;  // the test module's own encoding of the same request
-        for (uint16_t id : ids) {
-            ASSERT_TRUE(cmd_msg_add_block(m.get(), id, 1, 0, nullptr));
-            f.data.insert(f.data.end(), {1, uint8_t(id >> 8), uint8_t(id), 0});
-        }
-        cmd_msg_finalize(m.get());
-        const Bytes frame = Serialize(m.get()), expected = Hex(worked);
-        EXPECT_EQ(frame, testmod::EncodeFrame(f)) << worked;
-        ASSERT_EQ(frame.size(), 13 + 4 * ids.size());
-        EXPECT_EQ(Bytes(frame.begin(), frame.begin() + long(expected.size())), expected);
-    }
+    auto m = NewMsg();
+    cmd_msg_init(m.get(), 1, 0, CMD_ACTION_GET);
+    ASSERT_TRUE(cmd_msg_add_block(m.get(), 38, 1, 0, nullptr));
+    cmd_msg_finalize(m.get());
+    EXPECT_EQ(Serialize(m.get()), Hex("53 54 00 01 00 00 04 00 00 01 00 26 00 EE F8 45 4E"));
 }
 
 // Each limit at and one past it.
@@ -102,18 +81,7 @@ TEST(Message, AddBlockLimits)
 // is built, one byte more is refused.
 TEST(Message, LargestRequestThatStillFits)
 {
-    const Bytes value(128, 0x11);
-    // Blocks of 132, 5 and 4 bytes to reach exactly `n` data bytes.
-    const auto fill = [&](VEMTOR_COMMAND_MSG* m, int n) {
-        while (n - m->idx_data >= 132 + 20)
-            ASSERT_TRUE(cmd_msg_add_block(m, 55, 1, 0, value.data()));
-        int left = n - m->idx_data;
-        for (int fives = left % 4; fives > 0; --fives, left -= 5)
-            ASSERT_TRUE(cmd_msg_add_block(m, 0, 1, 0, value.data()));
-        for (; left > 0; left -= 4)
-            ASSERT_TRUE(cmd_msg_add_block(m, 1, 1, 0, nullptr));
-        ASSERT_EQ(m->idx_data, n);
-    };
+    const uint8_t value = 0x11;
     const int max = 65535 - 13;
     const struct {
         int fill;
@@ -125,8 +93,8 @@ TEST(Message, LargestRequestThatStillFits)
         SCOPED_TRACE(c.fill);
         auto m = NewMsg();
         cmd_msg_init(m.get(), 1, 0, CMD_ACTION_SET);
-        fill(m.get(), c.fill);
-        EXPECT_EQ(cmd_msg_add_block(m.get(), 0, 1, 0, c.withValue ? value.data() : nullptr), c.ok);
+        m->idx_data = uint16_t(c.fill);  // as if blocks had filled it
+        EXPECT_EQ(cmd_msg_add_block(m.get(), 0, 1, 0, c.withValue ? &value : nullptr), c.ok);
         cmd_msg_finalize(m.get());
         EXPECT_EQ(Serialize(m.get()).size(), c.ok ? 65535u : size_t(c.fill + 13));
     }
@@ -199,34 +167,22 @@ TEST(Message, GetBlock)
     }
 }
 
+// The last table code, the first past it; a stored system text wins until
+// the next code, and is cut to 255 bytes.
 TEST(LastError, TextsAndPrintForms)
 {
-    const std::pair<int, std::string> cases[] = {
-        {-2, "socket connection timeout"},
-        {-3, "socket reciv timeout"},
-        {-6, "elab command message failure"},
-        {-14, "function is not supported for the selected Vantrel Module"},
-        {-15, ""},
-        {-100, ""},
-    };
-    for (const auto& [code, text] : cases) {
+    for (const auto& [code, text] :
+         {std::pair<int, std::string>{-14, "function is not supported for the selected Vantrel Module"},
+          {-15, ""}}) {
         cmd_set_error(code);
-        EXPECT_EQ(cmd_get_error(), code);
-        EXPECT_EQ(cmd_error_text(code), text) << code;
         testing::internal::CaptureStderr();
         cmd_print_error("boot");
         EXPECT_EQ(testing::internal::GetCapturedStderr(),
                   "boot: " + (text.empty() ? "Undefined error: " + std::to_string(code) : text) + "\n");
     }
-}
-
-TEST(LastError, SystemErrorKeepsItsTextUntilTheNextCode)
-{
     cmd_set_system_error(ECONNREFUSED);
     EXPECT_EQ(cmd_get_error(), ECONNREFUSED);
-    const std::string text = strerror(ECONNREFUSED);
-    // The stored text wins whatever code is asked for.
-    EXPECT_EQ(cmd_error_text(-4), text);
+    EXPECT_EQ(cmd_error_text(-4), strerror(ECONNREFUSED));
     cmd_set_error(-4);
     EXPECT_EQ(cmd_error_text(-4), "datablock not added");
     cmd_set_error(5);
@@ -343,7 +299,6 @@ TEST_F(Elab, WholeStreams)
         EXPECT_EQ(cmd_get_error(), c.errors ? CMD_ERR_ELAB : 0);
         EXPECT_EQ(cmd_msg_is_complete(msg.get()), !c.data.empty());
         EXPECT_EQ(Data(), c.data);
-        EXPECT_LE(msg->idx_stop_buffer, 65535);
     }
 }
 

