@@ -89,7 +89,6 @@ TEST_F(Shell, DbMenuKeepsEveryRowAndReportsFailures)
         {ID_IMPORT_DB, dir->File("backup.db"), 0, {import, "Restore completed: DB Restore completed"}, true},
         {ID_REVERT_DB, "", wxID_NO, {revert}, false},
         {ID_IMPORT_DB, dir->File("notes.db"), 0, {import, error}, false},
-        {ID_IMPORT_DB, dir->File("gone.db"), 0, {import, error}, false},
         {ID_EXPORT_DB, dir->File("no/such/folder/x.db"), 0, {exportTo, error}, false},
         // The registry's own file: refused, not a backup that waits for ever.
         {ID_EXPORT_DB, dir->File("vantrel-conf.db"), 0, {exportTo, error}, false},
