@@ -282,11 +282,6 @@ TEST_F(Hub, RefusalsAreReportedAndLeaveTheModuleListed)
         {'S', "1.4.0", 128,
          "Your Vantrel module has an USDB buffer size of 128 bytes\n\nPlease use Configuration Version "
          "1.0.2"},
-        {'Z', "1.4.0", 1024,
-         "Your Vantrel model seems to be unknown. Please contact Vemtor Technical Support"},
-        {'A', "1.0.9", 1024,
-         "Your version of Vantrel CAN-bus is not supported by this Vantrel Glimra version.\n\nPlease use "
-         "Vantrel Glimra Version 1.1.9"},
         {'C', "1.4.0", 1024, "Vantrel module unreachable", "127.0.0.1", refusing.PortText()},
         {'C', "1.4.0", 1024, "Invalid Vantrel module address: " + longIp, longIp},
     };
@@ -364,54 +359,6 @@ TEST_F(Hub, AliasEditWritesChecksTheEchoAndStores)
         alias.resize(32, 0);
         EXPECT_EQ(module.Requests().back().data,
                   testmod::EncodeBlocks({{1, DATABLOCK_ALIAS, 0, alias}, {1, DATABLOCK_SAVE, 0, {4}}}));
-    }
-}
-
-// Each feature button hands its page the hub's address and port (the
-// terminal: "65000" and the data port by type), type, firmware and MAC.
-TEST_F(Hub, FeatureButtonsOpenTheirPagesWithTheModule)
-{
-    std::vector<std::pair<int, PageArgs>> built;
-    for (int i = PANEL_NET; i < PANEL_SLOT_COUNT; ++i)
-        if (i != PANEL_SCAN)
-            MainWindow::RegisterPage(PanelIndex(i), [&built, i](const PageArgs& a) -> wxWindow* {
-                built.push_back({i, a});
-                return new wxPanel(MainWindow::GetInstance()->frame);
-            });
-    Main()->loggedIn = true;
-    const wxString hub = "127.0.0.1|" + module.PortText() + "|";
-    struct Case {
-        char type;
-        const char* firmware;
-        int button, panel;
-        wxString args;  // ip|port|mac|dataPort|type|firmware
-    };
-    std::vector<Case> cases = {
-        {'S', "1.1.9", ID_HUB_UART, PANEL_UART, hub + Mac + "||S|119"},
-        {'S', "1.1.9", ID_HUB_SOCKET, PANEL_SOCKET, hub + "||S|0"},
-        {'I', "1.3.0", ID_HUB_I2C, PANEL_I2C, hub + "||I|130"},
-        {'2', "1.4.1", ID_HUB_TERMINAL, PANEL_TERMINAL, "127.0.0.1|65000||65300|2|0"},
-    };
-    // clang-format off
-    const std::pair<int, int> allOf2[] = {
-        {ID_HUB_NETWORK, PANEL_NET}, {ID_HUB_SOCKET_NEW, PANEL_SOCKET_NEW}, {ID_HUB_ADVANCED, PANEL_ADVANCED},
-        {ID_HUB_CANBUS, PANEL_CANBUS}, {ID_HUB_CANBUS_ACTUATION, PANEL_CANBUS_ACTUATION}, {ID_HUB_IO, PANEL_IO},
-        {ID_HUB_ADC, PANEL_ADC}, {ID_HUB_POWERSAVE, PANEL_POWERSAVE}, {ID_HUB_BATCH_CONF, PANEL_BATCH_CONF}};
-    // clang-format on
-    for (const auto& [button, panel] : allOf2)
-        cases.push_back({'2', "1.4.1", button, panel, hub + "||2|141"});
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.button);
-        module.SetIdentity(c.firmware, c.type, "unit");
-        VantrelPanel* page = ShowHub();
-        ASSERT_NE(page, nullptr);
-        built.clear();
-        ASSERT_TRUE(Click(page, c.button));
-        ASSERT_EQ(built.size(), 1u);
-        const PageArgs& a = built[0].second;
-        EXPECT_EQ(built[0].first, c.panel);
-        EXPECT_EQ(wxString::Format("%s|%s|%s|%s|%c|%d", a.ip, a.port, a.mac, a.dataPort, a.type, a.firmware),
-                  c.args);
     }
 }
 
@@ -498,8 +445,6 @@ TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
     } cases[] = {
         {At(1), "127.65.1.6", "Start and End Ip must be in the same subnet (C class)!", {}},
         {"127.65.0.", At(6), "Invalid Start IP = 127.65.0." + fields, {}},
-        {"127..0.1", "127..0.6", "Invalid Start IP = 127..0.1" + fields, {}},
-        {At(1), "127.65.0.", "Invalid End IP = 127.65.0." + fields, {}},
         {At(1), "127.65.0.256", "Invalid End IP = 127.65.0.256" + fields, {}},
         {At(4), At(3), "Start IP 127.65.0.4 comes after End IP 127.65.0.3: there is nothing to scan.", {}},
         {At(3), At(3), "", {At(3)}},

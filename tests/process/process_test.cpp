@@ -11,7 +11,6 @@
 #include <wx/uiaction.h>
 
 #include <algorithm>
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -25,7 +24,7 @@ extern char** environ;
 
 namespace {
 
-// Answers every request on 127.0.0.1 with one body, and counts the requests.
+// Answers every request on 127.0.0.1 with one body.
 class UpdateServer {
 public:
     explicit UpdateServer(const std::string& body)
@@ -44,8 +43,8 @@ public:
         thread_ = std::thread([this, reply] {
             for (int c; (c = accept(fd_, nullptr, nullptr)) >= 0; close(c)) {
                 char request[4096];
-                requests += recv(c, request, sizeof request, 0) > 0;
-                send(c, reply.data(), reply.size(), MSG_NOSIGNAL);
+                if (recv(c, request, sizeof request, 0) > 0)
+                    send(c, reply.data(), reply.size(), MSG_NOSIGNAL);
             }
         });
     }
@@ -55,7 +54,6 @@ public:
         thread_.join();
         close(fd_);
     }
-    std::atomic<int> requests{0};
 
 private:
     const int fd_ = socket(AF_INET, SOCK_STREAM, 0);
@@ -155,26 +153,24 @@ TEST(Program, ShowsItsUpdateNewsStartsOnceAndQuitsWithExitCodeZero)
     guitest::TempWorkDir dir;
     std::filesystem::create_directory_symlink(VANTREL_ICONS_DIR, "icons");
     std::ofstream("config.ini") << "startup_tip=false\n";
-    // The update server's text, and the message shown first (none when not
-    // newer); a required update ends the program without a main window.
-    const std::pair<const char*, const char*> cases[] = {
-        {"1.4.3;0", ""}, {"1.5.0;0", "New update available!"}, {"1.5.0;1", "New update required!"}};
+    // The update server's text and the message shown first (a parser's
+    // table has the rest); a required update ends the program without a
+    // main window.
+    const std::pair<const char*, const char*> cases[] = {{"1.5.0;0", "New update available!"},
+                                                         {"1.5.0;1", "New update required!"}};
     for (const auto& [body, message] : cases) {
         SCOPED_TRACE(body);
         UpdateServer server(body);
         Program first;
-        if (*message) {
-            const Window box = Await(x.get(), first, message);
-            EXPECT_TRUE(Find(x.get(), "Vantrel Glimra").empty()) << "the message comes first";
-            EXPECT_TRUE(Close(x.get(), first, box, false));  // OK is its only button
-        }
+        const Window news = Await(x.get(), first, message);
+        EXPECT_TRUE(Find(x.get(), "Vantrel Glimra").empty()) << "the message comes first";
+        EXPECT_TRUE(Close(x.get(), first, news, false));  // OK is its only button
         bool mainSeen = false;
         guitest::WaitFor(
             [&] {
                 return (mainSeen = mainSeen || !Find(x.get(), "Vantrel Glimra").empty()) || !first.Running();
             },
             30000);
-        EXPECT_GE(server.requests, 1) << "the update check did not reach the loopback server";
         const bool required = std::string(body) == "1.5.0;1";
         ASSERT_EQ(mainSeen, !required);
         if (required) {
