@@ -44,21 +44,12 @@ wxString Db::TakeOpenNotice()
     return wxString();
 }
 
-void Db::CreateMissingTables()
-{
-    m_db->ExecuteUpdate(
-        "CREATE TABLE IF NOT EXISTS vemtor_vantrel (ip TEXT, ssid TEXT, netmask TEXT, gw TEXT, "
-        "nwtype INTEGER, macaddress TEXT, idtype INTEGER, security INTEGER, pwd TEXT, descri TEXT)");
-    m_db->ExecuteUpdate(
-        "CREATE TABLE IF NOT EXISTS vemtor_vantrel_uart (macaddress TEXT, parity TEXT, stopbits TEXT, "
-        "baudrate TEXT)");
-}
-
 std::vector<LocalDatabase::OwnTable> Db::OwnTables() const
 {
     return {{"vemtor_vantrel",
-             {"ip", "ssid", "netmask", "gw", "nwtype", "macaddress", "idtype", "security", "pwd", "descri"}},
-            {"vemtor_vantrel_uart", {"macaddress", "parity", "stopbits", "baudrate"}}};
+             {"ip TEXT", "ssid TEXT", "netmask TEXT", "gw TEXT", "nwtype INTEGER", "macaddress TEXT",
+              "idtype INTEGER", "security INTEGER", "pwd TEXT", "descri TEXT"}},
+            {"vemtor_vantrel_uart", {"macaddress TEXT", "parity TEXT", "stopbits TEXT", "baudrate TEXT"}}};
 }
 
 wxSQLite3ResultSet Db::GetAll()

@@ -55,6 +55,5 @@ private:
     Db();
     ~Db() override = default;
 
-    void CreateMissingTables() override;
     std::vector<OwnTable> OwnTables() const override;
 };

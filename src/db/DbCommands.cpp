@@ -15,14 +15,9 @@ void DbCommands::Open(const wxString& fileName)
     Connect(fileName);
 }
 
-void DbCommands::CreateMissingTables()
-{
-    m_db->ExecuteUpdate("CREATE TABLE IF NOT EXISTS commandList (cmd TEXT, type INTEGER)");
-}
-
 std::vector<LocalDatabase::OwnTable> DbCommands::OwnTables() const
 {
-    return {{"commandList", {"cmd", "type"}}};
+    return {{"commandList", {"cmd TEXT", "type INTEGER"}}};
 }
 
 wxSQLite3ResultSet DbCommands::GetAll()

@@ -36,7 +36,6 @@ private:
     DbCommands();
     ~DbCommands() override = default;
 
-    void CreateMissingTables() override;
     std::vector<OwnTable> OwnTables() const override;
 
     wxString m_fileName;

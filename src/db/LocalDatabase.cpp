@@ -138,6 +138,16 @@ wxSQLite3Database& LocalDatabase::Ours()
     return *m_db;
 }
 
+void LocalDatabase::CreateMissingTables()
+{
+    for (const OwnTable& table : OwnTables()) {
+        wxString sql = wxString("CREATE TABLE IF NOT EXISTS ") + table.name + " (";
+        for (const char* column : table.columns)
+            sql += wxString(column) + (column == table.columns.back() ? ")" : ", ");
+        m_db->ExecuteUpdate(sql);
+    }
+}
+
 wxString LocalDatabase::Foreign(wxSQLite3Database& db, const wxString& fileName) const
 {
     const wxString head = "\"" + fileName + "\" is not a " + m_kind + " of this program: ";
@@ -157,9 +167,11 @@ wxString LocalDatabase::Foreign(wxSQLite3Database& db, const wxString& fileName)
         while (info.NextRow())
             have.Add(info.GetAsString("name").Lower());
         info.Finalize();
-        for (const char* column : table.columns)
-            if (have.Index(column) == wxNOT_FOUND)
-                return head + "its table " + table.name + " has no column " + column;
+        for (const char* column : table.columns) {
+            const wxString name = wxString(column).BeforeFirst(' ');
+            if (have.Index(name) == wxNOT_FOUND)
+                return head + "its table " + table.name + " has no column " + name;
+        }
     }
     return wxString();
 }

@@ -67,15 +67,15 @@ protected:
     // True once after each successful open: the time to tell the user what
     // the open found.
     bool TakeOpenNoticeDue();
-    // Creates the tables that the file lacks; leaves existing ones alone.
-    virtual void CreateMissingTables() = 0;
-    // Our tables with the columns our statements name; the first is the one
-    // a file of ours always has (unless it has no table at all).
+    // Our tables with their columns ("name TYPE"); the first is the one a
+    // file of ours always has (unless it has no table at all).
     struct OwnTable {
         const char* name;
         std::vector<const char*> columns;
     };
     virtual std::vector<OwnTable> OwnTables() const = 0;
+    // Creates the tables that the file lacks; leaves existing ones alone.
+    void CreateMissingTables();
     // The connection, once the file is known to be ours.
     wxSQLite3Database& Ours();
 
