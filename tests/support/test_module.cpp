@@ -3,12 +3,12 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -179,12 +179,6 @@ void TestModule::SetFault(Fault f, int param, int only_with_block)
     fault_block_ = only_with_block;
 }
 
-void TestModule::SetResponder(std::function<std::optional<Bytes>(const Frame&)> r)
-{
-    std::lock_guard<std::mutex> g(lock_);
-    responder_ = std::move(r);
-}
-
 void TestModule::SetElement(uint16_t id, uint8_t index, const Bytes& value)
 {
     std::lock_guard<std::mutex> g(lock_);
@@ -303,34 +297,6 @@ Bytes TestModule::Reply(const Frame& request, Fault fault, int param)
     return EncodeFrame(reply);
 }
 
-void TestModule::SendReply(int conn, const Bytes& reply, Fault fault, int param)
-{
-    Bytes wire = reply;
-    const size_t n = wire.size();
-    if (fault == Fault::BadCrc && n >= 4)
-        wire[n - 4] ^= 0xFF;
-    if (fault == Fault::BadTerminator && n >= 1)
-        wire[n - 1] = 'X';
-    if (fault == Fault::GarbageBefore)
-        for (int i = 0; i < param; ++i)
-            wire.insert(wire.begin(), uint8_t("garbage!"[i % 8]));
-    if (fault == Fault::CloseEarly)
-        wire.resize(n / 2);
-    if (fault == Fault::Late && WaitReadable(conn, param))
-        return;  // the client gave up (or we are stopping)
-    if (fault == Fault::ByteByByte) {
-        int one = 1;
-        setsockopt(conn, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        for (uint8_t b : wire) {
-            if (send(conn, &b, 1, MSG_NOSIGNAL) != 1)
-                return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return;
-    }
-    send(conn, wire.data(), wire.size(), MSG_NOSIGNAL);
-}
-
 bool TestModule::SendData(const Bytes& bytes)
 {
     std::lock_guard<std::mutex> g(lock_);
@@ -396,28 +362,27 @@ void TestModule::Handle(int conn)
         return;
     Fault fault;
     int param;
-    std::function<std::optional<Bytes>(const Frame&)> responder;
     {
         std::lock_guard<std::mutex> g(lock_);
         requests_.push_back(request);
         requests_cv_.notify_all();
         fault = fault_;
         param = param_;
-        responder = responder_;
         std::vector<Block> blocks;
         if (fault_block_ >= 0 && DecodeBlocks(request.data, request.action != 0, &blocks) &&
             std::none_of(blocks.begin(), blocks.end(), [&](const Block& b) { return b.id == fault_block_; }))
             fault = Fault::None;
     }
-    std::optional<Bytes> reply;
-    if (responder)
-        reply = responder(request);
-    else if (request.action != 4 && fault != Fault::Silent)
-        reply = Reply(request, fault, param);
-    else if (request.action == 4)
-        Reply(request, fault, param);  // store the values, answer nothing
-    if (reply && !reply->empty())
-        SendReply(conn, *reply, fault, param);
+    Bytes reply;
+    if (request.action == 4 || fault != Fault::Silent)
+        reply = Reply(request, fault, param);  // action 4 stores the values, answers nothing
+    if (request.action != 4 && !reply.empty()) {
+        if (fault == Fault::BadCrc)
+            reply[reply.size() - 4] ^= 0xFF;
+        if (fault == Fault::CloseEarly)
+            reply.resize(reply.size() / 2);
+        send(conn, reply.data(), reply.size(), MSG_NOSIGNAL);
+    }
     if (fault == Fault::CloseEarly || close_after_reply_)
         return;
     // Keep the connection until the client closes it (or we stop).

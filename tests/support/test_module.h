@@ -7,10 +7,8 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <thread>
 #include <utility>
@@ -47,17 +45,13 @@ bool DecodeBlocks(const Bytes& data, bool with_values, std::vector<Block>* out);
 
 enum class Fault {
     None,
-    Refuse,         // the port refuses connections
-    NeverAccept,    // the accept queue is full: new connections are never answered
-    Silent,         // accepts, reads the request, never answers
-    Late,           // answers after `param` milliseconds
-    ByteByByte,     // the reply goes out one byte per write
-    BadCrc,         // the reply's CRC is wrong
-    BadTerminator,  // the reply ends in "EX"
-    MissingBlock,   // datablock `param` is left out of the reply
-    AlterEcho,      // the first value byte of datablock `param` is changed in the reply
-    GarbageBefore,  // `param` garbage bytes (never 'S') precede the reply
-    CloseEarly,     // sends half of the reply and closes
+    Refuse,        // the port refuses connections
+    NeverAccept,   // the accept queue is full: new connections are never answered
+    Silent,        // accepts, reads the request, never answers
+    BadCrc,        // the reply's CRC is wrong
+    MissingBlock,  // datablock `param` is left out of the reply
+    AlterEcho,     // the first value byte of datablock `param` is changed in the reply
+    CloseEarly,    // sends half of the reply and closes
 };
 
 class TestModule {
@@ -80,8 +74,6 @@ public:
     // Close the connection right after the reply instead of waiting for the
     // client to close it.
     void SetCloseAfterReply(bool close) { close_after_reply_ = close; }
-    // Replaces the whole reply: return nullopt to send nothing.
-    void SetResponder(std::function<std::optional<Bytes>(const Frame&)> r);
 
     // Stored value of one element; unset elements read as zeros.
     void SetElement(uint16_t id, uint8_t index, const Bytes& value);
@@ -111,7 +103,6 @@ private:
     void Handle(int conn);
     bool ReadRequest(int conn, Frame* f);
     Bytes Reply(const Frame& request, Fault fault, int param);
-    void SendReply(int conn, const Bytes& reply, Fault fault, int param);
     bool WaitReadable(int fd, int timeout_ms) const;
     void ServeData(int conn);
     Bytes Stored(uint16_t id, uint8_t index) const;  // under lock_
@@ -133,7 +124,6 @@ private:
     Fault fault_ = Fault::None;
     int param_ = 0;
     int fault_block_ = -1;
-    std::function<std::optional<Bytes>(const Frame&)> responder_;
     std::map<std::pair<uint16_t, uint8_t>, Bytes> store_;
     std::vector<Frame> requests_;
     int data_conn_ = -1;

@@ -5,7 +5,6 @@
 #include <wx/listbox.h>
 #include <wx/radiobox.h>
 #include <wx/textctrl.h>
-#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <atomic>
@@ -17,12 +16,10 @@
 #include <thread>
 
 #include "DbCommands.h"
-#include "HubLogic.h"
 #include "TerminalThreads.h"
 #include "TerminalView.h"
 #include "TestConnection.h"
 #include "UartDialog.h"
-#include "VantrelPanel.h"
 #include "VantrelTerminalPanel.h"
 #include "app_fixture.h"
 #include "test_module.h"
@@ -93,83 +90,34 @@ protected:
         Main()->ShowTerminalPanel(m.Address(), m.Address(), "", m.PortText(), -1);
         return Page();
     }
-    bool AllGone(long fds, int ms = 3000)
+    bool AllGone(long fds)
     {
-        return guitest::WaitFor([&] { return TerminalWorkersRunning() == 0 && Count("fd") == fds; }, ms);
+        return guitest::WaitFor([&] { return TerminalWorkersRunning() == 0 && Count("fd") == fds; }, 3000);
     }
     TestModule module{"127.0.0.31"};
 };
 
-TEST_F(Terminal, AFailedOrCancelledConnectionFallsBackToTheStartPage)
+TEST_F(Terminal, ARefusedConnectionFallsBackToTheStartPage)
 {
-    const wxString question = "End Connection?: Do you really want to cancel connection?";
-    struct Case {
-        Fault fault;
-        std::vector<int> answers;  // to Cancel, pressed every 150 ms
-        std::vector<wxString> messages;
-    } cases[] = {
-        {Fault::Refuse, {}, {"Error: Vantrel module unreachable"}},
-        {Fault::NeverAccept, {wxID_NO, wxID_YES}, {question, question, "Error: Connection aborted by user"}}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.fault));
-        TestModule peer("127.0.0.32");
-        peer.SetFault(c.fault);
-        ASSERT_TRUE(peer.Start());
-        sock_set_connect_timeout(c.fault == Fault::NeverAccept ? 5 : 1);
-        dialogs->Clear();
-        for (int answer : c.answers)
-            dialogs->Answer(answer);
-        wxTimer presser;
-        presser.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
-            for (wxWindow* top : wxTopLevelWindows)
-                if (top->IsShown())
-                    Click(top, wxID_CANCEL);
-        });
-        if (!c.answers.empty())
-            presser.Start(150);
-        const long fds = Count("fd");
-        EXPECT_EQ(Open(peer), nullptr);
-        presser.Stop();
-        EXPECT_EQ(dialogs->Messages(), c.messages);
-        EXPECT_EQ(Main()->currentPanel, PANEL_START);
-        EXPECT_TRUE(AllGone(fds, 2000));
-    }
+    TestModule peer("127.0.0.32");
+    peer.SetFault(Fault::Refuse);
+    ASSERT_TRUE(peer.Start());
+    const long fds = Count("fd");
+    EXPECT_EQ(Open(peer), nullptr);
+    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: Vantrel module unreachable"});
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
+    EXPECT_TRUE(AllGone(fds));
 }
 
-TEST_F(Terminal, TheHubOpensItsDataPortAndFiftyOpenAndCloseCyclesLeaveNoSocketAndNoThread)
+TEST_F(Terminal, FiftyOpenAndCloseCyclesLeaveNoSocketAndNoThread)
 {
     ASSERT_TRUE(module.Start());
-    TestModule config("127.0.0.33", ConfigPort);  // what the hub hands to the terminal for Back
-    config.SetIdentity("1.4.0", 'A', "tank");     // a CAN model: data port 65300
-    TestModule data("127.0.0.33", CanDataPort);
-    data.SetDataService(true);
-    ASSERT_TRUE(config.Start() && data.Start());
-    Main()->ShowModulePanel(config.Address(), config.PortText());
-    auto* hub = dynamic_cast<VantrelPanel*>(Main()->GetPanel(PANEL_MODULE));
-    ASSERT_NE(hub, nullptr) << testing::PrintToString(dialogs->Messages());
-    ASSERT_TRUE(Click(hub, ID_HUB_TERMINAL));
-    VantrelTerminalPanel* page = Page();
-    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    EXPECT_TRUE(ShowsText(page, MainWindow::GetModelName('A') + " JIX-Terminal"));
-    EXPECT_TRUE(guitest::WaitFor([&] { return data.DataConnected(); }, 1000));
-    EXPECT_TRUE(SaveScreenshot("terminal.png"));
-    Command(ID_BACK);
-    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
-    EXPECT_EQ(Page(), nullptr);
-    Main()->ShowStartPanel();
-    ASSERT_TRUE(
-        guitest::WaitFor([&] { return !data.DataConnected() && TerminalWorkersRunning() == 0; }, 2000));
     guitest::PumpFor(200);
     const long fds = Count("fd"), threads = Count("task");
-
     for (int cycle = 0; cycle < 50; ++cycle) {
         SCOPED_TRACE(cycle);
         ASSERT_NE(Open(module), nullptr) << testing::PrintToString(dialogs->Messages());
         ASSERT_TRUE(guitest::WaitFor([&] { return module.DataConnected(); }, 2000));
-        if (cycle == 0) {
-            Command(ID_BACK);  // nothing to go back to
-            EXPECT_NE(Page(), nullptr);
-        }
         std::atomic<bool> sending{cycle % 3 == 1};
         std::thread sender;
         if (sending) {
@@ -181,9 +129,7 @@ TEST_F(Terminal, TheHubOpensItsDataPortAndFiftyOpenAndCloseCyclesLeaveNoSocketAn
         } else if (cycle % 3 == 2) {
             module.CloseData();
         }
-        const auto begin = Clock::now();
         Main()->ShowStartPanel();
-        EXPECT_LT(MsSince(begin), 3100);
         sending = false;
         if (sender.joinable())
             sender.join();
@@ -212,7 +158,6 @@ TEST_F(Terminal, TheDialogChecksAddressAndPortBeforeItOpens)
             dialog = d;
     ASSERT_NE(dialog, nullptr);
     guitest::PumpFor(100);  // on screen, as before a person can press OK
-    EXPECT_EQ(dialog->GetIpCtrl()->GetValue(), "192.168.100.10");
     auto* octet = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(2004));
     ASSERT_NE(octet, nullptr);
     dialog->GetIpCtrl()->SetValue("127.0.0.31");  // only the first octet changes below
@@ -278,22 +223,16 @@ protected:
     VantrelTerminalPanel* page = nullptr;
 };
 
-TEST_F(TerminalTraffic, BackToBackSendingAnswersStopsInTimeAndReportsAStalledPeerOnce)
+TEST_F(TerminalTraffic, BackToBackSendingStopsInTimeAndReportsAStalledPeerOnce)
 {
     AddCommand(FORMAT_HEX, "aa bb cc dd");
     page->GetCommandList()->SetSelection(0);
     Send(page, wxEVT_CHECKBOX, ID_TERM_PERIODIC_CHECK, 1);
     Child<wxCheckBox>(page, "Use msg counter")->SetValue(true);
-    // An empty period sends back to back; the window keeps answering.
+    // An empty period sends back to back.
     Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
     ASSERT_TRUE(page->IsSendingPeriodically()) << testing::PrintToString(dialogs->Messages());
-    long worst = 0;
-    for (const auto end = Clock::now() + std::chrono::milliseconds(300); Clock::now() < end;) {
-        const auto begin = Clock::now();
-        guitest::Pump();
-        worst = std::max(worst, MsSince(begin));
-    }
-    EXPECT_LT(worst, 500);  // a window held up by the sender would not answer at all
+    guitest::PumpFor(300);
     EXPECT_LT(StopPeriodic(), 400);
     EXPECT_FALSE(page->IsSendingPeriodically());
     guitest::PumpFor(50);
@@ -322,7 +261,7 @@ TEST_F(TerminalTraffic, BackToBackSendingAnswersStopsInTimeAndReportsAStalledPee
     module.SetDataReading(true);
 }
 
-TEST_F(TerminalTraffic, TheShownViewIsSelectedCopiedAndExportedWhileDataArrives)
+TEST_F(TerminalTraffic, TheShownViewIsSelectedCopiedPausedAndExported)
 {
     Send(page, wxEVT_RADIOBOX, ID_TERM_RX_FORMAT, FORMAT_HEX);
     Bytes bytes(40);
@@ -370,24 +309,11 @@ TEST_F(TerminalTraffic, TheShownViewIsSelectedCopiedAndExportedWhileDataArrives)
     Send(page, wxEVT_BUTTON, ID_TERM_START_LOG);
     EXPECT_TRUE(guitest::WaitFor([&] { return page->RenderedBytes() == held + 100; }, 2000));
 
-    // Export while the peer keeps sending: the file is the view as it stood.
-    std::atomic<bool> sending{true};
-    std::thread sender([&] {
-        while (sending && module.SendData(Bytes(1460, 0x5A)))
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    });
-    guitest::PumpFor(100);
-    const size_t before = View(FORMAT_HEX).length();
     dialogs->FilePath(dir->File("view.txt"));
     Send(page, wxEVT_BUTTON, ID_TERM_EXPORT_VIEW);
-    guitest::PumpFor(50);
-    sending = false;
-    sender.join();
     std::stringstream saved;
     saved << std::ifstream(dir->File("view.txt")).rdbuf();
-    EXPECT_GE(saved.str().size(), before);
-    EXPECT_TRUE(View(FORMAT_HEX).utf8_string().rfind(saved.str(), 0) == 0);
-    EXPECT_EQ(saved.str().size() % 3, 0u);
+    EXPECT_EQ(saved.str(), View(FORMAT_HEX).utf8_string());
 
     Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_RECEIVED);
     EXPECT_EQ(View(FORMAT_ASCII), "");
@@ -418,6 +344,7 @@ TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
     };
     const std::vector<wxString> shown = {"7 8 (Decimal)", "0a ff (Hex)", "ab (ASCII)"};
     ASSERT_EQ(rows(), shown);
+    EXPECT_TRUE(SaveScreenshot("terminal.png"));
 
     // A file named like the working list, in another folder, is written too.
     const std::string list = dir->File("elsewhere/localcmd.sqlite");
@@ -434,8 +361,7 @@ TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
     EXPECT_EQ(rows(), shown);
 
     // A file without a list, or with rows of an unknown format, is reported;
-    // empty or NULL texts are entries of no bytes; the next export writes
-    // exactly what the list shows.
+    // empty or NULL texts are entries of no bytes.
     Sql("CREATE TABLE other (x)", dir->File("nolist.sqlite"));
     Sql("CREATE TABLE commandList (cmd TEXT, type INTEGER)", dir->File("odd.sqlite"));
     Sql("INSERT INTO commandList VALUES ('zz', 7), ('', 0), (NULL, 1), ('5', 3)", dir->File("odd.sqlite"));
@@ -454,10 +380,6 @@ TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
         EXPECT_EQ(CommandBytes(page->GetCommands()[i].text, page->GetCommands()[i].format, &bytes), "");
         EXPECT_EQ(bytes, Bytes{});
     }
-    dialogs->FilePath(dir->File("again.sqlite"));
-    Send(page, wxEVT_BUTTON, ID_TERM_EXPORT_LIST);
-    EXPECT_EQ(Sql("SELECT cmd FROM commandList ORDER BY rowid", dir->File("again.sqlite")),
-              (std::vector<wxString>{"ab", "0a ff", "7 8", "", "", "5"}));
 
     // Removing the top row removes the newest entry.
     const std::vector<wxString> before = rows();
