@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <iterator>
 #include <memory>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -31,16 +30,6 @@ inline Bytes Serialize(const VEMTOR_COMMAND_MSG* m)
     cmd_msg_serialize(m, out.data(), &len);
     out.resize(len);
     return out;
-}
-
-// "53 54 ..." as bytes.
-inline Bytes Hex(const std::string& text)
-{
-    Bytes b;
-    for (size_t i = 0; i + 1 < text.size(); i += text[i] == ' ' ? 1 : 2)
-        if (text[i] != ' ')
-            b.push_back(static_cast<uint8_t>(std::stoi(text.substr(i, 2), nullptr, 16)));
-    return b;
 }
 
 inline long OpenFdCount()

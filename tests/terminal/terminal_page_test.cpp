@@ -40,11 +40,6 @@ long Count(const char* what)
     return std::distance(begin(entries), end(entries));
 }
 
-long MsSince(Clock::time_point begin)
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count();
-}
-
 // A control event, as a click or a choice sends it.
 void Send(wxWindow* page, wxEventType type, int id, int value = 0)
 {
@@ -214,11 +209,11 @@ protected:
         page->GetInputField(format)->SetValue(text);
         Send(page, wxEVT_BUTTON, ID_TERM_ADD);
     }
-    long StopPeriodic()  // how long the window waited
+    Clock::duration StopPeriodic()  // how long the window waited
     {
         const auto begin = Clock::now();
         Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_STOP);
-        return MsSince(begin);
+        return Clock::now() - begin;
     }
     VantrelTerminalPanel* page = nullptr;
 };
@@ -233,7 +228,7 @@ TEST_F(TerminalTraffic, BackToBackSendingStopsInTimeAndReportsAStalledPeerOnce)
     Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
     ASSERT_TRUE(page->IsSendingPeriodically()) << testing::PrintToString(dialogs->Messages());
     guitest::PumpFor(300);
-    EXPECT_LT(StopPeriodic(), 400);
+    EXPECT_LT(StopPeriodic(), std::chrono::milliseconds(400));
     EXPECT_FALSE(page->IsSendingPeriodically());
     guitest::PumpFor(50);
     const Bytes got = module.DataReceived();
@@ -255,7 +250,7 @@ TEST_F(TerminalTraffic, BackToBackSendingStopsInTimeAndReportsAStalledPeerOnce)
     guitest::PumpFor(3 * PeriodicJob::StallMs);
     EXPECT_EQ(dialogs->Messages(),
               std::vector<wxString>{"Error: Periodic send failed: the module takes no data"});
-    EXPECT_LT(StopPeriodic(), 400);
+    EXPECT_LT(StopPeriodic(), std::chrono::milliseconds(400));
     EXPECT_TRUE(guitest::WaitFor([] { return TerminalWorkersRunning() == 1; }, 1000))
         << "the receive worker only";
     module.SetDataReading(true);
