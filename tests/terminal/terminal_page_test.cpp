@@ -104,9 +104,17 @@ TEST_F(Terminal, ARefusedConnectionFallsBackToTheStartPage)
     EXPECT_TRUE(AllGone(fds));
 }
 
-TEST_F(Terminal, FiftyOpenAndCloseCyclesLeaveNoSocketAndNoThread)
+TEST_F(Terminal, BackAndFiftyOpenAndCloseCyclesLeaveNoSocketAndNoThread)
 {
-    ASSERT_TRUE(module.Start());
+    TestModule config("127.0.0.31");  // the module page that Back returns to
+    config.SetIdentity("1.4.0", 'A', "tank");
+    ASSERT_TRUE(module.Start() && config.Start());
+    Main()->ShowTerminalPanel(module.Address(), module.Address(), config.PortText(), module.PortText(), 'A');
+    Command(ID_BACK);
+    EXPECT_EQ(Main()->currentPanel, PANEL_MODULE) << testing::PrintToString(dialogs->Messages());
+    Main()->ShowStartPanel();
+    ASSERT_TRUE(
+        guitest::WaitFor([&] { return !module.DataConnected() && TerminalWorkersRunning() == 0; }, 2000));
     guitest::PumpFor(200);
     const long fds = Count("fd"), threads = Count("task");
     for (int cycle = 0; cycle < 50; ++cycle) {
