@@ -152,6 +152,10 @@ TEST(SocketLogic, GridFilledByCounts)
     EXPECT_EQ(Summary(pass.records[0]), "1 0 60000 7 10.0.0.1 2 4294967294 x1");
     EXPECT_EQ(Summary(pass.records[1]), "2 9 4242 8 10.0.0.2 3 10 x1");
     EXPECT_EQ(Summary(pass.records[2]), "0 2 60000 0 0.0.0.0 4 0 x1");
+    BlockValue block;
+    ASSERT_TRUE(SocketWriteBlock(pass.records, Kind::Older, &block));
+    EXPECT_EQ(std::tuple(block.count, block.index, block.bytes.size()), std::tuple(3, 0, size_t(54)));
+    EXPECT_EQ(SocketReadBlocks(Kind::Older).size(), 1u) << "the older page reads no service ports";
 
     // Editable cells: never row 0; server cells locked on a TCP Server row or without client sockets.
     std::string editable;
