@@ -89,6 +89,9 @@ TEST(AdvancedLogic, RecordLayoutsByFirmware)
     std::fill(rec.begin() + 12, rec.end(), 'z');
     EXPECT_EQ(DecodeAdvanced({rec, {0, 0, 0}}, 'S', 142).init_string, wxString(32, 'z'));
     EXPECT_EQ(DecodeAdvanced({rec, {0, 0, 0}}, 'S', 143).init_string, wxString(28, 'z'));
+    AdvancedConfig tooLong = Sample();
+    tooLong.init_string = wxString(29, 'x');
+    EXPECT_FALSE(EncodeAdvanced(tooLong, 143, &rec)) << "the string never runs past the record";
 }
 
 TEST(AdvancedLogic, RowsByTypeAndFirmware)
@@ -152,10 +155,9 @@ TEST(AdvancedLogic, ChecksAtTheirBounds)
         }
     }
 
+    // Only the first failure in the page's order is told.
     AdvancedForm form;
     form.text[ADV_INIT_STRING] = wxString(29, 'x');
-    EXPECT_EQ(CheckAdvancedForm(form, 143)->message, "You must specify a valid Init String - max 28 chars");
-    // Only the first failure in the page's order is told.
     form.text[ADV_TASK_PERIOD] = "5000";
     form.text[ADV_ANALOGIC_INPUT_PORT] = "0";
     form.text[ADV_DIGITAL_IO_PORT] = "0";

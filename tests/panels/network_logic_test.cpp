@@ -234,7 +234,6 @@ TEST(NetXml, ReadAcceptanceRules)
         size_t keyMax = 32;
     } cases[] = {
         // clang-format off
-        {ReadFile(Golden), in, ok, XML_PSK, "a&b<c>d&ef"},
         {"<root><network><ssid>a</ssid><ssid>b</ssid></network><network><ssid>c</ssid></network></root>",
          in, ok, XML_SSID, "c"},
         {"<root><!--x--><other><ssid>o</ssid></other><network><x>1</x><ssid><!--d-->y</ssid></network>"

