@@ -98,8 +98,9 @@ protected:
 TEST_F(NetPage, AdHocWepReadWrittenStoredAndLoadedBack)
 {
     // clang-format off
-    const std::pair<int, Bytes> values[] = {{13, {0}}, {14, {192, 168, 1, 50}}, {8, {2}}, {15, {255, 255, 255, 0}},
-        {16, {192, 168, 1, 1}}, {5, {2}}, {12, {6}}, {6, {3}}, {9, Field("a&b<c>d&ef", 63)}};
+    const std::pair<int, Bytes> values[] = {{13, {0}}, {14, {192, 168, 1, 50}}, {8, {2}},
+        {15, {255, 255, 255, 0}}, {16, {192, 168, 1, 1}}, {5, {2}}, {12, {6}}, {6, {3}},
+        {9, Field("a&b<c>d&ef", 63)}};
     // clang-format on
     for (const auto& [id, bytes] : values)
         module.SetElement(uint16_t(id), 0, bytes);
