@@ -102,10 +102,9 @@ TEST(AdvancedLogic, RowsByTypeAndFirmware)
         int firmware;
         const char* rows;
     } cases[] = {
-        {'C', 143, "UDmwdITB"}, {'S', 143, "UDmwdITB"}, {'c', 143, "UmwITB"}, {'s', 143, "UmwITB"},
-        {'A', 143, "CFDmwdTB"}, {'b', 143, "CFmwTB"}, {'D', 143, "DdTB"}, {'e', 143, "DdTB"},
-        {'F', 143, "RmwITB"}, {'g', 143, "RmwITB"}, {'0', 143, "UDAmwdaITB"}, {'3', 143, "CFDAmwdaTB"},
-        {'4', 143, "DAdaTB"}, {'7', 143, "RAmwaITB"}, {'8', 143, "DmwdTB"}, {'I', 143, "mwTB"}, {'?', 143, "mwTB"},
+        {'C', 143, "UDmwdITB"}, {'c', 143, "UmwITB"}, {'A', 143, "CFDmwdTB"}, {'b', 143, "CFmwTB"},
+        {'e', 143, "DdTB"}, {'g', 143, "RmwITB"}, {'0', 143, "UDAmwdaITB"}, {'3', 143, "CFDAmwdaTB"},
+        {'4', 143, "DAdaTB"}, {'7', 143, "RAmwaITB"}, {'8', 143, "DmwdTB"}, {'?', 143, "mwTB"},
         // Init string above 121, filter and tasks above 131, analogic input
         // only where the record carries it (above 142).
         {'C', 121, "UDmwd"}, {'C', 122, "UDmwdI"}, {'A', 131, "CDmwd"}, {'A', 132, "CFDmwdTB"},
