@@ -13,12 +13,10 @@
 #include "VantrelAdvancedPanel.h"
 #include "VantrelNetPanel.h"
 #include "VantrelSocketNewPanel.h"
-#include "VantrelSocketPanel.h"
 #include "VantrelToolBar.h"
 #include "VantrelUartPanel.h"
 #include "page_fixture.h"
 #include "sock.h"
-#include "wxIPCtrl.h"
 
 using paneltest::BlockList;
 using paneltest::Field;
