@@ -1,5 +1,5 @@
-// The page cycle on message records: values out of replies, write requests
-// ending with the section save, and the echo check.
+// The page cycle on message records: refused reads, values out of replies,
+// write requests ending with the section save, and the echo check.
 #include <gtest/gtest.h>
 
 #include "PageCycle.h"
@@ -27,9 +27,12 @@ std::vector<Block> Sent(const VEMTOR_COMMAND_MSG* msg)
 
 }  // namespace
 
-TEST(PageCycle, WritesCarryTheirBlocksOrAreRefused)
+TEST(PageCycle, RequestsCarryTheirBlocksOrAreRefused)
 {
     auto msg = paneltest::NewMsg();
+    // A read one past the socket table, or of no element, is refused.
+    for (const std::vector<BlockRef>& refused : {std::vector<BlockRef>{{37, 8, 1}}, {{33, 0, 0}}})
+        EXPECT_FALSE(BuildReadRequest(msg.get(), refused));
     // blocks, section, accepted.
     const std::tuple<std::vector<BlockValue>, uint8_t, bool> writes[] = {
         {{MakeBlock(35, {0, 1, 0xC2, 0})}, CONF_SECTION_UART, true},
