@@ -1,6 +1,5 @@
-// The batch configuration without a window: the sections a module has, the
-// configuration file written and read back, the files it refuses, and the
-// commands that send the CAN sections.
+// The batch configuration without a window: the configuration file written
+// and read back, the files it refuses, and the commands that send a section.
 #include <gtest/gtest.h>
 #include <wx/wxsqlite3.h>
 
@@ -33,45 +32,7 @@ void SetRecord(BatchConfig* config, uint16_t id, uint8_t index, const BlockBytes
             r.bytes = bytes;
 }
 
-void Sql(const wxString& file, const wxString& sql)
-{
-    wxSQLite3Database db;
-    db.Open(file);
-    db.ExecuteUpdate(sql);
-    db.Close();
-}
-
 }  // namespace
-
-// The pages with settings in the hub's order; the CAN bus page reads both
-// lists in their chunks.
-TEST(BatchLogic, SectionsFollowTheHubButtons)
-{
-    struct Case {
-        char type;
-        std::vector<int> ids;
-    } cases[] = {
-        {'A',
-         {ID_HUB_NETWORK, ID_HUB_SOCKET_NEW, ID_HUB_ADVANCED, ID_HUB_CANBUS, ID_HUB_CANBUS_ACTUATION,
-          ID_HUB_IO, ID_HUB_POWERSAVE}},
-        {'I', {ID_HUB_NETWORK, ID_HUB_SOCKET_NEW, ID_HUB_I2C, ID_HUB_POWERSAVE}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.type);
-        std::vector<int> ids;
-        for (const BatchSection& s : BatchSections(c.type, 145))
-            ids.push_back(s.hubId);
-        EXPECT_EQ(ids, c.ids);
-    }
-    // One exchange per chunk: "id/count/index" of each block, exchanges apart by '|'.
-    std::string reads;
-    for (const std::vector<BlockRef>& read : SectionReads(ID_HUB_CANBUS, 'A', 145)) {
-        reads += reads.empty() ? "" : "|";
-        for (const BlockRef& r : read)
-            reads += wxString::Format("%d/%d/%d", r.id, r.count, r.index);
-    }
-    EXPECT_EQ(reads, "44/1/0|41/7/0|41/7/7|40/8/0|40/8/8|40/8/16|40/8/24");
-}
 
 // A record's elements must lie within the datablock's and its bytes be the
 // element size times the count.
@@ -112,11 +73,6 @@ TEST(BatchFile, RecordsComeBackByteForByte)
     EXPECT_EQ(back.firmware, config.firmware);
     EXPECT_EQ(back.mac, config.mac);
     EXPECT_EQ(paneltest::Tuples(back.records), paneltest::Tuples(config.records));
-    // A missing folder, or a file that cannot replace a folder, leaves nothing behind.
-    EXPECT_FALSE(WriteBatchFile(dir.File("missing/module.db"), config, &error));
-    fs::create_directory(dir.path / "taken.db");
-    EXPECT_FALSE(WriteBatchFile(dir.File("taken.db"), config, &error));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2) << "a stray copy";
 }
 
 // Files that are not whole configurations of this program are refused with
@@ -143,7 +99,10 @@ TEST(BatchFile, RefusesWhatItDidNotWrite)
         SCOPED_TRACE(sql);
         wxString error;
         ASSERT_TRUE(WriteBatchFile(path, good, &error)) << error;
-        Sql(path, sql);
+        wxSQLite3Database db;
+        db.Open(path);
+        db.ExecuteUpdate(sql);
+        db.Close();
         BatchConfig config{'x', "kept", "", {}};
         EXPECT_FALSE(ReadBatchFile(path, &config, &error));
         EXPECT_EQ(error.utf8_string(), (quoted + told).utf8_string());
