@@ -51,52 +51,22 @@ protected:
     }
 };
 
-// Line 5 comes with another index byte and values above 1; line 3 is
-// changed. An altered echo is told, and the reboot prompt follows all the same.
+// Lines 2 and 3 of a 'B' module are locked; line 1 comes with another index
+// byte and values above 1. A failed write stays in the confirmation view and
+// the way back restores the locks; an altered echo is told, and the reboot
+// prompt follows all the same.
 TEST_F(IoPage, LinesAndAnalogInputsReadWrittenAndLocked)
 {
-    for (uint8_t k = 0; k < 8; ++k)
+    for (uint8_t k = 0; k < 4; ++k)
         module.SetElement(45, k, {k, uint8_t(k % 2), 0});
-    module.SetElement(45, 5, {9, 5, 7});
-    module.SetElement(45, 3, {3, 0, 0});
+    module.SetElement(45, 1, {9, 5, 7});
     const uint8_t enables[4] = {5, 0, 1, 0};
     for (uint8_t i = 0; i < 4; ++i)
         module.SetElement(54, i, {uint8_t(3 - i), enables[i]});
-    StartModule("1.4.0", '4');
-    module.SetFault(Fault::AlterEcho, 45, 24);
+    StartModule("1.4.0", 'B');
     VantrelIOPanel* page = Open();
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    wxGrid* grid = page->Grid();
-    EXPECT_EQ(grid->GetCellValue(5, 0) + grid->GetCellValue(5, 1) + grid->GetCellValue(5, 2),
-              "51Digital Output");
     EXPECT_TRUE(SaveScreenshot("io-page.png"));
-    grid->SetCellValue(3, 1, "1");
-    grid->SetCellValue(3, 2, "Digital Output");
-    Confirm(page, {wxID_YES});
-    EXPECT_EQ(dialogs->Messages(),
-              (std::vector<wxString>{IoQuestion, "Error: Configuration saved with errors!",
-                                     paneltest::RebootPrompt("QEMLIX-D4IO-S")}));
-    ASSERT_EQ(PageRequests().size(), 2u);
-    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{45, 8, 0, {}}}));
-    EXPECT_EQ(Blocks(PageRequests()[1]),
-              (BlockList{{45, 8, 0, {0, 0, 0, 1, 1, 0, 2, 0, 0, 3, 1, 1, 4, 0, 0, 5, 1, 1, 6, 0, 0, 7, 1, 0}},
-                         {24, 1, 0, {7}}}));
-    // The analog inputs are read whatever their index bytes, 5 as ticked, and
-    // written back with the indices 0 to 3 and their own section.
-    module.SetFault(Fault::None);
-    VantrelADCPanel* adc = OpenFromHub<VantrelADCPanel>(ID_HUB_ADC, PANEL_ADC);
-    ASSERT_NE(adc, nullptr) << testing::PrintToString(dialogs->Messages());
-    adc->Grid()->SetCellValue(2, 1, "");
-    Confirm(adc, {wxID_YES});
-    ASSERT_EQ(PageRequests().size(), 2u);
-    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{54, 4, 0, {}}}));
-    EXPECT_EQ(Blocks(PageRequests()[1]),
-              (BlockList{{54, 4, 0, {0, 1, 1, 0, 2, 0, 3, 0}}, {24, 1, 0, {0x0B}}}));
-    // Lines 2 and 3 of a 'B' module are locked; a failed write stays in the
-    // confirmation view, and the way back restores the locks.
-    module.SetIdentity("1.4.0", 'B', "porch");
-    page = Open();
-    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
     const std::vector<std::string> locked = {"#..", "#..", "###", "###"};
     EXPECT_EQ(ReadOnlyCells(page), locked);
     module.SetFault(Fault::CloseEarly, 0, 24);
@@ -107,6 +77,29 @@ TEST_F(IoPage, LinesAndAnalogInputsReadWrittenAndLocked)
     Command(ID_BACK);
     EXPECT_FALSE(page->InConfirmView());
     EXPECT_EQ(ReadOnlyCells(page), locked);
+    page->Grid()->SetCellValue(0, 1, "1");
+    page->Grid()->SetCellValue(0, 2, "Digital Output");
+    module.SetFault(Fault::AlterEcho, 45, 24);
+    Confirm(page, {wxID_YES});
+    EXPECT_EQ(dialogs->Messages(),
+              (std::vector<wxString>{IoQuestion, "Error: Configuration saved with errors!",
+                                     paneltest::RebootPrompt("Vantrel-CS-CAN")}));
+    ASSERT_EQ(PageRequests().size(), 3u);
+    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{45, 4, 0, {}}}));
+    EXPECT_EQ(Blocks(PageRequests()[2]),
+              (BlockList{{45, 4, 0, {0, 1, 1, 1, 1, 1, 2, 0, 0, 3, 1, 0}}, {24, 1, 0, {7}}}));
+    // The analog inputs are read whatever their index bytes, 5 as ticked, and
+    // written back with the indices 0 to 3 and their own section.
+    module.SetFault(Fault::None);
+    module.SetIdentity("1.4.0", '4', "porch");
+    VantrelADCPanel* adc = OpenFromHub<VantrelADCPanel>(ID_HUB_ADC, PANEL_ADC);
+    ASSERT_NE(adc, nullptr) << testing::PrintToString(dialogs->Messages());
+    adc->Grid()->SetCellValue(2, 1, "");
+    Confirm(adc, {wxID_YES});
+    ASSERT_EQ(PageRequests().size(), 2u);
+    EXPECT_EQ(Blocks(PageRequests()[0]), (BlockList{{54, 4, 0, {}}}));
+    EXPECT_EQ(Blocks(PageRequests()[1]),
+              (BlockList{{54, 4, 0, {0, 1, 1, 0, 2, 0, 3, 0}}, {24, 1, 0, {0x0B}}}));
 }
 
 // The record shown (an output type the list lacks, offset -2.5), the checks
