@@ -88,9 +88,8 @@ TEST(BatchFile, RefusesWhatItDidNotWrite)
         {"DROP TABLE vantrel_batch_module", " is not a module configuration file of Vantrel Glimra"},
         {"UPDATE vantrel_batch_datablocks SET value = zeroblob(43) WHERE datablock = 46",
          " is damaged: datablock 46 at index 0 holds 43 bytes, not 44"},
-        {"INSERT INTO vantrel_batch_datablocks (datablock, element_count, start_index, value) SELECT "
-         "datablock, "
-         "element_count, start_index, value FROM vantrel_batch_datablocks WHERE datablock = 35",
+        {"INSERT INTO vantrel_batch_datablocks SELECT NULL, datablock, element_count, start_index, value "
+         "FROM vantrel_batch_datablocks WHERE datablock = 35",
          " is damaged: datablock 35 at index 0 appears twice"},
         {"DELETE FROM vantrel_batch_module", " is damaged: it names no module"},
         {"UPDATE vantrel_batch_module SET format = 2", " was saved by another version of Vantrel Glimra"},

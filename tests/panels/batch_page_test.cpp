@@ -101,7 +101,6 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
     Main()->loggedIn = true;
     VantrelBatchConf* page = OpenFromHub<VantrelBatchConf>(ID_HUB_BATCH_CONF, PANEL_BATCH_CONF);
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    EXPECT_TRUE(PageRequests().empty()) << "the page itself reads nothing";
     EXPECT_TRUE(SaveScreenshot("batch-page.png"));
     Press(page, ID_BATCH_SAVE, path);
     EXPECT_EQ(dialogs->Messages(),
@@ -170,7 +169,6 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
         << summary;
     EXPECT_TRUE(summary.EndsWith(")\nDigital I/O: not sent\nPower save: not sent")) << summary;
     EXPECT_EQ(dialogs->Messages()[3], Reboot) << "the sections written still want the reboot";
-    EXPECT_EQ(c.Element(46, 0), module.Element(46, 0));
 }
 
 }  // namespace
