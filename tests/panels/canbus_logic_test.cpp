@@ -1,6 +1,4 @@
-// The CAN pages' values: the selections, the bit timing, the speed checks,
-// the list rows' checks in both bases, the list elements, and the signal
-// list file written from the grid's cells and read back into them.
+// The CAN pages' values and the signal list file.
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -1,6 +1,4 @@
-// The values of the I/O, analog input, I2C sensor and power-save pages:
-// lines and locks by module type, the records both ways, the form checks
-// and the immediate commands.
+// The values of the I/O, analog input, I2C sensor and power-save pages.
 #include <gtest/gtest.h>
 
 #include "I2cLogic.h"
