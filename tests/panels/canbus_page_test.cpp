@@ -195,7 +195,7 @@ TEST_F(CanPages, ActuationCommandsBySelectionAndFailures)
         int param, onlyWith;
         std::vector<wxString> messages;
         size_t writes;  // how many of the list's chunks, its save and the settings
-        int panel;      // where the user is afterwards: this page stays on its confirmation view
+        int panel;      // where the user is afterwards; on this page, its confirmation view
     } cases[] = {
         {0, Fault::None, 0, -1, {Question, Reboot}, 2, PANEL_START},
         {1, Fault::AlterEcho, 47, 47, {Question, echoError}, 1, PANEL_START},  // a list chunk's echo
