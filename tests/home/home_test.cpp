@@ -433,33 +433,57 @@ protected:
 };
 
 // A range that cannot be scanned is said and nothing is probed; one address
-// alone is a range; a whole range finds exactly its modules, each sent a
-// request of its own (not the reply an earlier exchange left), and stores them.
+// alone is a range. A module answering without its MAC or alias ends the scan
+// at its address, and a stop ends it at once: nothing of an ended scan
+// arrives later. A whole range finds exactly its modules, each sent a request
+// of its own (not the reply an earlier exchange left), and stores them.
 TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
 {
+    sock_set_receive_timeout(10);  // a stop cannot wait for it
     const wxString fields =
         "\n\nEvery field needs a number: the first from 1 to 223, the others from 0 to 255.";
+    const wxString ended =
+        "The module at 127.65.0.2 answered without its MAC address or alias: the scan ended there.";
     const struct {
-        wxString from, to, message;  // message "": the scan runs
+        wxString from, to;
+        int missing;  // the block 127.65.0.2 leaves out; -1: a stop while 127.65.0.3 keeps it waiting
+        wxString message, label;  // label "": the scan never started
         Texts probed;
     } cases[] = {
-        {At(1), "127.65.1.6", "Start and End Ip must be in the same subnet (C class)!", {}},
-        {"127.65.0.", At(6), "Invalid Start IP = 127.65.0." + fields, {}},
-        {At(1), "127.65.0.256", "Invalid End IP = 127.65.0.256" + fields, {}},
-        {At(4), At(3), "Start IP 127.65.0.4 comes after End IP 127.65.0.3: there is nothing to scan.", {}},
-        {At(3), At(3), "", {At(3)}},
-        {At(1), At(6), "", {At(1), At(2), At(3), At(4), At(5), At(6)}},
+        {At(1), "127.65.1.6", 0, "Start and End Ip must be in the same subnet (C class)!", "", {}},
+        {"127.65.0.", At(6), 0, "Invalid Start IP = 127.65.0." + fields, "", {}},
+        {At(1), "127.65.0.256", 0, "Invalid End IP = 127.65.0.256" + fields, "", {}},
+        {At(4),
+         At(3),
+         0,
+         "Start IP 127.65.0.4 comes after End IP 127.65.0.3: there is nothing to scan.",
+         "",
+         {}},
+        {At(3), At(3), 0, "", "Scan finished!", {At(3)}},
+        {At(1), At(5), DATABLOCK_ALIAS, ended, "Scan ended at 127.65.0.2!", {At(1), At(2)}},
+        {At(1), At(5), DATABLOCK_MAC, ended, "Scan ended at 127.65.0.2!", {At(1), At(2)}},
+        {At(1), At(5), -1, "", "Scan stopped!", {At(1), At(2), At(3)}},
+        {At(1), At(6), 0, "", "Scan finished!", {At(1), At(2), At(3), At(4), At(5), At(6)}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.from + " - " + c.to);
+        SCOPED_TRACE(c.from + " - " + c.to + " " + c.label);
         dialogs->Clear();
-        ASSERT_TRUE(RunScan(c.from, c.to));
+        Place(2, c.missing > 0 ? Fault::MissingBlock : Fault::None, c.missing);
+        Place(3, c.missing < 0 ? Fault::Silent : Fault::Refuse);
+        const bool done = RunScan(c.from, c.to, c.missing < 0 ? 0 : 5000);
+        if (c.missing < 0) {
+            EXPECT_FALSE(done);
+            ASSERT_TRUE(at[3]->WaitForRequests(1, 3000));
+            Click(page, 32);
+            EXPECT_FALSE(page->IsScanning()) << "stopped at once";
+        }
         EXPECT_EQ(dialogs->Messages(), c.message.empty() ? Texts{} : Texts{"Error: " + c.message});
-        EXPECT_EQ(progress, c.probed);
-        EXPECT_EQ(page->StatusLabel()->IsShown(), c.message.empty()) << "a refused start changes nothing";
         ExpectCleanEnd();
+        guitest::PumpFor(100);
+        EXPECT_EQ(progress, c.probed);
+        EXPECT_EQ(page->StatusLabel()->IsShown(), !c.label.empty()) << "a refused start changes nothing";
+        EXPECT_TRUE(c.label.empty() || page->StatusLabel()->GetLabel() == c.label);
     }
-    EXPECT_EQ(page->StatusLabel()->GetLabel(), "Scan finished!");
     EXPECT_EQ(Listed(page->FoundList()), (Texts{"IP: 127.65.0.2 - MAC: 00:1e:c0:00:00:02 - Alias: unit 2",
                                                 "IP: 127.65.0.5 - MAC: 00:1e:c0:00:00:05 - Alias: unit 5"}));
     EXPECT_EQ(Sql("SELECT ip, macaddress, descri FROM vemtor_vantrel ORDER BY rowid"),
@@ -471,44 +495,6 @@ TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
                   testmod::EncodeBlocks({{1, DATABLOCK_MAC, 0, {}}, {1, DATABLOCK_ALIAS, 0, {}}}));
     }
     ExpectBackToStart();
-}
-
-// A module answering without its MAC or alias ends the scan at its address,
-// which the page names; the user's stop is "Scan stopped!". Either way
-// nothing of the ended scan arrives later.
-TEST_F(Scan, AnEarlyEndNamesTheAddressAndAStopEndsCleanly)
-{
-    sock_set_receive_timeout(10);
-    const Texts ended = {
-        "Error: The module at 127.65.0.2 answered without its MAC address or alias: the scan ended there."};
-    struct Case {
-        int missing;  // 0: the user stops the scan while 127.65.0.3 keeps it waiting
-        Texts messages;
-        const char* label;
-        size_t probed, found;
-    } cases[] = {{DATABLOCK_ALIAS, ended, "Scan ended at 127.65.0.2!", 2, 0},
-                 {DATABLOCK_MAC, ended, "Scan ended at 127.65.0.2!", 2, 0},
-                 {0, {}, "Scan stopped!", 3, 1}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.missing);
-        dialogs->Clear();
-        Place(2, c.missing ? Fault::MissingBlock : Fault::None, c.missing);
-        Place(3, c.missing ? Fault::Refuse : Fault::Silent);
-        const bool ended = RunScan(At(1), At(5), c.missing ? 5000 : 0);
-        if (!c.missing) {
-            EXPECT_FALSE(ended);
-            ASSERT_TRUE(at[3]->WaitForRequests(1, 3000));
-            Click(page, 32);
-            EXPECT_FALSE(page->IsScanning()) << "stopped at once";
-        }
-        EXPECT_EQ(dialogs->Messages(), c.messages);
-        ExpectCleanEnd();
-        guitest::PumpFor(100);
-        EXPECT_EQ(page->StatusLabel()->GetLabel(), c.label) << "nothing of the ended scan arrives";
-        EXPECT_EQ(progress.size(), c.probed);
-        EXPECT_EQ(page->FoundList()->GetCount(), c.found);
-        EXPECT_EQ(at[5]->Connections(), 0) << "127.65.0.5 is never probed";
-    }
 }
 
 TEST(ScanTimeout, HeldAtOneSecondWhileAnyScanRuns)
