@@ -140,7 +140,6 @@ TEST_F(Pages, StartPageListsDeletesAndClearsAfterItsQuestions)
                        wxString::FromUTF8("00:1e:c0:4a:10:03 - Ünïcode – ok")};
     StartPanel* start = Main()->startPanel;
     EXPECT_EQ(Listed(start->ModuleList()), all);
-    EXPECT_EQ(start->IpAddresses()[3], "127.0.0.4");
 
     const wxString one = "Erase device?: Are you sure to delete selected device?";
     const wxString every = "Erase devices?: Are you sure to delete all devices?";
@@ -246,7 +245,6 @@ TEST_F(Hub, ConnectFromTheStartPageChecksThePortAndShowsTheModule)
         EXPECT_TRUE(ShowsText(hub, text)) << text;
     EXPECT_EQ(Sql("SELECT ip, macaddress, descri FROM vemtor_vantrel"),
               Texts{"127.77.0.1|" + Mac + "|porch"});
-    EXPECT_EQ(CommandJob::Running(), 0);
     EXPECT_TRUE(SaveScreenshot("hub.png"));
     ExpectBackToStart();
 }
