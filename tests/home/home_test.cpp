@@ -1,6 +1,5 @@
 // The start, details, hub and scan pages in the real main window; the scan
 // probes 127.65.0.1 to 127.65.0.6 on the fixed port 65000 (its lock is held).
-#include <wx/frame.h>
 #include <wx/listbox.h>
 #include <wx/progdlg.h>
 #include <wx/stattext.h>
@@ -146,21 +145,21 @@ TEST_F(Pages, StartPageListsDeletesAndClearsAfterItsQuestions)
     struct Step {
         int button;
         int answer;
-        const wxString& question;
         Texts left;
     } steps[] = {
-        {wxID_DELETE, wxID_NO, one, all},
-        {wxID_DELETE, wxID_YES, one, {all[0], all[3]}},  // every row of the selected MAC
-        {wxID_CLEAR, wxID_NO, every, {all[0], all[3]}},
-        {wxID_CLEAR, wxID_YES, every, {}},
+        {wxID_DELETE, wxID_NO, all},
+        {wxID_DELETE, wxID_YES, {all[0], all[3]}},  // every row of the selected MAC
+        {wxID_CLEAR, wxID_NO, {all[0], all[3]}},
+        {wxID_CLEAR, wxID_YES, {}},
     };
     for (const Step& s : steps) {
-        SCOPED_TRACE(s.question + (s.answer == wxID_YES ? " yes" : " no"));
+        const wxString& question = s.button == wxID_DELETE ? one : every;
+        SCOPED_TRACE(question + (s.answer == wxID_YES ? " yes" : " no"));
         start->ModuleList()->SetSelection(1);
         dialogs->Clear();
         dialogs->Answer(s.answer);
         ASSERT_TRUE(Click(start, s.button));
-        EXPECT_EQ(dialogs->Messages(), Texts{s.question});
+        EXPECT_EQ(dialogs->Messages(), Texts{question});
         EXPECT_EQ(Listed(start->ModuleList()), s.left);
         EXPECT_EQ(Sql("SELECT macaddress || ' - ' || descri FROM vemtor_vantrel ORDER BY rowid"), s.left);
     }
@@ -315,24 +314,18 @@ TEST_F(Hub, AliasEditWritesChecksTheEchoAndStores)
     guitest::Pump();
     wxTextCtrl* field = hub->GetAliasCtrl();
     field->SetValue("garage");
-    // An echo that differs in the alias or in the section code is an error.
-    struct Case {
-        int alteredBlock;  // 0: the echo is what was sent
-        Texts messages;
-        const char* stored;
-        bool done;  // the reboot notice shown and the field no longer editable
-    } cases[] = {{DATABLOCK_ALIAS, {"Error: Configuration saved with errors!"}, "porch", false},
-                 {DATABLOCK_SAVE, {"Error: Configuration saved with errors!"}, "porch", false},
-                 {0, {}, "garage", true}};
-    for (const Case& c : cases) {
-        module.SetFault(c.alteredBlock ? Fault::AlterEcho : Fault::None, c.alteredBlock);
+    // An echo that differs in the alias or in the section code is an error;
+    // once done, the reboot notice shows and the field is no longer editable.
+    for (int altered : {int(DATABLOCK_ALIAS), int(DATABLOCK_SAVE), 0}) {
+        const bool done = altered == 0;
+        module.SetFault(done ? Fault::None : Fault::AlterEcho, altered);
         dialogs->Clear();
         ASSERT_TRUE(Click(hub, ID_HUB_ALIAS_SAVE));
         guitest::Pump();
-        EXPECT_EQ(dialogs->Messages(), c.messages);
-        EXPECT_EQ(Sql("SELECT descri FROM vemtor_vantrel"), Texts{c.stored});
-        EXPECT_EQ(ShowsText(hub, "*Vantrel reboot required"), c.done);
-        EXPECT_EQ(field->IsEditable(), !c.done);
+        EXPECT_EQ(dialogs->Messages(), done ? Texts{} : Texts{"Error: Configuration saved with errors!"});
+        EXPECT_EQ(Sql("SELECT descri FROM vemtor_vantrel"), Texts{done ? "garage" : "porch"});
+        EXPECT_EQ(ShowsText(hub, "*Vantrel reboot required"), done);
+        EXPECT_EQ(field->IsEditable(), !done);
         // What was written: the alias in 32 bytes and the alias section's save code.
         testmod::Bytes alias = {'g', 'a', 'r', 'a', 'g', 'e'};
         alias.resize(32, 0);

@@ -8,7 +8,6 @@
 #include <wx/uiaction.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "gui_test.h"
 #include "test_module.h"
@@ -110,8 +109,7 @@ TEST(Program, ShowsItsUpdateNewsStartsOnceAndQuitsWithExitCodeZero)
     ASSERT_NE(x, nullptr);
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });  // windows vanish as we look
     guitest::TempWorkDir dir;
-    std::filesystem::create_directory_symlink(VANTREL_ICONS_DIR, "icons");
-    std::ofstream("config.ini") << "startup_tip=false\n";
+    std::filesystem::create_directory_symlink(VANTREL_ICONS_DIR, "icons");  // no config.ini: no tip
     {
         Program ending("1.5.0;1");
         const Window news = Await(x.get(), ending, "New update required!");
