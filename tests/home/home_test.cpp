@@ -362,43 +362,6 @@ protected:
         at[n]->SetFault(fault, param);
         ASSERT_TRUE(at[n]->Start()) << At(n) << ":65000 is taken by another program";
     }
-    // The start or end control's octet field i.
-    wxTextCtrl* Field(bool end, int i)
-    {
-        std::vector<wxTextCtrl*> found;
-        for (wxWindow* child : page->GetChildren())
-            if (child->GetId() == 2004 + i)
-                found.push_back(dynamic_cast<wxTextCtrl*>(child));
-        return found.at(end);
-    }
-    // Starts a scan of the range; false when it did not end in time.
-    bool RunScan(const wxString& from, const wxString& to, int ms = 5000)
-    {
-        progress.clear();
-        for (int i = 0; i < 4; ++i) {
-            Field(false, i)->ChangeValue(wxSplit(from, '.')[i]);
-            Field(true, i)->ChangeValue(wxSplit(to, '.')[i]);
-        }
-        Click(page, 32);  // the start/stop button
-        return guitest::WaitFor([this] { return !page->IsScanning(); }, ms);
-    }
-    // The scan ended cleanly: no worker, no connection, the time-out put back.
-    void ExpectCleanEnd()
-    {
-        EXPECT_TRUE(guitest::WaitFor([] { return ScanJob::Running() == 0; }, 1000));
-        EXPECT_TRUE(guitest::WaitFor([this] { return OwnConnections() == 0; }, 1000));
-        EXPECT_EQ(sock_get_connect_timeout(), 3);
-    }
-
-    // Open connections to this test's own listeners only.
-    int OwnConnections()
-    {
-        int n = 0;
-        for (const auto& [k, module] : at)
-            n += OpenConnections(module->Address(), 65000);
-        return n;
-    }
-
     std::map<int, std::unique_ptr<TestModule>> at;
     VantrelScanPanel* page = nullptr;
     Texts progress;
@@ -416,6 +379,7 @@ TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
         "\n\nEvery field needs a number: the first from 1 to 223, the others from 0 to 255.";
     const wxString ended =
         "The module at 127.65.0.2 answered without its MAC address or alias: the scan ended there.";
+    const wxString reversed = "Start IP 127.65.0.4 comes after End IP 127.65.0.3: there is nothing to scan.";
     const struct {
         wxString from, to;
         int missing;  // the block 127.65.0.2 leaves out; -1: a stop while 127.65.0.3 keeps it waiting
@@ -425,12 +389,7 @@ TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
         {At(1), "127.65.1.6", 0, "Start and End Ip must be in the same subnet (C class)!", "", {}},
         {"127.65.0.", At(6), 0, "Invalid Start IP = 127.65.0." + fields, "", {}},
         {At(1), "127.65.0.256", 0, "Invalid End IP = 127.65.0.256" + fields, "", {}},
-        {At(4),
-         At(3),
-         0,
-         "Start IP 127.65.0.4 comes after End IP 127.65.0.3: there is nothing to scan.",
-         "",
-         {}},
+        {At(4), At(3), 0, reversed, "", {}},
         {At(3), At(3), 0, "", "Scan finished!", {At(3)}},
         {At(1), At(5), DATABLOCK_ALIAS, ended, "Scan ended at 127.65.0.2!", {At(1), At(2)}},
         {At(1), At(5), DATABLOCK_MAC, ended, "Scan ended at 127.65.0.2!", {At(1), At(2)}},
@@ -440,17 +399,36 @@ TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.from + " - " + c.to + " " + c.label);
         dialogs->Clear();
+        progress.clear();
         Place(2, c.missing > 0 ? Fault::MissingBlock : Fault::None, c.missing);
         Place(3, c.missing < 0 ? Fault::Silent : Fault::Refuse);
-        const bool done = RunScan(c.from, c.to, c.missing < 0 ? 0 : 5000);
+        std::vector<wxTextCtrl*> octets;  // the start control's four, then the end control's
+        for (wxWindow* child : page->GetChildren())
+            if (child->GetId() >= 2004 && child->GetId() <= 2007)
+                octets.push_back(static_cast<wxTextCtrl*>(child));
+        for (int i = 0; i < 4; ++i) {
+            octets.at(i)->ChangeValue(wxSplit(c.from, '.')[i]);
+            octets.at(4 + i)->ChangeValue(wxSplit(c.to, '.')[i]);
+        }
+        Click(page, 32);  // the start/stop button
         if (c.missing < 0) {
-            EXPECT_FALSE(done);
             ASSERT_TRUE(at[3]->WaitForRequests(1, 3000));
             Click(page, 32);
             EXPECT_FALSE(page->IsScanning()) << "stopped at once";
         }
+        ASSERT_TRUE(guitest::WaitFor([this] { return !page->IsScanning(); }, 5000));
         EXPECT_EQ(dialogs->Messages(), c.message.empty() ? Texts{} : Texts{"Error: " + c.message});
-        ExpectCleanEnd();
+        // A clean end: no worker, no connection to this test's listeners, the time-out put back.
+        EXPECT_TRUE(guitest::WaitFor([] { return ScanJob::Running() == 0; }, 1000));
+        EXPECT_TRUE(guitest::WaitFor(
+            [this] {
+                int n = 0;
+                for (const auto& [k, module] : at)
+                    n += OpenConnections(module->Address(), 65000);
+                return n == 0;
+            },
+            1000));
+        EXPECT_EQ(sock_get_connect_timeout(), 3);
         guitest::PumpFor(100);
         EXPECT_EQ(progress, c.probed);
         EXPECT_EQ(page->StatusLabel()->IsShown(), !c.label.empty()) << "a refused start changes nothing";
