@@ -1,21 +1,16 @@
 // The real program as a user meets it: started as a child process in a
 // working folder of its own on this test's X server, driven with the
-// keyboard, its update check answered by a loopback HTTP server.
-#include <arpa/inet.h>
+// keyboard, its update check answered by a loopback server.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
-#include <unistd.h>
 #include <wx/uiaction.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <thread>
 
 #include "gui_test.h"
+#include "test_module.h"
 
 // After the other headers: Xlib's macros (None, Status, ...) would break them.
 #include <X11/Xlib.h>
@@ -24,68 +19,33 @@ extern char** environ;
 
 namespace {
 
-// Answers every request on 127.0.0.1 with one body.
-class UpdateServer {
-public:
-    explicit UpdateServer(const std::string& body)
+// The program in the working folder, its update check answered with `body`
+// (none: not asked); killed at the end if it still runs.
+struct Program {
+    explicit Program(const std::string& body = "")
     {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        bind(fd_, reinterpret_cast<sockaddr*>(&a), len);
-        listen(fd_, 8);
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
-        setenv("VANTREL_UPDATE_URL",
-               ("http://127.0.0.1:" + std::to_string(ntohs(a.sin_port)) + "/x.ini").c_str(), 1);
+        server.SetDataService(true);
+        server.Start();
+        setenv("VANTREL_UPDATE_URL", ("http://127.0.0.1:" + server.PortText() + "/").c_str(), 1);
+        char* argv[] = {const_cast<char*>(VANTREL_PROGRAM), nullptr};
+        posix_spawn(&pid, VANTREL_PROGRAM, nullptr, nullptr, argv, environ);
         const std::string reply =
             "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
-        thread_ = std::thread([this, reply] {
-            for (int c; (c = accept(fd_, nullptr, nullptr)) >= 0; close(c)) {
-                char request[4096];
-                if (recv(c, request, sizeof request, 0) > 0)
-                    send(c, reply.data(), reply.size(), MSG_NOSIGNAL);
-            }
-        });
-    }
-    ~UpdateServer()
-    {
-        shutdown(fd_, SHUT_RDWR);  // ends the accept
-        thread_.join();
-        close(fd_);
-    }
-
-private:
-    const int fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    std::thread thread_;
-};
-
-// The program in the working folder, its output into the test's; killed at
-// the end if it still runs.
-class Program {
-public:
-    Program()
-    {
-        std::string path = VANTREL_PROGRAM;
-        char* argv[] = {path.data(), nullptr};
-        if (posix_spawn(&pid_, path.c_str(), nullptr, nullptr, argv, environ) != 0)
-            ended_ = true;
+        if (!body.empty() && guitest::WaitFor([this] { return !server.DataReceived().empty(); }, 30000)) {
+            guitest::PumpFor(100);  // the whole request
+            server.SendData(testmod::Bytes(reply.begin(), reply.end()));
+            server.CloseData();
+        }
     }
     ~Program()
     {
-        if (Running() && kill(pid_, SIGKILL) == 0)
-            waitpid(pid_, &status, 0);
+        if (Running() && kill(pid, SIGKILL) == 0)
+            waitpid(pid, &status, 0);
     }
-    bool Running()
-    {
-        ended_ = ended_ || waitpid(pid_, &status, WNOHANG) == pid_;
-        return !ended_;
-    }
+    bool Running() { return pid > 0 && waitpid(pid, &status, WNOHANG) == 0; }
+    testmod::TestModule server;
+    pid_t pid = 0;
     int status = 0;
-
-private:
-    pid_t pid_ = 0;
-    bool ended_ = false;
 };
 
 // The viewable top-level windows (no window manager here: the root's children)
@@ -120,17 +80,12 @@ Window Await(Display* x, Program& program, const std::string& title)
     return found.empty() ? 0 : found[0];
 }
 
-// Closes a message box with Return, or the main window with Quit from the File
-// menu, until it is gone or the program ended (a key can be lost while the
-// window takes the focus).
-bool Close(Display* x, Program& program, Window w, bool quit)
+// Presses Return in window `w`, or Quit in its File menu, until `done`; a key
+// can be lost while the window takes the focus.
+bool Press(Display* x, Window w, bool quit, const std::function<bool()>& done)
 {
-    const auto gone = [&] {
-        const std::vector<Window> all = Find(x, "");
-        return !program.Running() || std::find(all.begin(), all.end(), w) == all.end();
-    };
     wxUIActionSimulator keys;
-    for (int attempt = 0; attempt < 4 && !gone(); ++attempt) {
+    for (int attempt = 0; attempt < 4 && !done(); ++attempt) {
         XRaiseWindow(x, w);
         XSetInputFocus(x, w, RevertToParent, CurrentTime);
         XSync(x, False);
@@ -139,60 +94,43 @@ bool Close(Display* x, Program& program, Window w, bool quit)
             guitest::PumpFor(300);  // the menu opens
             keys.Char('q');
         }
-        if (!guitest::WaitFor(gone, 2000) && quit)
+        if (!guitest::WaitFor(done, 2000) && quit)
             keys.Char(WXK_ESCAPE);
     }
-    return gone();
+    return done();
 }
 
+// A required update ends the program once its message is closed. Otherwise
+// the notice comes before the main window, a second copy stops with the
+// library's error box, and Quit ends the first with code 0.
 TEST(Program, ShowsItsUpdateNewsStartsOnceAndQuitsWithExitCodeZero)
 {
     const std::unique_ptr<Display, int (*)(Display*)> x(XOpenDisplay(nullptr), XCloseDisplay);
     ASSERT_NE(x, nullptr);
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });  // windows vanish as we look
     guitest::TempWorkDir dir;
-    std::filesystem::create_directory_symlink(VANTREL_ICONS_DIR, "icons");
-    std::ofstream("config.ini") << "startup_tip=false\n";
-    // The update server's text and the message shown first (a parser's
-    // table has the rest); a required update ends the program without a
-    // main window.
-    const std::pair<const char*, const char*> cases[] = {{"1.5.0;0", "New update available!"},
-                                                         {"1.5.0;1", "New update required!"}};
-    for (const auto& [body, message] : cases) {
-        SCOPED_TRACE(body);
-        UpdateServer server(body);
-        Program first;
-        const Window news = Await(x.get(), first, message);
-        EXPECT_TRUE(Find(x.get(), "Vantrel Glimra").empty()) << "the message comes first";
-        EXPECT_TRUE(Close(x.get(), first, news, false));  // OK is its only button
-        bool mainSeen = false;
-        guitest::WaitFor(
-            [&] {
-                return (mainSeen = mainSeen || !Find(x.get(), "Vantrel Glimra").empty()) || !first.Running();
-            },
-            30000);
-        const bool required = std::string(body) == "1.5.0;1";
-        ASSERT_EQ(mainSeen, !required);
-        if (required) {
-            EXPECT_TRUE(guitest::WaitFor([&] { return !first.Running(); }, 10000));
-            continue;
-        }
-        const std::vector<Window> shown = Find(x.get(), "");
-        ASSERT_EQ(shown.size(), 1u) << "nothing beside the main window";
-
-        // A second copy says why it stops in the library's error box and ends
-        // once that is closed, without a main window of its own.
-        Program second;
-        const Window box = Await(x.get(), second, "Vantrel Glimra Error");
-        EXPECT_EQ(Find(x.get(), "Vantrel Glimra").size(), 1u);
-        EXPECT_TRUE(Close(x.get(), second, box, false) &&
-                    guitest::WaitFor([&] { return !second.Running(); }, 2000));
-
-        ASSERT_TRUE(Close(x.get(), first, shown[0], true) &&
-                    guitest::WaitFor([&] { return !first.Running(); }, 10000));
-        ASSERT_TRUE(WIFEXITED(first.status)) << "ended by signal " << WTERMSIG(first.status);
-        EXPECT_EQ(WEXITSTATUS(first.status), 0);
+    std::filesystem::create_directory_symlink(VANTREL_ICONS_DIR, "icons");  // no config.ini: no tip
+    {
+        Program ending("1.5.0;1");
+        const Window news = Await(x.get(), ending, "New update required!");
+        EXPECT_TRUE(Press(x.get(), news, false, [&] { return !ending.Running(); }));
     }
+    Program first("1.5.0;0");
+    const Window news = Await(x.get(), first, "New update available!");
+    EXPECT_TRUE(Find(x.get(), "Vantrel Glimra").empty()) << "the message comes first";
+    EXPECT_TRUE(Press(x.get(), news, false, [&] { return Find(x.get(), "New update available!").empty(); }));
+    const Window main = Await(x.get(), first, "Vantrel Glimra");
+    ASSERT_EQ(Find(x.get(), "").size(), 1u) << "nothing beside the main window";
+
+    Program second;
+    const Window box = Await(x.get(), second, "Vantrel Glimra Error");
+    EXPECT_EQ(Find(x.get(), "Vantrel Glimra").size(), 1u);
+    EXPECT_TRUE(Press(x.get(), box, false, [&] { return !second.Running(); }));
+
+    ASSERT_TRUE(Press(x.get(), main, true, [&] { return Find(x.get(), "Vantrel Glimra").empty(); }) &&
+                guitest::WaitFor([&] { return !first.Running(); }, 10000));
+    ASSERT_TRUE(WIFEXITED(first.status)) << "ended by signal " << WTERMSIG(first.status);
+    EXPECT_EQ(WEXITSTATUS(first.status), 0);
 }
 
 }  // namespace

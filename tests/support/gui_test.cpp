@@ -63,11 +63,10 @@ std::vector<wxString> DialogScript::Messages() const
 
 int DialogScript::Enter(wxDialog* dialog)
 {
-    ShownDialog d{dialog->GetTitle(), "", 0, -1};
+    ShownDialog d{dialog->GetTitle(), "", -1};
     if (auto* m = dynamic_cast<wxMessageDialogBase*>(dialog)) {
         d.title = m->GetTitle();
         d.message = m->GetMessage();
-        d.style = m->GetMessageDialogStyle();
     }
     if (auto* f = dynamic_cast<wxFileDialogBase*>(dialog)) {
         d.title = f->GetMessage();

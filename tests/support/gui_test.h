@@ -39,7 +39,6 @@ private:
 struct ShownDialog {
     wxString title;    // a file dialog's message
     wxString message;  // message dialogs only
-    long style = 0;    // message dialogs only
     int ticked = -1;   // its check box as shown: 1 ticked, 0 not, -1 none
 };
 
