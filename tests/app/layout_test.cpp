@@ -3,6 +3,7 @@
 // check box and radio entry shows its whole text, and every grid cell editor
 // stays in its cell. Each view leaves a screenshot.
 #include <gtk/gtk.h>
+#include <unistd.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/dialog.h>
@@ -203,7 +204,10 @@ protected:
             dialogs->Register();
         };
     }
-    testmod::TestModule module{"127.0.0.71"};
+    // An address of this process's own: the terminal's data port is fixed.
+    const std::string address = "127.71." + std::to_string(getpid() / 250 % 256) + "." +
+                                std::to_string(1 + getpid() % 250);
+    testmod::TestModule module{address};
     Problems found;  // in the view being inspected
     bool photographed = false;
 };
@@ -260,10 +264,10 @@ TEST_F(Layout, EveryViewFitsItsControls)
     module.SetElement(16, 0, {10, 0, 0, 1});
     module.SetElement(44, 0, {0x00, 0x07, 0xA1, 0x20});
     ASSERT_TRUE(module.Start());
-    testmod::TestModule data("127.0.0.71", UartDataPort);
+    testmod::TestModule data(address, UartDataPort);
     data.SetDataService(true);
     ASSERT_TRUE(data.Start());
-    AddModule("127.0.0.71", "00:1e:c0:12:34:56", "porch");
+    AddModule(address, "00:1e:c0:12:34:56", "porch");
     for (const View& v : views) {
         SCOPED_TRACE(v.name);
         module.SetIdentity(v.firmware, v.type, "porch");
