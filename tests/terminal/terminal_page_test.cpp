@@ -5,6 +5,7 @@
 #include <wx/listbox.h>
 #include <wx/radiobox.h>
 #include <wx/textctrl.h>
+#include <wx/timer.h>
 #include <wx/uiaction.h>
 
 #include <atomic>
@@ -92,16 +93,42 @@ protected:
     TestModule module{"127.0.0.31"};
 };
 
-TEST_F(Terminal, ARefusedConnectionFallsBackToTheStartPage)
+// Refused, or given up by the user while the module never accepts (No to the
+// question keeps waiting): the start page, with no socket and no worker left.
+TEST_F(Terminal, AFailedOrCancelledConnectionFallsBackToTheStartPage)
 {
-    TestModule peer("127.0.0.32");
-    peer.SetFault(Fault::Refuse);
-    ASSERT_TRUE(peer.Start());
-    const long fds = Count("fd");
-    EXPECT_EQ(Open(peer), nullptr);
-    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: Vantrel module unreachable"});
-    EXPECT_EQ(Main()->currentPanel, PANEL_START);
-    EXPECT_TRUE(AllGone(fds));
+    const wxString question = "End Connection?: Do you really want to cancel connection?";
+    struct Case {
+        Fault fault;
+        std::vector<int> answers;  // to Cancel, pressed every 150 ms
+        std::vector<wxString> messages;
+    } cases[] = {
+        {Fault::Refuse, {}, {"Error: Vantrel module unreachable"}},
+        {Fault::NeverAccept, {wxID_NO, wxID_YES}, {question, question, "Error: Connection aborted by user"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.fault));
+        TestModule peer("127.0.0.32");
+        peer.SetFault(c.fault);
+        ASSERT_TRUE(peer.Start());
+        sock_set_connect_timeout(c.fault == Fault::NeverAccept ? 5 : 1);
+        for (int answer : c.answers)
+            dialogs->Answer(answer);
+        wxTimer presser;
+        presser.Bind(wxEVT_TIMER, [this](wxTimerEvent&) {
+            for (wxWindow* top : wxTopLevelWindows)
+                if (top->IsShown())
+                    Click(top, wxID_CANCEL);
+        });
+        if (!c.answers.empty())
+            presser.Start(150);
+        const long fds = Count("fd");
+        dialogs->Clear();
+        EXPECT_EQ(Open(peer), nullptr);
+        presser.Stop();
+        EXPECT_EQ(dialogs->Messages(), c.messages);
+        EXPECT_EQ(Main()->currentPanel, PANEL_START);
+        EXPECT_TRUE(AllGone(fds));
+    }
 }
 
 TEST_F(Terminal, BackAndFiftyOpenAndCloseCyclesLeaveNoSocketAndNoThread)
