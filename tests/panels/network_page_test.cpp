@@ -145,6 +145,9 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndLoadedBack)
     page = Open();
     ASSERT_NE(page, nullptr);
     dialogs->Clear();
+    dialogs->FilePath(dir->File("saved.xml"));
+    Command(ID_EXPORT_CONF);
+    EXPECT_EQ(ReadFile(dir->File("saved.xml")), ReadFile(Golden));
     Choose(page->NetworkTypeCombo(), NET_INFRASTRUCTURE);
     Choose(page->NetworkTypeCombo(), NET_ADHOC);
     EXPECT_EQ(page->SecurityTypeCombo()->GetValue(), "None");
@@ -182,7 +185,8 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndLoadedBack)
     dialogs->FilePath(dir->File("lastConfig.xml"));
     Command(ID_IMPORT_CONF);
     EXPECT_EQ(dialogs->Messages(),
-              (Texts{"Error: WPA Password must be defined with at least 8 characters",
+              (Texts{"Export configuration to file: ", "Info: Configuration saved",
+                     "Error: WPA Password must be defined with at least 8 characters",
                      "Error: Selected file is not a valid XML file.",
                      "Import configuration file: ", "Error: Selected file is not a valid XML file."}));
 }
