@@ -9,17 +9,28 @@
 #include "ModelNames.h"
 #include "NumberText.h"
 
-// Case matters (S and s are different models); the table's ends and a
-// character past it; any character not named is "Unknown".
+// Case matters (S and s are different models); every character not named,
+// 0 and 0xFF among them, is "Unknown".
 TEST(Common, ModelNameByCharacter)
 {
     const std::pair<char, const char*> names[] = {
-        {'S', "Vantrel-S-UART"}, {'s', "KOB-F-RS232-S"}, {'C', "Vantrel-CS-UART"}, {'I', "Vantrel-I2C-TH"},
-        {'i', "Unknown"},        {'0', "QEMLIX-232-S"},  {'9', "KOB-F-D8IO-BI"},   {':', "Unknown"},
-        {'\0', "Unknown"},      {'\xff', "Unknown"},
+        // clang-format off
+        {'S', "Vantrel-S-UART"}, {'s', "KOB-F-RS232-S"}, {'C', "Vantrel-CS-UART"}, {'c', "KOB-F-RS232-CS"},
+        {'A', "Vantrel-S-CAN"}, {'a', "KOB-F-CAN-S"}, {'B', "Vantrel-CS-CAN"}, {'b', "KOB-F-CAN-CS"},
+        {'D', "Vantrel-S-D4IO"}, {'d', "KOB-F-D4IO-BO"}, {'E', "Vantrel-CS-D4IO"}, {'e', "KOB-F-D4IO-BI"},
+        {'F', "Vantrel-S-485"}, {'f', "KOB-F-RS485-S"}, {'G', "Vantrel-CS-485"}, {'g', "KOB-F-RS485-CS"},
+        {'I', "Vantrel-I2C-TH"}, {'0', "QEMLIX-232-S"}, {'1', "QEMLIX-232-CS"}, {'2', "QEMLIX-CAN-S"},
+        {'3', "QEMLIX-CAN-CS"}, {'4', "QEMLIX-D4IO-S"}, {'5', "QEMLIX-D4IO-CS"}, {'6', "QEMLIX-485-S"},
+        {'7', "QEMLIX-485-CS"}, {'8', "KOB-F-D8IO-BO"}, {'9', "KOB-F-D8IO-BI"},
+        // clang-format on
     };
-    for (const auto& [c, name] : names)
-        EXPECT_EQ(GetModelName(c), name) << int(c);
+    for (int c = 0; c < 256; ++c) {
+        const char* name = "Unknown";
+        for (const auto& [type, model] : names)
+            if (type == char(c))
+                name = model;
+        EXPECT_EQ(GetModelName(char(c)).utf8_string(), name) << c;
+    }
 }
 
 // Most significant byte first, never negative: 0xFFFF is 65535, 2^31 + 1 stays positive.

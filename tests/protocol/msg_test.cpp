@@ -41,6 +41,18 @@ TEST(Crc, CheckValueAndByteWiseRestart)
     EXPECT_EQ(v, 0x4B37);
 }
 
+// A request byte for byte: count, length and action most significant byte
+// first, the CRC high byte first, then "EN".
+TEST(Message, WorkedFrame)
+{
+    auto m = NewMsg();
+    cmd_msg_init(m.get(), 1, 0, CMD_ACTION_GET);
+    ASSERT_TRUE(cmd_msg_add_block(m.get(), DATABLOCK_MODULE_INFO, 1, 0, nullptr));
+    cmd_msg_finalize(m.get());
+    EXPECT_EQ(Serialize(m.get()), Bytes({0x53, 0x54, 0x00, 0x01, 0x00, 0x00, 0x04, 0x00, 0x00, 0x01, 0x00,
+                                         0x26, 0x00, 0xEE, 0xF8, 0x45, 0x4E}));
+}
+
 // Each limit at and one past it.
 TEST(Message, AddBlockLimits)
 {
@@ -158,12 +170,14 @@ TEST(Message, GetBlock)
     }
 }
 
-// The last table code, the first past it; a stored system text wins until
-// the next code, and is cut to 255 bytes.
+// The codes an exchange ends with, the last table code, the first past it;
+// a stored system text wins until the next code, and is cut to 255 bytes.
 TEST(LastError, TextsAndPrintForms)
 {
     for (const auto& [code, text] :
-         {std::pair<int, std::string>{-14, "function is not supported for the selected Vantrel Module"},
+         {std::pair<int, std::string>{CMD_ERR_CONNECT_TIMEOUT, "socket connection timeout"},
+          {CMD_ERR_ELAB, "elab command message failure"},
+          {-14, "function is not supported for the selected Vantrel Module"},
           {-15, ""}}) {
         cmd_set_error(code);
         testing::internal::CaptureStderr();
@@ -240,10 +254,11 @@ TEST_F(Elab, SameMessageWhateverTheChunking)
 
 // Whole streams at once: a bad frame is reported once and a good one behind
 // it still found; chunks larger than the receive buffer are taken bit by bit,
-// never dropped; bytes behind a frame that cannot be kept are an error.
+// never dropped; a frame behind a complete one waits for the next call (even
+// an empty one); bytes behind a frame that cannot be kept are an error.
 TEST_F(Elab, WholeStreams)
 {
-    const Bytes good = Frame(kData), max(65535, 0x5A);
+    const Bytes good = Frame(kData), max(65535, 0x5A), small = {1, 0, 24, 0, 7};
     Bytes badTerm = good, badCrc = good, big(65000);
     badTerm.back() = 'X';
     badCrc[badCrc.size() - 3] ^= 0x01;
@@ -253,7 +268,8 @@ TEST_F(Elab, WholeStreams)
         const char* name;
         Bytes stream;
         int errors;
-        Bytes data;  // empty: not complete
+        Bytes data;       // empty: not complete
+        Bytes next = {};  // a waiting frame's data, taken by an empty call
     } cases[] = {
         {"terminator EX then a good frame", Join(badTerm, good), 1, kData},
         // "...E" then the next frame's 'S' in place of 'N': that 'S' is scanned again.
@@ -264,6 +280,7 @@ TEST_F(Elab, WholeStreams)
         {"behind garbage, more than the buffer", Join(Bytes(10000, '.'), Frame(big)), 0, big},
         {"largest frame", Frame(max), 0, max},
         {"too much behind a frame", Join(good, Bytes(70000, '.')), 1, kData},
+        {"a frame behind a frame", Join(Join(good, {'x', 'y', 'E', 'N'}), Frame(small)), 0, kData, small},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -273,6 +290,13 @@ TEST_F(Elab, WholeStreams)
         EXPECT_EQ(cmd_get_error(), c.errors ? CMD_ERR_ELAB : 0);
         EXPECT_EQ(cmd_msg_is_complete(msg.get()), !c.data.empty());
         EXPECT_EQ(Data(), c.data);
+        if (c.next.empty())
+            continue;
+        Feed({});
+        EXPECT_TRUE(cmd_msg_is_complete(msg.get()));
+        EXPECT_EQ(Data(), c.next);
+        EXPECT_EQ(completed, 2);
+        EXPECT_EQ(errors, 0);
     }
 }
 

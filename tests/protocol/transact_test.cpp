@@ -1,5 +1,6 @@
 // Whole exchanges against the test module on loopback, the typed accessors
 // and the CAN text frames.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -113,7 +114,9 @@ TEST(Transact, AddressTexts)
     EXPECT_TRUE(sock_parse_ipv4("255.255.255.255", &a));
 }
 
-TEST(Sockets, SendToClosedPeer)
+// A receive that ends the connection (the peer closed it, or the time-out ran
+// out) closes the socket once and leaves it invalid for the caller.
+TEST(Sockets, SendToClosedPeerAndReceivesThatCloseOnce)
 {
     ExchangeSettings settings(1, 1, 0);
     int pair[2];
@@ -125,6 +128,23 @@ TEST(Sockets, SendToClosedPeer)
     EXPECT_EQ(cmd_get_error(), EPIPE);
     EXPECT_EQ(len, 0);
     close(pair[0]);
+
+    for (const bool peerCloses : {false, true}) {
+        SCOPED_TRACE(peerCloses ? "peer closed" : "time-out");
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+        if (peerCloses)
+            close(pair[1]);
+        sock_t s = pair[0];
+        char buf[16];
+        cmd_set_error(0);
+        EXPECT_EQ(sock_recv_timeout(s, buf, sizeof buf), peerCloses ? 0 : -1);
+        EXPECT_EQ(cmd_get_error(), peerCloses ? 0 : CMD_ERR_RECV_TIMEOUT);
+        EXPECT_EQ(s, SOCK_INVALID);
+        sock_close(s);  // a second close is harmless
+        if (!peerCloses)
+            close(pair[1]);
+        EXPECT_EQ(fcntl(pair[0], F_GETFD), -1) << "descriptor must be closed";
+    }
 }
 
 using Call = std::function<bool(const char* ip, uint16_t port)>;
@@ -206,6 +226,7 @@ TEST(Accessors, WritesAndRefusals)
         {"uart stop bits 3", 'S', Uart(9600, 3, 0), CMD_ERR_UART_CONF, 0},
         {"uart read on A", 'A', Do(cmd_get_uart, &uart), -14, 1},
         {"infrastructure with WPA2", 'S', Network(1, 2), 0, 1, net(1, gw, key, 2)},
+        {"infrastructure open", 'S', Network(1, 0), 0, 1, net(1, gw, none, 0)},
         {"ad-hoc open", 'S', Network(0, 0), 0, 1, net(0, noGw, none, 0)},
         {"ad-hoc with WEP", 'S', Network(0, 3), 0, 1, net(2, noGw, key, 3)},
         {"infrastructure 2", 'S', Network(2, 0), CMD_ERR_NETWORK_CONF, 0},
@@ -219,6 +240,7 @@ TEST(Accessors, WritesAndRefusals)
         {"RF power 3", 'S', Network(1, 2, [](NETWORK_RECORD& n) { n.rfPower = 3; }), kUntouched, 0},
         {"block 7 at 8", 'S', Network(1, 2, [](NETWORK_RECORD& n) { n.block7Value = 8; }), kUntouched, 0},
         {"io line 3 on E", 'E', Do(cmd_set_io, 3, 1, 0), 0, 2, {{45, {3, 1, 0}}, {24, {CONF_SECTION_IO}}}},
+        {"io line 1 on A", 'A', Do(cmd_set_io, 1, 1, 1), 0, 2},
         {"io line 2 on B", 'B', Do(cmd_set_io, 2, 1, 0), -14, 1},
         {"io line 1 read on C", 'C', Do(cmd_get_io, 1, &a, &b), -14, 1},
         {"io line 4", 'D', Do(cmd_set_io, 4, 0, 0), kUntouched, 0},
