@@ -1,7 +1,8 @@
 // Every page in each of its views and every dialog, as GTK lays them out:
 // no two visible sibling controls cover each other, every label, button,
 // check box and radio entry shows its whole text, and every grid cell editor
-// stays in its cell. Each view leaves a screenshot.
+// stays in its cell; every box stands at the main window's centre. Each view
+// leaves a screenshot.
 #include <gtk/gtk.h>
 #include <unistd.h>
 #include <wx/checkbox.h>
@@ -13,8 +14,11 @@
 #include <wx/frame.h>
 #include <wx/grid.h>
 #include <wx/msgdlg.h>
+#include <wx/progdlg.h>
 #include <wx/radiobox.h>
+#include <wx/statusbr.h>
 #include <wx/timer.h>
+#include <wx/toolbar.h>
 
 #include "CanPage.h"
 #include "ConfigPage.h"
@@ -143,17 +147,25 @@ struct DialogsShown : wxEventFilter {
     Problems* out;
 };
 
-// Lets the next modal dialog really show; from inside its modal loop `look`
-// gets it, then it is closed.
+// Lets the next modal dialog really show: `before` runs as it is about to,
+// `look` gets it from inside its modal loop, then it is closed (a message
+// box with `response`).
 struct LookAtMessageBox : wxModalDialogHook {
-    explicit LookAtMessageBox(std::function<void(wxDialog*)> look) : look(std::move(look)) { Register(); }
+    explicit LookAtMessageBox(std::function<void(wxDialog*)> look, int response = GTK_RESPONSE_OK,
+                              std::function<void()> before = {})
+        : look(std::move(look)), response(response), before(std::move(before))
+    {
+        Register();
+    }
     ~LookAtMessageBox() override { Unregister(); }
     int Enter(wxDialog* box) override
     {
+        if (before)
+            std::exchange(before, {})();
         timer.Bind(wxEVT_TIMER, [this, box](wxTimerEvent&) {
             look(box);
             if (dynamic_cast<wxMessageDialogBase*>(box))
-                gtk_dialog_response(GTK_DIALOG(box->GetHandle()), GTK_RESPONSE_OK);
+                gtk_dialog_response(GTK_DIALOG(box->GetHandle()), response);
             else
                 box->EndModal(wxID_CANCEL);
         });
@@ -162,6 +174,8 @@ struct LookAtMessageBox : wxModalDialogHook {
     }
     void Exit(wxDialog*) override {}
     std::function<void(wxDialog*)> look;
+    int response;
+    std::function<void()> before;
     wxTimer timer;
 };
 
@@ -170,6 +184,7 @@ struct View {
     std::function<void()> open;  // leaves the page or dialog to inspect on screen
     char type = 'S';
     const char* firmware = "1.4.5";
+    const char* told = nullptr;  // the one message box the view ends with
 };
 
 class Layout : public AppTest {
@@ -204,9 +219,64 @@ protected:
             dialogs->Register();
         };
     }
+    // The hub's read, or with `buttons` the read of the page they lead to,
+    // waits on a module that leaves requests carrying `block` (-1: any)
+    // unanswered: its progress box, once on screen a few steps, is looked at
+    // and cancelled; the question that follows really shows, is looked at
+    // and answered Yes, and the window falls `back`.
+    std::function<void()> Cancelled(const char* name, std::vector<int> buttons, int block, PanelIndex back)
+    {
+        return [this, name, buttons, block, back] {
+            if (!buttons.empty())
+                Hub()();
+            module.SetFault(testmod::Fault::Silent, 0, block);
+            wxProgressDialog* progress = nullptr;
+            wxTimer watch;
+            watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+                for (wxWindow* top : wxTopLevelWindows)
+                    if (auto* box = dynamic_cast<wxProgressDialog*>(top);
+                        box && box->IsShown() && box->GetValue() >= 4) {
+                        progress = box;
+                        watch.Stop();
+                        EXPECT_EQ(box->GetTitle() + ": " + box->GetMessage(),
+                                  "Connection to Vantrel: Connection in progress. Please Wait...");
+                        InspectPlacement(box, &found);
+                        Inspect(box, &found);
+                        Click(box, wxID_CANCEL);
+                    }
+            });
+            bool asked = false;
+            LookAtMessageBox look(
+                [&](wxDialog* box) {
+                    auto* question = dynamic_cast<wxMessageDialogBase*>(box);
+                    asked = question && question->GetTitle() + ": " + question->GetMessage() ==
+                                            "End Connection?: Do you really want to cancel connection?";
+                    InspectPlacement(box, &found);
+                    FindCutLabels(box->GetHandle(), box->GetHandle(), &found);
+                    photographed = SaveScreenshot((std::string(name) + "-cancel.png").c_str(), box);
+                },
+                GTK_RESPONSE_YES,
+                [&] {
+                    // Alone on screen, before the question covers it.
+                    EXPECT_TRUE(progress && SaveScreenshot((std::string(name) + ".png").c_str(), progress));
+                    dialogs->Register();  // for what the end of the wait tells
+                });
+            dialogs->Unregister();  // the question is answered by `look`
+            watch.Start(50);
+            if (buttons.empty())
+                Hub()();
+            for (int id : buttons)
+                Click(Page(), id);
+            module.SetFault(testmod::Fault::None);
+            if (look.before)
+                dialogs->Register();
+            EXPECT_TRUE(progress && asked) << "progress box seen: " << bool(progress);
+            EXPECT_EQ(Main()->currentPanel, back);
+        };
+    }
     // An address of this process's own: the terminal's data port is fixed.
-    const std::string address = "127.71." + std::to_string(getpid() / 250 % 256) + "." +
-                                std::to_string(1 + getpid() % 250);
+    const std::string address =
+        "127.71." + std::to_string(getpid() / 250 % 256) + "." + std::to_string(1 + getpid() % 250);
     testmod::TestModule module{address};
     Problems found;  // in the view being inspected
     bool photographed = false;
@@ -215,6 +285,7 @@ protected:
 TEST_F(Layout, EveryViewFitsItsControls)
 {
     const int edit = ID_PAGE_EDIT, list = ID_CAN_EDIT_MESSAGES;
+    const char* aborted = "Error: Connection aborted by user";
     // clang-format off
     const View views[] = {
         {"start", [] {}}, {"scan", [this] { Main()->ShowScanPanel(); }},
@@ -226,7 +297,19 @@ TEST_F(Layout, EveryViewFitsItsControls)
             wxFile("tips.txt", wxFile::write).Write("Pick a module from the list.\n");
             Main()->config->Write("startup_tip", "true");
             ShowStartupTip(Main()->frame, *Main()->config, "config.ini", "tips.txt"); })},
+        {"tool-pointed", [this] {
+            // Each tool with a help text of its own: resting on it leaves the version.
+            wxToolBar* tools = Main()->frame->GetToolBar();
+            for (size_t i = 0; i < tools->GetToolsCount(); ++i)
+                if (const wxToolBarToolBase* tool = tools->GetToolByPos(i); !tool->IsSeparator()) {
+                    tools->SetToolLongHelp(tool->GetId(), tool->GetLabel() + " tool");
+                    tools->OnMouseEnter(tool->GetId());
+                    EXPECT_EQ(Main()->statusBar->GetStatusText(0), wxString("Vantrel Glimra - ver. 1.4.3"));
+                } }},
         {"hub", Hub()},
+        {"hub-wait", Cancelled("hub-wait", {}, -1, PANEL_START), 'S', "1.4.5", aborted},
+        {"network-wait", Cancelled("network-wait", {ID_HUB_NETWORK}, DATABLOCK_IP, PANEL_MODULE), 'S', "1.4.5",
+         aborted},
         {"network-edit", Hub({ID_HUB_NETWORK})}, {"network-confirm", Hub({ID_HUB_NETWORK, edit})},
         {"socket-old-edit", Hub({ID_HUB_SOCKET}), 'S', "1.1.9"},
         {"socket-old-confirm", Hub({ID_HUB_SOCKET, edit}), 'S', "1.1.9"},
@@ -268,6 +351,10 @@ TEST_F(Layout, EveryViewFitsItsControls)
     data.SetDataService(true);
     ASSERT_TRUE(data.Start());
     AddModule(address, "00:1e:c0:12:34:56", "porch");
+    // Off the screen's centre: a box centred on the screen is told from one
+    // centred on the window.
+    Main()->frame->Move(20, 40);
+    guitest::Pump();
     for (const View& v : views) {
         SCOPED_TRACE(v.name);
         module.SetIdentity(v.firmware, v.type, "porch");
@@ -287,7 +374,7 @@ TEST_F(Layout, EveryViewFitsItsControls)
             if (auto* grid = dynamic_cast<wxGrid*>(w); grid && grid->IsShown())
                 InspectGridEditors(grid, &found);
         EXPECT_TRUE(found.empty()) << testing::PrintToString(found);
-        EXPECT_TRUE(dialogs->Messages().empty()) << testing::PrintToString(dialogs->Messages());
+        EXPECT_EQ(dialogs->Messages(), v.told ? std::vector<wxString>{v.told} : std::vector<wxString>{});
         if (!std::exchange(photographed, false)) {
             EXPECT_TRUE(SaveScreenshot((std::string(v.name) + ".png").c_str(), dynamic_cast<wxDialog*>(top)));
         }
