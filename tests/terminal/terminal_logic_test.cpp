@@ -309,8 +309,8 @@ TEST(ReceiveLog, ASelectionAcrossRowsCopiesTheViewsText)
         EXPECT_EQ(ViewText(log, FORMAT_HEX, c.from, c.to), c.text);
     // The word (cell indexes, first and last) around a cell: up to the row's
     // edges, and a blank alone.
-    const std::tuple<int, size_t, size_t, size_t> words[] = {
-        {1, 3, 2, 3}, {1, 6, 5, 6}, {0, 6, 6, 6}, {0, 0, 0, 1}, {1, 1, 1, 1}};
+    const std::tuple<int, size_t, size_t, size_t> words[] = {{1, 3, 2, 3}, {1, 5, 5, 6}, {1, 6, 5, 6},
+                                                             {0, 6, 6, 6}, {0, 0, 0, 1}, {1, 1, 1, 1}};
     for (auto [row, i, first, last] : words) {
         size_t word0 = 99, word1 = 99;
         WordAt(cells[row], i, &word0, &word1);
