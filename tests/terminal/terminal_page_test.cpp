@@ -314,7 +314,12 @@ TEST_F(TerminalTraffic, BackToBackSendingStopsInTimeAndReportsAStalledPeerOnce)
     for (size_t i = 0; i < got.size(); i += 4)  // counters 1, 2, ... in order: no frame lost or mixed
         ASSERT_EQ(Bytes(got.begin() + i, got.begin() + i + 4),
                   CounterFrame({0xAA, 0xBB, 0xCC, 0xDD}, i / 4 + 1));
-    EXPECT_TRUE(View(FORMAT_HEX).EndsWith(wxString::Format(" Sent %zu messages\n", got.size() / 4)));
+    // The start and the end in the view of the message's format, the count last.
+    const wxString hex = View(FORMAT_HEX);
+    EXPECT_NE(hex.Find(" [START Periodical TX] - aa bb cc dd\n"), wxNOT_FOUND) << hex.Right(200);
+    EXPECT_TRUE(hex.EndsWith(
+        wxString::Format(" [END Periodical TX] - aa bb cc dd\n Sent %zu messages\n", got.size() / 4)))
+        << hex.Right(200);
     EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
 
     // A peer that stops reading: one report while it lasts, and Stop still
