@@ -66,7 +66,9 @@ TEST(TerminalLogic, InputChecksAndCommandBytesInEveryFormat)
         {"101 11111111", FORMAT_BINARY, "", {0x05, 0xFF}, ""},
         {"0 111111111", FORMAT_BINARY, "Binary can be length max 8 digits", {0x00, 0xFF}, ""},
         {"0 255 007", FORMAT_DECIMAL, "", {0x00, 0xFF, 0x07}, ""},
+        {"010 08 0255", FORMAT_DECIMAL, "", {0x0A, 0x08, 0xFF}, ""},  // leading zeros: never octal
         {"1 256", FORMAT_DECIMAL, "Decimal value max 255", {0x01, 0x00}, ""},
+        {"0256", FORMAT_DECIMAL, "Decimal value max 255", {0x00}, ""},
         {"99999999999999999999", FORMAT_DECIMAL, "Decimal value max 255", {0xFF}, ""},
         {"   ", FORMAT_DECIMAL, "Invalid blank input", {}, ""},
         {"", FORMAT_ASCII, "Invalid blank input", {}, ""},
@@ -305,6 +307,15 @@ TEST(ReceiveLog, ASelectionAcrossRowsCopiesTheViewsText)
     };
     for (const Case& c : cases)
         EXPECT_EQ(ViewText(log, FORMAT_HEX, c.from, c.to), c.text);
+    // The word (cell indexes, first and last) around a cell: up to the row's
+    // edges, and a blank alone.
+    const std::tuple<int, size_t, size_t, size_t> words[] = {{1, 3, 2, 3}, {1, 5, 5, 6}, {1, 6, 5, 6},
+                                                             {0, 6, 6, 6}, {0, 0, 0, 1}, {1, 1, 1, 1}};
+    for (auto [row, i, first, last] : words) {
+        size_t word0 = 99, word1 = 99;
+        WordAt(cells[row], i, &word0, &word1);
+        EXPECT_EQ(std::make_pair(word0, word1), std::make_pair(first, last)) << row << " " << i;
+    }
 
     log.Clear();
     EXPECT_EQ(log.MemoryUsed(), 0u);

@@ -1,6 +1,9 @@
 // The terminal page in the real main window against test modules on loopback.
+#include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/clipbrd.h>
+#include <wx/combobox.h>
+#include <wx/dcclient.h>
 #include <wx/frame.h>
 #include <wx/listbox.h>
 #include <wx/radiobox.h>
@@ -10,8 +13,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <numeric>
 #include <sstream>
 #include <thread>
@@ -34,11 +39,22 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+// Bounds far above what leaving the page or handling an event needs, also in
+// a sanitizer build on a loaded machine. Leaving stays under the 3 s the page
+// gives workers that do not end.
+constexpr int LeaveBoundMs = 2000;
+constexpr int AnswerBoundMs = 5000;
+
 // Entries of a folder of /proc/self: "fd" open descriptors, "task" threads.
 long Count(const char* what)
 {
     const std::filesystem::directory_iterator entries(std::string("/proc/self/") + what);
     return std::distance(begin(entries), end(entries));
+}
+
+long MsSince(Clock::time_point begin)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - begin).count();
 }
 
 // A control event, as a click or a choice sends it.
@@ -146,9 +162,16 @@ TEST_F(Terminal, BackAndFiftyOpenAndCloseCyclesLeaveNoSocketAndNoThread)
     const long fds = Count("fd"), threads = Count("task");
     for (int cycle = 0; cycle < 50; ++cycle) {
         SCOPED_TRACE(cycle);
-        ASSERT_NE(Open(module), nullptr) << testing::PrintToString(dialogs->Messages());
+        VantrelTerminalPanel* page = Open(module);
+        ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
         ASSERT_TRUE(guitest::WaitFor([&] { return module.DataConnected(); }, 2000));
-        std::atomic<bool> sending{cycle % 3 == 1};
+        if (cycle == 0) {
+            Command(ID_BACK);  // nothing to go back to
+            EXPECT_EQ(Page(), page);
+        }
+        // Left idle, while the peer sends, after the peer closed, or while a
+        // periodic send waits out its period with the reception paused.
+        std::atomic<bool> sending{cycle % 4 == 1};
         std::thread sender;
         if (sending) {
             sender = std::thread([&] {
@@ -156,10 +179,27 @@ TEST_F(Terminal, BackAndFiftyOpenAndCloseCyclesLeaveNoSocketAndNoThread)
                 }
             });
             guitest::PumpFor(20);
-        } else if (cycle % 3 == 2) {
+        } else if (cycle % 4 == 2) {
             module.CloseData();
+        } else if (cycle % 4 == 3) {
+            if (page->GetCommands().empty()) {
+                Send(page, wxEVT_RADIOBOX, ID_TERM_TX_FORMAT, FORMAT_ASCII);
+                page->GetInputField(FORMAT_ASCII)->SetValue("hi");
+                Send(page, wxEVT_BUTTON, ID_TERM_ADD);
+            }
+            page->GetCommandList()->SetSelection(0);
+            Send(page, wxEVT_CHECKBOX, ID_TERM_PERIODIC_CHECK, 1);
+            Child<wxTextCtrl>(page, "Set frequency")->SetValue("999");
+            Child<wxComboBox>(page, "")->SetSelection(1);  // seconds
+            Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
+            Send(page, wxEVT_BUTTON, ID_TERM_STOP_LOG);
+            ASSERT_TRUE(page->IsSendingPeriodically()) << testing::PrintToString(dialogs->Messages());
         }
+        // Its workers end at once: the page never waits out the 3 s it
+        // gives workers that do not.
+        const auto begin = Clock::now();
         Main()->ShowStartPanel();
+        EXPECT_LT(MsSince(begin), LeaveBoundMs);
         sending = false;
         if (sender.joinable())
             sender.join();
@@ -188,6 +228,8 @@ TEST_F(Terminal, TheDialogChecksAddressAndPortBeforeItOpens)
             dialog = d;
     ASSERT_NE(dialog, nullptr);
     guitest::PumpFor(100);  // on screen, as before a person can press OK
+    EXPECT_EQ(dialog->GetIpCtrl()->GetValue(), "192.168.100.10");  // read, never reached
+    EXPECT_EQ(dialog->GetPortText()->GetValue(), "65100");
     auto* octet = dynamic_cast<wxTextCtrl*>(dialog->FindWindow(2004));
     ASSERT_NE(octet, nullptr);
     dialog->GetIpCtrl()->SetValue("127.0.0.31");  // only the first octet changes below
@@ -272,7 +314,12 @@ TEST_F(TerminalTraffic, BackToBackSendingStopsInTimeAndReportsAStalledPeerOnce)
     for (size_t i = 0; i < got.size(); i += 4)  // counters 1, 2, ... in order: no frame lost or mixed
         ASSERT_EQ(Bytes(got.begin() + i, got.begin() + i + 4),
                   CounterFrame({0xAA, 0xBB, 0xCC, 0xDD}, i / 4 + 1));
-    EXPECT_TRUE(View(FORMAT_HEX).EndsWith(wxString::Format(" Sent %zu messages\n", got.size() / 4)));
+    // The start and the end in the view of the message's format, the count last.
+    const wxString hex = View(FORMAT_HEX);
+    EXPECT_NE(hex.Find(" [START Periodical TX] - aa bb cc dd\n"), wxNOT_FOUND) << hex.Right(200);
+    EXPECT_TRUE(hex.EndsWith(
+        wxString::Format(" [END Periodical TX] - aa bb cc dd\n Sent %zu messages\n", got.size() / 4)))
+        << hex.Right(200);
     EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
 
     // A peer that stops reading: one report while it lasts, and Stop still
@@ -289,6 +336,54 @@ TEST_F(TerminalTraffic, BackToBackSendingStopsInTimeAndReportsAStalledPeerOnce)
     EXPECT_TRUE(guitest::WaitFor([] { return TerminalWorkersRunning() == 1; }, 1000))
         << "the receive worker only";
     module.SetDataReading(true);
+}
+
+// While a module streams data, the window still handles its events; so it
+// does while a view hidden all along is shown and wraps everything held, a
+// part at a time.
+TEST_F(TerminalTraffic, TheWindowKeepsAnsweringWhileAModuleStreamsData)
+{
+    const uint64_t total = 32u << 20;
+    std::atomic<bool> streamed{false};
+    std::atomic<uint64_t> sent{0};
+    std::thread streamer([&] {
+        Bytes chunk(16384);
+        std::iota(chunk.begin(), chunk.end(), uint8_t{0});
+        const auto end = Clock::now() + std::chrono::seconds(60);
+        while (sent < total && Clock::now() < end && module.SendData(chunk))
+            sent += chunk.size();
+        streamed = true;
+    });
+    // How long a call posted to the window waits until it has run.
+    const auto answer = [&](int view) {
+        bool answered = false;
+        const auto begin = Clock::now();
+        page->CallAfter([&answered, view, this] {
+            if (view >= 0)
+                Send(page, wxEVT_RADIOBOX, ID_TERM_RX_FORMAT, view);
+            answered = true;
+        });
+        guitest::WaitFor([&] { return answered; }, 2 * AnswerBoundMs);
+        return MsSince(begin);
+    };
+    for (int round = 0; !streamed; ++round) {
+        SCOPED_TRACE(round);
+        guitest::PumpFor(100);
+        EXPECT_LT(answer(-1), AnswerBoundMs) << sent << " bytes sent";
+    }
+    streamer.join();
+    EXPECT_EQ(sent, total);
+    ASSERT_TRUE(guitest::WaitFor([&] { return page->RenderedBytes() == sent; }, 10000))
+        << page->RenderedBytes() << " of " << sent;
+    for (int view : {FORMAT_BINARY, FORMAT_DECIMAL}) {
+        EXPECT_LT(answer(view), AnswerBoundMs) << view;
+        const uint64_t rows = page->GetReceiveView(view)->Rows();
+        EXPECT_TRUE(
+            guitest::WaitFor([&] { return page->GetReceiveView(view)->Rows() > rows; }, AnswerBoundMs))
+            << view << ": all " << rows << " rows at once";
+        EXPECT_LT(answer(-1), AnswerBoundMs) << view;
+    }
+    EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
 }
 
 TEST_F(TerminalTraffic, TheShownViewIsSelectedCopiedPausedAndExported)
@@ -339,14 +434,50 @@ TEST_F(TerminalTraffic, TheShownViewIsSelectedCopiedPausedAndExported)
     Send(page, wxEVT_BUTTON, ID_TERM_START_LOG);
     EXPECT_TRUE(guitest::WaitFor([&] { return page->RenderedBytes() == held + 100; }, 2000));
 
+    // An export asked for before the view has caught up: bytes the receive
+    // worker holds (its news still queued, no event handled) go to the file.
+    ASSERT_TRUE(guitest::WaitFor([] { return !wxTheApp->HasPendingEvents(); }, 2000));
+    module.SendData(Bytes(60, 0x5A));
+    for (const auto end = Clock::now() + std::chrono::seconds(5); !wxTheApp->HasPendingEvents();) {
+        ASSERT_LT(Clock::now(), end) << "the receive worker never reported";
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(page->RenderedBytes(), held + 100);
     dialogs->FilePath(dir->File("view.txt"));
     Send(page, wxEVT_BUTTON, ID_TERM_EXPORT_VIEW);
     std::stringstream saved;
     saved << std::ifstream(dir->File("view.txt")).rdbuf();
+    EXPECT_TRUE(guitest::WaitFor([&] { return page->RenderedBytes() == held + 160; }, 2000));
     EXPECT_EQ(saved.str(), View(FORMAT_HEX).utf8_string());
+    EXPECT_TRUE(View(FORMAT_HEX).EndsWith(" 5a 5a ")) << View(FORMAT_HEX);
 
     Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_RECEIVED);
     EXPECT_EQ(View(FORMAT_ASCII), "");
+
+    // A double-click selects the word under the pointer, also one that ends
+    // with its row: in the ASCII view, rows as wide as the view.
+    Send(page, wxEVT_RADIOBOX, ID_TERM_RX_FORMAT, FORMAT_ASCII);
+    view = page->GetReceiveView(FORMAT_ASCII);
+    std::string line = "ab ";
+    while (line.size() < 150)
+        line += "0123456789";
+    module.SendData(Bytes(line.begin(), line.end()));
+    ASSERT_TRUE(guitest::WaitFor([&] { return View(FORMAT_ASCII) == line && view->Rows() >= 2; }, 2000));
+    view->SelectRows(0, 0, INT_MAX);
+    const wxString row = view->GetSelectedText();
+    wxClientDC dc(view);
+    dc.SetFont(wxFontInfo(9).Family(wxFONTFAMILY_TELETYPE));  // the view's font, a 3-pixel margin
+    const int width = dc.GetTextExtent("0").x, height = dc.GetCharHeight() + 1;
+    ASSERT_EQ((view->GetClientSize().x - 6) / width, static_cast<int>(row.length())) << row;
+    const std::pair<int, wxString> clicks[] = {
+        {0, "ab"}, {2, " "}, {4, row.Mid(3)}, {row.length() - 1, row.Mid(3)}};
+    for (const auto& [column, word] : clicks) {
+        wxMouseEvent click(wxEVT_LEFT_DCLICK);
+        click.SetPosition(wxPoint(3 + column * width + width / 2, height / 2));
+        click.SetEventObject(view);
+        view->ProcessWindowEvent(click);
+        EXPECT_EQ(view->GetSelectedText(), word) << column;
+    }
 
     // The peer closing leads to the start page.
     dialogs->Clear();
@@ -375,6 +506,21 @@ TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
     const std::vector<wxString> shown = {"7 8 (Decimal)", "0a ff (Hex)", "ab (ASCII)"};
     ASSERT_EQ(rows(), shown);
     EXPECT_TRUE(SaveScreenshot("terminal.png"));
+
+    // Send: the chosen entry's bytes once each, its text in its own view.
+    for (int row : {1, 0}) {
+        page->GetCommandList()->SetSelection(row);
+        Send(page, wxEVT_BUTTON, ID_TERM_SEND);
+    }
+    EXPECT_TRUE(guitest::WaitFor(
+        [&] {
+            return module.DataReceived() == Bytes{0x0A, 0xFF, 0x07, 0x08};
+        },
+        2000))
+        << testing::PrintToString(module.DataReceived());
+    EXPECT_EQ(View(FORMAT_HEX), "0a ff\n");
+    EXPECT_EQ(View(FORMAT_DECIMAL), "7 8\n");
+    EXPECT_EQ(View(FORMAT_ASCII), "");
 
     // A file named like the working list, in another folder, is written too.
     const std::string list = dir->File("elsewhere/localcmd.sqlite");
