@@ -125,7 +125,7 @@ bool TerminalView::Show(bool show)
 void TerminalView::OnIdle(wxIdleEvent& event)
 {
     event.Skip();
-    if (!m_pending)
+    if (!m_pending || !IsShown())  // a hidden view goes on when shown again
         return;
     CatchUp();
     if (m_pending)

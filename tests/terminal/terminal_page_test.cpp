@@ -383,6 +383,17 @@ TEST_F(TerminalTraffic, TheWindowKeepsAnsweringWhileAModuleStreamsData)
             << view << ": all " << rows << " rows at once";
         EXPECT_LT(answer(-1), AnswerBoundMs) << view;
     }
+    // A view hidden before it has wrapped all it holds asks for no idle
+    // time until it is shown again.
+    TerminalView* hex = page->GetReceiveView(FORMAT_HEX);
+    Send(page, wxEVT_RADIOBOX, ID_TERM_RX_FORMAT, FORMAT_HEX);
+    Send(page, wxEVT_RADIOBOX, ID_TERM_RX_FORMAT, FORMAT_ASCII);
+    const uint64_t part = hex->Rows();
+    wxIdleEvent idle;
+    hex->ProcessWindowEvent(idle);
+    EXPECT_FALSE(idle.MoreRequested());
+    guitest::PumpFor(100);
+    EXPECT_EQ(hex->Rows(), part);
     EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
 }
 
