@@ -31,6 +31,32 @@ void SetRecord(BatchConfig* config, uint16_t id, uint8_t index, const BlockBytes
 
 }  // namespace
 
+// The pages with settings among a logged-in user's hub buttons, in their
+// order; the CAN bus page reads both lists, a chunk per exchange.
+TEST(BatchLogic, SectionsFollowTheHubButtons)
+{
+    const std::pair<char, std::vector<int>> cases[] = {
+        {'A',
+         {ID_HUB_NETWORK, ID_HUB_SOCKET_NEW, ID_HUB_ADVANCED, ID_HUB_CANBUS, ID_HUB_CANBUS_ACTUATION,
+          ID_HUB_IO, ID_HUB_POWERSAVE}},
+        {'I', {ID_HUB_NETWORK, ID_HUB_SOCKET_NEW, ID_HUB_I2C, ID_HUB_POWERSAVE}},
+    };
+    for (const auto& [type, ids] : cases) {
+        std::vector<int> shown;
+        for (const BatchSection& s : BatchSections(type, 145))
+            shown.push_back(s.hubId);
+        EXPECT_EQ(shown, ids) << type;
+    }
+    // "id/count/index" of each block, exchanges apart by '|'.
+    std::string reads;
+    for (const std::vector<BlockRef>& read : SectionReads(ID_HUB_CANBUS, 'A', 145)) {
+        reads += reads.empty() ? "" : "|";
+        for (const BlockRef& r : read)
+            reads += wxString::Format("%d/%d/%d", r.id, r.count, r.index);
+    }
+    EXPECT_EQ(reads, "44/1/0|41/7/0|41/7/7|40/8/0|40/8/8|40/8/16|40/8/24");
+}
+
 // A record's elements must lie within the datablock's and its bytes be the
 // element size times the count.
 TEST(BatchLogic, RecordFaults)
@@ -118,10 +144,24 @@ TEST(BatchFile, RefusesWhatItDidNotWrite)
     EXPECT_TRUE(error.StartsWith(quoted + " is damaged")) << error;
 }
 
-// A configuration goes only with the records of every section the module has.
+// A configuration goes only to a module of its own type, the letter case
+// included (another case is another model), and only with the records of
+// every section the module has.
 TEST(BatchLogic, FileForAnotherModuleIsRefused)
 {
-    EXPECT_EQ(CheckForModule(FullConfig('A', "1.4.5"), 'A', 145, "can.db"), "");
+    // type saved, type of the module, what is told.
+    const std::tuple<char, char, const char*> cases[] = {
+        {'A', 'A', ""},
+        {'S', 's',
+         "\"f.db\" holds the configuration of a Vantrel-S-UART module (type S); this module is a "
+         "KOB-F-RS232-S (type s). Nothing was sent."},
+        {'s', 'S',
+         "\"f.db\" holds the configuration of a KOB-F-RS232-S module (type s); this module is a "
+         "Vantrel-S-UART (type S). Nothing was sent."},
+    };
+    for (const auto& [saved, type, told] : cases)
+        EXPECT_EQ(CheckForModule(FullConfig(saved, "1.4.5"), type, 145, "f.db").utf8_string(), told)
+            << saved << type;
     BatchConfig partial = FullConfig('S', "1.4.5");
     partial.records.erase(partial.records.begin() + 11);  // the socket table follows the 11 network blocks
     ASSERT_EQ(partial.records[10].id, DATABLOCK_KEY);
@@ -137,6 +177,10 @@ TEST(BatchLogic, CanSectionsWriteTheirListsThenTheSaves)
     BatchConfig config = FullConfig('A', "1.4.5");
     // 250000 bps, an acquisition code no list has, an actuation byte beyond its list.
     SetRecord(&config, 44, 0, {0x00, 0x03, 0xD0, 0x90, 9, 9, 9, 9, 9, 9, 7});
+    BlockBytes signals(56, 0);
+    signals[4] = 5, signals[7] = 3;  // id type and byte order outside their lists
+    signals[8 * 6 + 3] = 0x42;       // the chunk's last signal's id
+    SetRecord(&config, 41, 0, signals);
     BlockBytes messages(40, 0);
     messages[4] = 3;  // not enabled: written as 2
     messages[9] = 1;
@@ -154,6 +198,9 @@ TEST(BatchLogic, CanSectionsWriteTheirListsThenTheSaves)
     EXPECT_EQ(layout,
               wxString::Format(" 41/7/0:0 41/7/7:0 40/8/0:0 40/8/8:0 40/8/16:0 40/8/24:0 0/0/0:%d 44/1/0:%d",
                                CONF_SECTION_CAN_MESSAGES, CONF_SECTION_CAN_SETTINGS));
+    BlockBytes shownSignals = signals;
+    shownSignals[4] = 0, shownSignals[7] = 0;  // as the signal list shows them
+    EXPECT_EQ(commands[0].blocks[0].bytes, shownSignals);
     BlockBytes written = messages;
     written[4] = 2;
     EXPECT_EQ(commands[2].blocks[0].bytes, written);

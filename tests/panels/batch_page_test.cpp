@@ -140,6 +140,9 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
                   "\" holds the configuration of a Vantrel-S-UART module (type S); "
                   "this module is a Vantrel-S-CAN (type A). Nothing was sent.");
     EXPECT_EQ(b.Requests().size(), sent);
+    // Back leads to the start page.
+    Command(ID_BACK);
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
     // The registry is never written over; a read that fails writes no file and
     // names its section; a write whose exchange fails ends the load there.
     page = Page(module, 'S');

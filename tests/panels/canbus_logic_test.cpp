@@ -110,6 +110,7 @@ TEST(CanLogic, RowChecksInDecAndHex)
         }
         EXPECT_EQ(fault.column, column);
         EXPECT_EQ(fault.message, message);
+        EXPECT_EQ(fault.caption.utf8_string(), "Max " + wxString(message).AfterLast(' ').utf8_string());
     }
     // id, type, enabled, hex, passes, written (type 2: not enabled).
     const std::tuple<const char*, const char*, bool, bool, bool, CanMessage> messages[] = {
@@ -187,8 +188,13 @@ TEST(CanCsv, OneLineIntoItsRow)
         ApplySignalCsvLine(line, &row, hex);
         EXPECT_EQ(row, after) << line;
     }
-    // Written from a grid in Hex, the id keeps its value.
-    EXPECT_EQ(SignalCsvLine({"1fffffff", "Extended", "7", "64", "Motorola"}, true), "536870911,1,7,64,1\n");
+    // Written from a grid in either base, the id keeps its value.
+    const std::tuple<SignalCells, bool, const char*> written[] = {
+        {{"1fffffff", "Extended", "7", "64", "Motorola"}, true, "536870911,1,7,64,1\n"},
+        {{"536870911", "Extended", "7", "64", "Motorola"}, false, "536870911,1,7,64,1\n"},
+    };
+    for (const auto& [cells, hex, line] : written)
+        EXPECT_EQ(SignalCsvLine(cells, hex), line) << cells.id;
 }
 
 // How many rows a file fills, and which: the ids of rows 0-3 after ("1" is

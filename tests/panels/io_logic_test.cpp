@@ -85,6 +85,25 @@ TEST(I2cLogic, OffsetTextToWord)
     }
 }
 
+// Read and written back byte for byte; an output code past the list shows nothing.
+TEST(I2cLogic, RecordRead)
+{
+    // bytes, polling, output list index, offset shown.
+    const std::tuple<BlockBytes, uint32_t, int, const char*> cases[] = {
+        {{0, 0, 0x03, 0xE8, 3, 0x80, 0x19}, 1000, 3, "-2.5"},
+        {{0xFF, 0xFF, 0xFF, 0xFF, 4, 0x7F, 0xFF}, 4294967295u, -1, "3276.7"},
+        {{0x80, 0, 0, 0, 0, 0x00, 0x0D}, 2147483648u, 0, "1.3"},
+    };
+    for (const auto& [bytes, polling, outputIndex, offset] : cases) {
+        const I2cConfig config = DecodeI2c(bytes);
+        EXPECT_EQ((std::tuple(config.polling, I2cOutputIndex(config.outputType), OffsetText(config.offset))),
+                  (std::tuple(polling, outputIndex, wxString(offset))));
+        const BlockValue block =
+            I2cWriteBlock(config.polling, config.outputType, uint16_t(bytes[5] << 8 | bytes[6]));
+        EXPECT_EQ((std::tuple(block.id, block.count, block.bytes)), (std::tuple(48, 1, bytes))) << offset;
+    }
+}
+
 TEST(I2cLogic, PollingBounds)
 {
     using P = PollingCheck;

@@ -109,11 +109,19 @@ TEST_F(IoPage, I2cChecksFailedWriteAndWrite)
     EXPECT_EQ((std::vector<wxString>{page->OutputCombo()->GetValue(), page->PollingField()->GetValue(),
                                      page->OffsetField()->GetValue()}),
               (std::vector<wxString>{"", "1000", "-2.5"}));
-    page->PollingField()->ChangeValue("999");
-    Click(page, ID_PAGE_EDIT);
-    EXPECT_EQ(dialogs->Messages(),
-              std::vector<wxString>{
-                  "Polling TIME error: You must specify a valid Polling TIME greater than 1000 ms"});
+    // polling, offset, what the user is told.
+    const std::tuple<const char*, const char*, const char*> refused[] = {
+        {"999", "0", "Polling TIME error: You must specify a valid Polling TIME greater than 1000 ms"},
+        {"1000", "-3001", "Temperature Offset error: You must specify a valid offset between -3000 and 3000"},
+    };
+    for (const auto& [polling, offset, message] : refused) {
+        page->PollingField()->ChangeValue(polling);
+        page->OffsetField()->ChangeValue(offset);
+        dialogs->Clear();
+        Click(page, ID_PAGE_EDIT);
+        EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{message});
+        EXPECT_FALSE(page->InConfirmView());
+    }
     page->PollingField()->ChangeValue("1500");
     page->OffsetField()->ChangeValue("2.35");
     module.SetFault(Fault::CloseEarly, 0, 24);
@@ -155,7 +163,15 @@ TEST_F(IoPage, PowersaveReadWrittenBackRefusedForOldFirmwareAndCommands)
     unsigned long drawn = 300;
     EXPECT_TRUE(page->BootDelayField()->GetValue().ToULong(&drawn) && drawn < 300) << drawn;
     ASSERT_TRUE(Click(page, ID_PAGE_GO_BACK));
+    // Without it, such a boot delay is refused before anything is sent.
     page->RandomBox()->SetValue(false);
+    page->BootDelayField()->ChangeValue("65536");
+    dialogs->Clear();
+    Click(page, ID_PAGE_EDIT);
+    EXPECT_FALSE(page->InConfirmView());
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Error: Invalid Boot Delay Time \"65536\": please enter "
+                                    "a number of seconds from 0 to 65535"});
     page->BootDelayField()->ChangeValue("300");
     Confirm(page, {wxID_YES});
     EXPECT_EQ(Blocks(PageRequests().back()), (BlockList{{51, 1, 0, Record}, {24, 1, 0, {10}}}));
@@ -170,15 +186,23 @@ TEST_F(IoPage, PowersaveReadWrittenBackRefusedForOldFirmwareAndCommands)
     page = OpenPowersave(140);
     ASSERT_NE(page, nullptr);
     ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
-    // Nothing is sent for 0.
+    // Nothing is sent for 0, nor for a pasted negative number.
     Run(page, ID_SLEEP_NOW_TIME, "", ID_SLEEP_NOW);
+    Run(page, ID_SLEEP_NOW_TIME, "-5", ID_SLEEP_NOW);
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Error: Invalid Sleep Now Time \"-5\": please enter a "
+                                    "number of seconds from 0 to 4294967295"});
     EXPECT_EQ(PageRequests().size(), 1u);
     // A running counter of 0 is sent; the page stays in its view.
     Run(page, ID_RUNNING_COUNTER_TIME, "0", ID_SET_RUNNING_COUNTER);
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Module running: Running counter reset to 0 seconds"});
     EXPECT_EQ(Blocks(PageRequests().back()), (BlockList{{53, 1, 0, {0, 0, 0, 0}}}));
     ASSERT_EQ(Main()->GetPanel(PANEL_POWERSAVE), page);
     // Sleep now carries no section save, then the start page.
     Run(page, ID_SLEEP_NOW_TIME, "3600", ID_SLEEP_NOW);
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Module Sleeping: Module put in Sleep for 3600 seconds"});
     EXPECT_EQ(Blocks(PageRequests().back()), (BlockList{{52, 1, 0, {1, 0, 0, 0x0E, 0x10}}}));
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
 }

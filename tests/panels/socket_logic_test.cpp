@@ -90,8 +90,11 @@ TEST(SocketLogic, ClientSocketsAndServiceChannelsByType)
     } cases[] = {
         // clang-format off
         {"SC", "UART:1001 DIGITAL I/O:1003"}, {"sc", "UART:1001"}, {"ab", "CANBUS:1002"},
+        {"AB", "CANBUS:1002 DIGITAL I/O:1003"},
         {"DEde89", "DIGITAL I/O:1003"}, {"FGfg", "RS485:1001"}, {"Ii", "I2C:1001"}, {"x?", "Unknown:1001"},
+        {"01", "UART:1001 DIGITAL I/O:1003 ANALOGIC INPUT:{ai}"},
         {"23", "CANBUS:1002 DIGITAL I/O:1003 ANALOGIC INPUT:{ai}"},
+        {"45", "DIGITAL I/O:1003 ANALOGIC INPUT:{ai}"},
         {"67", "RS485:1001 DIGITAL I/O:1003 ANALOGIC INPUT:{ai}"},
         // clang-format on
     };
