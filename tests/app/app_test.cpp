@@ -155,7 +155,7 @@ TEST_F(Shell, RegistryInBadConditionsStaysListedAndSaysOnceWhatThisRunCannotDo)
     const std::string seeded = Bytes("vantrel-conf.db");
     const Texts rows = Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid");
     const wxString failed = "Error: DB Revert failed", done = "Revert completed: DB Revert completed";
-    enum Setup { ReadOnlyFolder, CopyBlocked, Locked };
+    enum Setup { ReadOnlyFolder, ReadOnlyFile, CopyBlocked, Locked };
     struct Case {
         Setup setup;
         wxString notice;    // in the one message at start
@@ -166,6 +166,10 @@ TEST_F(Shell, RegistryInBadConditionsStaysListedAndSaysOnceWhatThisRunCannotDo)
          "The registry \"vantrel-conf.db\" cannot be written in this folder: the modules are listed, "
          "but changes cannot be saved or reverted.",
          2, failed},
+        // Its copy is taken, but the registry cannot take that copy back either.
+        {ReadOnlyFile,
+         "cannot be written in this folder: the modules are listed, but changes cannot be saved.", 2,
+         "Error: "},
         {CopyBlocked, "No copy of the registry could be taken at start (", 2, failed},
         {Locked, "registry \"vantrel-conf.db\" cannot be used: database is locked", 0, done},
     };
@@ -184,9 +188,10 @@ TEST_F(Shell, RegistryInBadConditionsStaysListedAndSaysOnceWhatThisRunCannotDo)
             lock.Begin(WXSQLITE_TRANSACTION_EXCLUSIVE);
         }
         std::optional<WithoutFileOverride> plainUser;
-        if (c.setup == ReadOnlyFolder) {
+        const char* const readOnly = c.setup == ReadOnlyFolder ? "." : "vantrel-conf.db";
+        if (c.setup == ReadOnlyFolder || c.setup == ReadOnlyFile) {
             plainUser.emplace();
-            std::filesystem::permissions(".", std::filesystem::perms::owner_write,
+            std::filesystem::permissions(readOnly, std::filesystem::perms::owner_write,
                                          std::filesystem::perm_options::remove);
         }
 
@@ -210,10 +215,10 @@ TEST_F(Shell, RegistryInBadConditionsStaysListedAndSaysOnceWhatThisRunCannotDo)
         EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), 2u);
         EXPECT_TRUE(c.reverted == done || Bytes("vantrel-conf.db") == seeded) << "a failed Revert wrote";
         if (plainUser) {
-            std::filesystem::permissions(".", std::filesystem::perms::owner_write,
+            std::filesystem::permissions(readOnly, std::filesystem::perms::owner_write,
                                          std::filesystem::perm_options::add);
             plainUser.reset();
-            EXPECT_FALSE(std::filesystem::exists("last_backup.db")) << "nothing written";
+            EXPECT_EQ(std::filesystem::exists("last_backup.db"), c.setup == ReadOnlyFile);
         }
     }
 }
