@@ -1,6 +1,7 @@
 // The start, details, hub and scan pages in the real main window; the scan
 // probes 127.65.0.1 to 127.65.0.6 on the fixed port 65000 (its lock is held).
 #include <unistd.h>
+#include <wx/frame.h>
 #include <wx/listbox.h>
 #include <wx/progdlg.h>
 #include <wx/stattext.h>
@@ -352,6 +353,53 @@ TEST_F(Hub, AliasEditWritesChecksTheEchoAndStores)
         alias.resize(32, 0);
         EXPECT_EQ(module.Requests().back().data,
                   testmod::EncodeBlocks({{1, DATABLOCK_ALIAS, 0, alias}, {1, DATABLOCK_SAVE, 0, {4}}}));
+    }
+}
+
+// Every other feature button hands its page the hub's address and port, the
+// module's type and firmware (the old socket page: none), the UART page its MAC.
+TEST_F(Hub, FeatureButtonsOpenTheirPagesWithTheModule)
+{
+    std::vector<std::pair<int, PageArgs>> built;
+    for (int i = PANEL_NET; i < PANEL_SLOT_COUNT; ++i)
+        if (i != PANEL_SCAN && i != PANEL_TERMINAL)
+            MainWindow::RegisterPage(PanelIndex(i), [&built, i](const PageArgs& a) -> wxWindow* {
+                built.push_back({i, a});
+                return new wxPanel(MainWindow::GetInstance()->frame);
+            });
+    Main()->loggedIn = true;
+    const wxString hub = "127.0.0.1|" + module.PortText() + "|";
+    struct Case {
+        char type;
+        const char* firmware;
+        int button, panel;
+        wxString args;  // ip|port|mac|dataPort|type|firmware
+    };
+    std::vector<Case> cases = {
+        {'S', "1.1.9", ID_HUB_UART, PANEL_UART, hub + Mac + "||S|119"},
+        {'C', "1.1.9", ID_HUB_SOCKET, PANEL_SOCKET, hub + "||C|0"},
+        {'I', "1.3.0", ID_HUB_I2C, PANEL_I2C, hub + "||I|130"},
+    };
+    // clang-format off
+    const std::pair<int, int> allOf2[] = {
+        {ID_HUB_NETWORK, PANEL_NET}, {ID_HUB_SOCKET_NEW, PANEL_SOCKET_NEW}, {ID_HUB_ADVANCED, PANEL_ADVANCED},
+        {ID_HUB_CANBUS, PANEL_CANBUS}, {ID_HUB_CANBUS_ACTUATION, PANEL_CANBUS_ACTUATION}, {ID_HUB_IO, PANEL_IO},
+        {ID_HUB_ADC, PANEL_ADC}, {ID_HUB_POWERSAVE, PANEL_POWERSAVE}, {ID_HUB_BATCH_CONF, PANEL_BATCH_CONF}};
+    // clang-format on
+    for (const auto& [button, panel] : allOf2)
+        cases.push_back({'2', "1.4.1", button, panel, hub + "||2|141"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        module.SetIdentity(c.firmware, c.type, "unit");
+        VantrelPanel* page = ShowHub();
+        ASSERT_NE(page, nullptr);
+        built.clear();
+        ASSERT_TRUE(Click(page, c.button));
+        ASSERT_EQ(built.size(), 1u);
+        const PageArgs& a = built[0].second;
+        EXPECT_EQ(built[0].first, c.panel);
+        EXPECT_EQ(wxString::Format("%s|%s|%s|%s|%c|%d", a.ip, a.port, a.mac, a.dataPort, a.type, a.firmware),
+                  c.args);
     }
 }
 
