@@ -1,5 +1,8 @@
 // The application shell in the real main window: the tip of the day, the
 // registry and its menu, the update check's parser, navigation and login.
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <wx/button.h>
 #include <wx/frame.h>
 #include <wx/listbox.h>
@@ -11,9 +14,11 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
+#include "Db.h"
 #include "LoginDialog.h"
 #include "StartPanel.h"
 #include "UpdateCheck.h"
@@ -68,22 +73,24 @@ TEST_F(Shell, DbMenuKeepsEveryRowAndReportsFailures)
     EXPECT_TRUE(SaveScreenshot("main-window.png"));
     dialogs->FilePath(dir->File("backup"));
     Command(ID_EXPORT_DB);
-    EXPECT_EQ(dialogs->Messages().back(), "Export completed: DB Export completed");
+    EXPECT_EQ(dialogs->Messages(), (Texts{"Export to file: ", "Export completed: DB Export completed"}));
     EXPECT_EQ(Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid", dir->File("backup.db")), seeded);
     std::ofstream(dir->File("notes.db")) << "not a database\n";
+    const wxString revert = "Revert DB?: Are you sure to revert database to last access?", error = "Error: ";
+    const wxString import = "Import file: ", exportTo = "Export to file: ";
     struct Case {
         int command;
         std::string path;  // the file chosen
         int answer;        // to the revert question
-        const char* last;  // the start of the last message
+        Texts messages;    // an error's own words cut off
         bool restored;     // to the rows the registry held when the run began
     } cases[] = {
-        {ID_IMPORT_DB, dir->File("backup.db"), 0, "Restore completed: DB Restore completed", true},
-        {ID_REVERT_DB, "", wxID_NO, "Revert DB?: ", false},
-        {ID_IMPORT_DB, dir->File("notes.db"), 0, "Error: ", false},
-        {ID_EXPORT_DB, dir->File("no/such/folder/x.db"), 0, "Error: ", false},
+        {ID_IMPORT_DB, dir->File("backup.db"), 0, {import, "Restore completed: DB Restore completed"}, true},
+        {ID_REVERT_DB, "", wxID_NO, {revert}, false},
+        {ID_IMPORT_DB, dir->File("notes.db"), 0, {import, error}, false},
+        {ID_EXPORT_DB, dir->File("no/such/folder/x.db"), 0, {exportTo, error}, false},
         // The registry's own file: refused, not a backup that waits for ever.
-        {ID_EXPORT_DB, dir->File("vantrel-conf.db"), 0, "Error: ", false},
+        {ID_EXPORT_DB, dir->File("vantrel-conf.db"), 0, {exportTo, error}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
@@ -97,8 +104,11 @@ TEST_F(Shell, DbMenuKeepsEveryRowAndReportsFailures)
         if (c.answer)
             dialogs->Answer(c.answer);
         Command(c.command);
-        ASSERT_FALSE(dialogs->Messages().empty());
-        EXPECT_TRUE(dialogs->Messages().back().StartsWith(c.last)) << dialogs->Messages().back();
+        Texts shown = dialogs->Messages();
+        for (wxString& m : shown)
+            if (m.StartsWith(error))
+                m = error;
+        EXPECT_EQ(shown, c.messages);
         EXPECT_EQ(rows(), c.restored ? seeded : changed);
         EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), rows().size());
     }
@@ -110,25 +120,107 @@ std::string Bytes(const char* file)
     return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "(missing)";
 }
 
-// A registry of which no copy can be taken at start is listed, says so once,
-// stays byte for byte, and a Revert without a copy fails and changes nothing.
-TEST_F(Shell, RegistryWithoutACopyStaysListedAndRevertFails)
+// Root passes every permission check: without these capabilities this
+// thread meets a folder's mode as any user does. Restored on leaving.
+class WithoutFileOverride {
+public:
+    WithoutFileOverride() : saved_(Effective(~kBits, 0)) {}
+    ~WithoutFileOverride() { Effective(0, saved_); }
+
+private:
+    static constexpr uint32_t kBits = 1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER;
+    // Makes the effective set (old & keep) | add, of those permitted; the old set.
+    static uint32_t Effective(uint32_t keep, uint32_t add)
+    {
+        __user_cap_header_struct h = {_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct d[2] = {};
+        syscall(SYS_capget, &h, d);
+        const uint32_t old = d[0].effective;
+        d[0].effective = ((old & keep) | add) & d[0].permitted;
+        syscall(SYS_capset, &h, d);
+        return old;
+    }
+    const uint32_t saved_;
+};
+
+// The registry in bad conditions at start: the start page lists what it can
+// and says once what this run cannot do, the registry stays byte for byte,
+// and Revert works only where a copy was taken. A registry locked at start
+// is opened at its next use (here Home).
+TEST_F(Shell, RegistryInBadConditionsStaysListedAndSaysOnceWhatThisRunCannotDo)
 {
     Sql("CREATE TABLE vemtor_vantrel_uart (macaddress TEXT, parity TEXT, stopbits TEXT, baudrate TEXT)");
     AddModule("127.0.0.1", "00:00:00:00:00:01", "unit");
+    AddModule("127.0.0.2", "00:00:00:00:00:02", "unit");
     const std::string seeded = Bytes("vantrel-conf.db");
-    std::filesystem::create_directory("last_backup.db");
-    Main();
-    ASSERT_EQ(dialogs->Messages().size(), 1u);
-    EXPECT_TRUE(dialogs->Messages()[0].StartsWith("Error: No copy of the registry could be taken at start ("))
-        << dialogs->Messages()[0];
-    EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), 1u);
-    EXPECT_TRUE(Bytes("vantrel-conf.db") == seeded) << "the registry was changed";
-    dialogs->Answer(wxID_YES);
-    Command(ID_REVERT_DB);
-    ASSERT_EQ(dialogs->Messages().size(), 3u);
-    EXPECT_TRUE(dialogs->Messages()[2].StartsWith("Error: DB Revert failed")) << dialogs->Messages()[2];
-    EXPECT_TRUE(Bytes("vantrel-conf.db") == seeded) << "the registry was changed";
+    const Texts rows = Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid");
+    const wxString failed = "Error: DB Revert failed", done = "Revert completed: DB Revert completed";
+    enum Setup { ReadOnlyFolder, ReadOnlyFile, CopyBlocked, Locked };
+    struct Case {
+        Setup setup;
+        wxString notice;    // in the one message at start
+        size_t listed;      // rows listed at start
+        wxString reverted;  // the start of the message after Revert's question
+    } cases[] = {
+        {ReadOnlyFolder,
+         "The registry \"vantrel-conf.db\" cannot be written in this folder: the modules are listed, "
+         "but changes cannot be saved or reverted.",
+         2, failed},
+        // Its copy is taken, but the registry cannot take that copy back either.
+        {ReadOnlyFile,
+         "cannot be written in this folder: the modules are listed, but changes cannot be saved.", 2,
+         "Error: "},
+        {CopyBlocked, "No copy of the registry could be taken at start (", 2, failed},
+        {Locked, "registry \"vantrel-conf.db\" cannot be used: database is locked", 0, done},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.notice);
+        MainWindow::DestroyForTests();
+        Db::ResetForTests();
+        dialogs->Clear();
+        std::filesystem::remove_all("last_backup.db");
+        std::ofstream("vantrel-conf.db", std::ios::binary) << seeded;
+        if (c.setup == CopyBlocked)
+            std::filesystem::create_directory("last_backup.db");
+        wxSQLite3Database lock;
+        if (c.setup == Locked) {
+            lock.Open("vantrel-conf.db");
+            lock.Begin(WXSQLITE_TRANSACTION_EXCLUSIVE);
+        }
+        std::optional<WithoutFileOverride> plainUser;
+        const char* const readOnly = c.setup == ReadOnlyFolder ? "." : "vantrel-conf.db";
+        if (c.setup == ReadOnlyFolder || c.setup == ReadOnlyFile) {
+            plainUser.emplace();
+            std::filesystem::permissions(readOnly, std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::remove);
+        }
+
+        Main();
+        ASSERT_EQ(dialogs->Messages().size(), 1u);
+        EXPECT_TRUE(dialogs->Messages()[0].StartsWith("Error: ") && dialogs->Messages()[0].Contains(c.notice))
+            << dialogs->Messages()[0];
+        EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), c.listed);
+        EXPECT_TRUE(Bytes("vantrel-conf.db") == seeded) << "the registry was changed";
+        if (c.setup == Locked)
+            lock.Close();
+        Command(ID_HOME);
+        EXPECT_EQ(dialogs->Messages().size(), 1u) << "said once";
+        EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), 2u);
+
+        dialogs->Answer(wxID_YES);
+        Command(ID_REVERT_DB);
+        ASSERT_EQ(dialogs->Messages().size(), 3u);
+        EXPECT_TRUE(dialogs->Messages()[2].StartsWith(c.reverted)) << dialogs->Messages()[2];
+        EXPECT_EQ(Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid"), rows);
+        EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), 2u);
+        EXPECT_TRUE(c.reverted == done || Bytes("vantrel-conf.db") == seeded) << "a failed Revert wrote";
+        if (plainUser) {
+            std::filesystem::permissions(readOnly, std::filesystem::perms::owner_write,
+                                         std::filesystem::perm_options::add);
+            plainUser.reset();
+            EXPECT_EQ(std::filesystem::exists("last_backup.db"), c.setup == ReadOnlyFile);
+        }
+    }
 }
 
 TEST(UpdateParse, EveryTextGivesTheRightNoticeOrNone)
@@ -136,14 +228,15 @@ TEST(UpdateParse, EveryTextGivesTheRightNoticeOrNone)
     using namespace std::string_literals;
     // Available only for "1.5.0;0"; the digits joined (1.4.10 is 1410, but
     // "1.4.10;1" has its flag cut off by the 7 bytes read); separators skipped
-    // as strtok does. Nothing for: not newer (15 < 143), malformed, long
-    // versions, garbage, zero bytes.
+    // as strtok does; the flag read as a number ("01" is 1, "10" no flag).
+    // Nothing for: not newer (15 < 143), malformed, long versions, garbage,
+    // zero bytes.
     const std::pair<std::string, const char*> cases[] = {
         // clang-format off
         {"1.5.0;0", "1.5.0"}, {"1.5.0;1", "1.5.0"}, {"1410;1", "1410"}, {";;150;1\n", "150"},
         {"1.5.0;1234567", "1.5.0"}, {"1.4.3;0", ""}, {"1.5;0", ""}, {"1.4.10;1", ""}, {"", ""}, {";", ""},
         {"1.5.0;", ""}, {"1.5.0;2", ""}, {"14100;1", ""}, {"123456789;1", ""}, {"\xff\xfe\x01;1", ""},
-        {"150\0;1"s, ""},
+        {"150\0;1"s, ""}, {"150;01", "150"}, {"150;10", ""},
         // clang-format on
     };
     for (const auto& [text, version] : cases) {
@@ -156,6 +249,12 @@ TEST(UpdateParse, EveryTextGivesTheRightNoticeOrNone)
                           : required ? UpdateKind::Required
                                      : UpdateKind::Available);
         EXPECT_EQ(n.version, version);
+        if (n.kind != UpdateKind::None) {
+            EXPECT_EQ(UpdateMessage(n), (required ? "A new update is required. Please download it at "
+                                                  : "A new update is available. Download it at ") +
+                                            UpdateDownloadPage +
+                                            ".\nCurrent version: 1.4.3 - New version: " + version);
+        }
     }
 }
 
@@ -239,6 +338,8 @@ TEST_F(Navigation, EveryShowBuildsItsPageOrFallsBack)
     };
     const Case cases[] = {
         {PANEL_MODULE, [&](auto m) { m->ShowModulePanel(ip, port); }, cfg, 0, 0, true, Fail::Text, ""},
+        {PANEL_DETAILS, [&](auto m) { m->ShowDetailsPanel(mac); }, "||" + mac + "|", 0, 0, true, Fail::Text,
+         ""},
         {PANEL_SCAN, [&](auto m) { m->ShowScanPanel(); }, "|||", 0, 0, true, Fail::DbException, ""},
         {PANEL_SOCKET, [&](auto m) { m->ShowSocketPanel(ip, port, 'C'); }, cfg, 'C', 0, false, Fail::Null,
          hub},
@@ -350,6 +451,7 @@ TEST_F(Navigation, LoginWithTheRightPairRebuildsTheHub)
             EXPECT_EQ(builds[0].ip + ":" + builds[0].port, "127.0.0.7:65012");
         }
     }
+    EXPECT_TRUE(dialogs->Shown().empty()) << "a wrong pair is not reported";
 }
 
 }  // namespace

@@ -105,9 +105,10 @@ TEST_F(LocalDbTest, EveryParameterLandsInItsOwnColumn)
     EXPECT_EQ(db->DeleteAll(), int(std::size(texts)));
 }
 
-// At a later start: a registry whose copy would be damaged stays open, keeps
-// the old copy and cannot be reverted; an empty one keeps a copy that holds
-// rows.
+// At a later start: a registry that is no database is refused, and tried
+// again at its next use, so a mended file opens; one whose copy would be
+// damaged stays open, keeps the old copy and cannot be reverted; an empty one
+// keeps a copy that holds rows, and replaces one that holds none.
 TEST_F(LocalDbTest, OpenNeverReplacesAGoodCopyWithABadOrEmptyOne)
 {
     EXPECT_TRUE(Db::GetInstance()->BackupTaken());
@@ -116,27 +117,49 @@ TEST_F(LocalDbTest, OpenNeverReplacesAGoodCopyWithABadOrEmptyOne)
     Db::ResetForTests();
     Db::GetInstance();  // takes the copy that holds the row
     const std::string backup = ReadFile(Db::BackupName);
-    for (const bool scribbled : {true, false}) {
-        SCOPED_TRACE(scribbled);
+    enum Damage { HeaderScribbled, TableScribbled, Empty, EmptyBesideEmptyCopy };
+    const struct {
+        Damage damage;
+        bool copyTaken, copyKept, notice;
+    } cases[] = {
+        {HeaderScribbled, true, false, false},
+        {TableScribbled, false, false, true},
+        {Empty, false, true, true},
+        {EmptyBesideEmptyCopy, true, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.damage);
         Db::ResetForTests();
-        std::ofstream(Db::FileName.utf8_string(), std::ios::binary) << (scribbled ? good : "");
+        std::ofstream(Db::FileName.utf8_string(), std::ios::binary) << good;
         std::ofstream(Db::BackupName.utf8_string(), std::ios::binary) << backup;
-        if (scribbled) {
+        if (c.damage == TableScribbled)
             OnFile(Db::FileName,
                    {"WITH RECURSIVE s(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM s WHERE i < 800) "
                     "INSERT INTO vemtor_vantrel (descri) SELECT hex(zeroblob(40)) FROM s"});
-            std::fstream(Db::FileName.utf8_string(), std::ios::in | std::ios::out).seekp(5 * 4096 + 100)
+        if (c.damage == HeaderScribbled || c.damage == TableScribbled)
+            std::fstream(Db::FileName.utf8_string(), std::ios::in | std::ios::out)
+                    .seekp(c.damage == TableScribbled ? 5 * 4096 + 100 : 0)
                 << std::string(3000, 'Z');
+        if (c.damage == Empty || c.damage == EmptyBesideEmptyCopy)
+            std::ofstream(Db::FileName.utf8_string(), std::ios::trunc);
+        if (c.damage == EmptyBesideEmptyCopy)
+            OnFile(Db::BackupName, {"DELETE FROM vemtor_vantrel"});
+        const std::string registry = ReadFile(Db::FileName), copy = ReadFile(Db::BackupName);
+        if (c.damage == HeaderScribbled) {
+            EXPECT_THROW(Db::GetInstance(), wxSQLite3Exception);
+            EXPECT_THROW(Db::GetInstance(), wxSQLite3Exception) << "the next use tries again";
+            EXPECT_TRUE(ReadFile(Db::FileName) == registry && ReadFile(Db::BackupName) == copy);
+            std::ofstream(Db::FileName.utf8_string(), std::ios::binary) << good;
         }
-        const std::string registry = ReadFile(Db::FileName);
-        Db* db = Db::GetInstance();
+        Db* db = Db::GetInstance();  // for a refused file, its next use
         EXPECT_TRUE(db->IsOpen());
-        EXPECT_EQ(db->CanRevert(), !scribbled);
-        EXPECT_EQ(db->EarlierCopyKept(), !scribbled);
-        EXPECT_NE(db->TakeOpenNotice(), "");
+        EXPECT_EQ(db->BackupTaken(), c.copyTaken);
+        EXPECT_EQ(db->EarlierCopyKept(), c.copyKept);
+        EXPECT_EQ(db->CanRevert(), c.copyTaken || c.copyKept);
+        EXPECT_EQ(db->TakeOpenNotice().empty(), !c.notice);
         EXPECT_EQ(db->TakeOpenNotice(), "") << "said once";
-        EXPECT_TRUE(ReadFile(Db::BackupName) == backup);
-        EXPECT_TRUE(!scribbled || ReadFile(Db::FileName) == registry);
+        EXPECT_TRUE(c.copyTaken || ReadFile(Db::BackupName) == copy);
+        EXPECT_TRUE(c.damage != TableScribbled || ReadFile(Db::FileName) == registry);
     }
 }
 

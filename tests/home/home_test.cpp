@@ -1,5 +1,7 @@
 // The start, details, hub and scan pages in the real main window; the scan
 // probes 127.65.0.1 to 127.65.0.6 on the fixed port 65000 (its lock is held).
+#include <unistd.h>
+#include <wx/frame.h>
 #include <wx/listbox.h>
 #include <wx/progdlg.h>
 #include <wx/stattext.h>
@@ -9,6 +11,7 @@
 #include <map>
 
 #include "CommandProgressWait.h"
+#include "Common.h"
 #include "HubLogic.h"
 #include "ScanDevicesThread.h"
 #include "SendCommandThread.h"
@@ -29,7 +32,7 @@ using Texts = std::vector<wxString>;
 
 namespace {
 
-// Each threshold at and one past it.
+// Each threshold at and one past it; the right column stacks from the top.
 TEST(HubDecisions, ButtonsByTypeFirmwareAndLogin)
 {
     struct {
@@ -50,10 +53,15 @@ TEST(HubDecisions, ButtonsByTypeFirmwareAndLogin)
         // clang-format on
     };
     for (const auto& c : cases) {
-        std::vector<int> ids;
-        for (const HubButton& b : HubButtons(c.type, c.firmware, c.loggedIn))
+        std::vector<int> ids, rightColumn;
+        for (const HubButton& b : HubButtons(c.type, c.firmware, c.loggedIn)) {
             ids.push_back(b.id);
+            if (b.x == 194)
+                rightColumn.push_back(b.y);
+        }
         EXPECT_EQ(ids, c.ids) << c.type << " " << c.firmware << (c.loggedIn ? " logged in" : "");
+        for (size_t i = 0; i < rightColumn.size(); ++i)
+            EXPECT_EQ(rightColumn[i], 270 + 50 * int(i)) << c.type << " " << c.firmware;
     }
 }
 
@@ -246,6 +254,15 @@ TEST_F(Hub, ConnectFromTheStartPageChecksThePortAndShowsTheModule)
               Texts{"127.77.0.1|" + Mac + "|porch"});
     EXPECT_TRUE(SaveScreenshot("hub.png"));
     ExpectBackToStart();
+
+    // A registry that fails to store is told; the hub is built all the same.
+    Sql("DROP TABLE vemtor_vantrel");
+    dialogs->Clear();
+    ASSERT_NE(ShowHub(), nullptr);
+    ASSERT_EQ(dialogs->Messages().size(), 1u);
+    EXPECT_TRUE(dialogs->Messages()[0].StartsWith("Error: ") &&
+                dialogs->Messages()[0].Contains("vemtor_vantrel"))
+        << dialogs->Messages()[0];
 }
 
 // A refusal is reported and a module that answered stays listed. A silent
@@ -279,6 +296,11 @@ TEST_F(Hub, RefusalsAreReportedAndLeaveTheModuleListed)
         {'S', "1.4.0", 128,
          "Your Vantrel module has an USDB buffer size of 128 bytes\n\nPlease use Configuration Version "
          "1.0.2"},
+        {'Z', "1.4.0", 1024,
+         "Your Vantrel model seems to be unknown. Please contact Vemtor Technical Support"},
+        {'A', "1.0.9", 1024,
+         "Your version of Vantrel CAN-bus is not supported by this Vantrel Glimra version.\n\nPlease use "
+         "Vantrel Glimra Version 1.1.9"},
         {'C', "1.4.0", 1024, "Vantrel module unreachable", "127.0.0.1", refusing.PortText()},
         {'C', "1.4.0", 1024, "Invalid Vantrel module address: " + longIp, longIp},
         {'C', "1.4.0", 1024, "Connection aborted by user", "127.0.0.1", silent.PortText()},
@@ -331,6 +353,85 @@ TEST_F(Hub, AliasEditWritesChecksTheEchoAndStores)
         alias.resize(32, 0);
         EXPECT_EQ(module.Requests().back().data,
                   testmod::EncodeBlocks({{1, DATABLOCK_ALIAS, 0, alias}, {1, DATABLOCK_SAVE, 0, {4}}}));
+    }
+}
+
+// Every other feature button hands its page the hub's address and port, the
+// module's type and firmware (the old socket page: none), the UART page its MAC.
+TEST_F(Hub, FeatureButtonsOpenTheirPagesWithTheModule)
+{
+    std::vector<std::pair<int, PageArgs>> built;
+    for (int i = PANEL_NET; i < PANEL_SLOT_COUNT; ++i)
+        if (i != PANEL_SCAN && i != PANEL_TERMINAL)
+            MainWindow::RegisterPage(PanelIndex(i), [&built, i](const PageArgs& a) -> wxWindow* {
+                built.push_back({i, a});
+                return new wxPanel(MainWindow::GetInstance()->frame);
+            });
+    Main()->loggedIn = true;
+    const wxString hub = "127.0.0.1|" + module.PortText() + "|";
+    struct Case {
+        char type;
+        const char* firmware;
+        int button, panel;
+        wxString args;  // ip|port|mac|dataPort|type|firmware
+    };
+    std::vector<Case> cases = {
+        {'S', "1.1.9", ID_HUB_UART, PANEL_UART, hub + Mac + "||S|119"},
+        {'C', "1.1.9", ID_HUB_SOCKET, PANEL_SOCKET, hub + "||C|0"},
+        {'I', "1.3.0", ID_HUB_I2C, PANEL_I2C, hub + "||I|130"},
+    };
+    // clang-format off
+    const std::pair<int, int> allOf2[] = {
+        {ID_HUB_NETWORK, PANEL_NET}, {ID_HUB_SOCKET_NEW, PANEL_SOCKET_NEW}, {ID_HUB_ADVANCED, PANEL_ADVANCED},
+        {ID_HUB_CANBUS, PANEL_CANBUS}, {ID_HUB_CANBUS_ACTUATION, PANEL_CANBUS_ACTUATION}, {ID_HUB_IO, PANEL_IO},
+        {ID_HUB_ADC, PANEL_ADC}, {ID_HUB_POWERSAVE, PANEL_POWERSAVE}, {ID_HUB_BATCH_CONF, PANEL_BATCH_CONF}};
+    // clang-format on
+    for (const auto& [button, panel] : allOf2)
+        cases.push_back({'2', "1.4.1", button, panel, hub + "||2|141"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        module.SetIdentity(c.firmware, c.type, "unit");
+        VantrelPanel* page = ShowHub();
+        ASSERT_NE(page, nullptr);
+        built.clear();
+        ASSERT_TRUE(Click(page, c.button));
+        ASSERT_EQ(built.size(), 1u);
+        const PageArgs& a = built[0].second;
+        EXPECT_EQ(built[0].first, c.panel);
+        EXPECT_EQ(wxString::Format("%s|%s|%s|%s|%c|%d", a.ip, a.port, a.mac, a.dataPort, a.type, a.firmware),
+                  c.args);
+    }
+}
+
+// The hub's terminal opens on the data port of the module's type, and its
+// Back reads the module on the configuration port 65000. Those ports are
+// fixed: the modules stand on an address of this process's own.
+TEST_F(Hub, TerminalOpensOnTheDataPortOfTheModuleType)
+{
+    const std::string address =
+        "127.72." + std::to_string(getpid() / 250 % 256) + "." + std::to_string(1 + getpid() % 250);
+    TestModule hub(address), config(address, ConfigPort);
+    config.SetIdentity("1.4.5", 'A', "tank");
+    ASSERT_TRUE(hub.Start() && config.Start()) << address << ":65000 is taken by another program";
+    const std::pair<char, uint16_t> cases[] = {{'A', CanDataPort}, {'d', IoDataPort}};
+    for (const auto& [type, port] : cases) {
+        SCOPED_TRACE(type);
+        TestModule data(address, port);
+        data.SetDataService(true);
+        ASSERT_TRUE(data.Start()) << address << ":" << port << " is taken by another program";
+        hub.SetIdentity("1.4.5", type, "tank");
+        dialogs->Clear();
+        ASSERT_NE(ShowHub(address, hub.PortText()), nullptr);
+        ASSERT_TRUE(Click(Main()->GetPanel(PANEL_MODULE), ID_HUB_TERMINAL));
+        EXPECT_EQ(Main()->currentPanel, PANEL_TERMINAL);
+        EXPECT_TRUE(guitest::WaitFor([&] { return data.DataConnected(); }, 3000));
+        const int reads = config.Connections();
+        Command(ID_BACK);
+        guitest::Pump();
+        EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
+        EXPECT_EQ(config.Connections(), reads + 1);
+        EXPECT_TRUE(dialogs->Messages().empty()) << testing::PrintToString(dialogs->Messages());
+        EXPECT_TRUE(guitest::WaitFor([&] { return !data.DataConnected(); }, 2000));
     }
 }
 

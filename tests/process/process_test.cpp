@@ -100,9 +100,10 @@ bool Press(Display* x, Window w, bool quit, const std::function<bool()>& done)
     return done();
 }
 
-// A required update ends the program once its message is closed. Otherwise
-// the notice comes before the main window, a second copy stops with the
-// library's error box, and Quit ends the first with code 0.
+// A version that is not newer shows no message. A required update ends the
+// program once its message is closed. Otherwise the notice comes before the
+// main window, a second copy stops with the library's error box, and Quit
+// ends the first with code 0.
 TEST(Program, ShowsItsUpdateNewsStartsOnceAndQuitsWithExitCodeZero)
 {
     const std::unique_ptr<Display, int (*)(Display*)> x(XOpenDisplay(nullptr), XCloseDisplay);
@@ -110,6 +111,11 @@ TEST(Program, ShowsItsUpdateNewsStartsOnceAndQuitsWithExitCodeZero)
     XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });  // windows vanish as we look
     guitest::TempWorkDir dir;
     std::filesystem::create_directory_symlink(VANTREL_ICONS_DIR, "icons");  // no config.ini: no tip
+    {
+        Program same("1.4.3;0");
+        Await(x.get(), same, "Vantrel Glimra");
+        EXPECT_EQ(Find(x.get(), "").size(), 1u) << "nothing beside the main window";
+    }  // killed: the lock it leaves is stale
     {
         Program ending("1.5.0;1");
         const Window news = Await(x.get(), ending, "New update required!");
