@@ -89,9 +89,16 @@ TEST(AdvancedLogic, RecordLayoutsByFirmware)
     std::fill(rec.begin() + 12, rec.end(), 'z');
     EXPECT_EQ(DecodeAdvanced({rec, {0, 0, 0}}, 'S', 142).init_string, wxString(32, 'z'));
     EXPECT_EQ(DecodeAdvanced({rec, {0, 0, 0}}, 'S', 143).init_string, wxString(28, 'z'));
-    AdvancedConfig tooLong = Sample();
-    tooLong.init_string = wxString(29, 'x');
-    EXPECT_FALSE(EncodeAdvanced(tooLong, 143, &rec)) << "the string never runs past the record";
+
+    // No layout lets the string run past the record; one without it ignores it.
+    const std::tuple<size_t, int, bool> lengths[] = {
+        {28, 143, true}, {29, 143, false}, {32, 142, true}, {33, 142, false}, {33, 121, true}};
+    for (const auto& [length, firmware, fits] : lengths) {
+        AdvancedConfig c = Sample();
+        c.init_string = wxString(length, 'x');
+        BlockBytes out;
+        EXPECT_EQ(EncodeAdvanced(c, firmware, &out), fits) << length << " " << firmware;
+    }
 }
 
 TEST(AdvancedLogic, RowsByTypeAndFirmware)
@@ -102,8 +109,9 @@ TEST(AdvancedLogic, RowsByTypeAndFirmware)
         int firmware;
         const char* rows;
     } cases[] = {
-        {'C', 143, "UDmwdITB"}, {'c', 143, "UmwITB"}, {'A', 143, "CFDmwdTB"}, {'b', 143, "CFmwTB"},
-        {'e', 143, "DdTB"}, {'g', 143, "RmwITB"}, {'0', 143, "UDAmwdaITB"}, {'3', 143, "CFDAmwdaTB"},
+        {'C', 143, "UDmwdITB"}, {'S', 143, "UDmwdITB"}, {'c', 143, "UmwITB"}, {'s', 143, "UmwITB"},
+        {'A', 143, "CFDmwdTB"}, {'b', 143, "CFmwTB"}, {'D', 143, "DdTB"}, {'e', 143, "DdTB"},
+        {'F', 143, "RmwITB"}, {'g', 143, "RmwITB"}, {'0', 143, "UDAmwdaITB"}, {'3', 143, "CFDAmwdaTB"},
         {'4', 143, "DAdaTB"}, {'7', 143, "RAmwaITB"}, {'8', 143, "DmwdTB"}, {'?', 143, "mwTB"},
         // Init string above 121, filter and tasks above 131, analogic input
         // only where the record carries it (above 142).
@@ -115,28 +123,46 @@ TEST(AdvancedLogic, RowsByTypeAndFirmware)
         EXPECT_EQ(RowCodes(c.type, c.firmware), c.rows) << c.type << " " << c.firmware;
 }
 
+// Each refusal names its field with its caption and message; the init
+// string's tells the room of the firmware's layout.
 TEST(AdvancedLogic, ChecksAtTheirBounds)
 {
+    const char* const messages[] = {
+        "",
+        "You must specify a valid UART Port between 1 and 65535",
+        "You must specify a valid CAN-bus Port between 1 and 65535",
+        "You must specify a valid Digital I/O Port between 1 and 65535",
+        "You must specify a valid Analogic Input Port between 1 and 65535",
+        "You must specify a valid Min DATA between 1 and 65535",
+        "You must specify a valid Max TIME between 1 and 65535",
+        "You must specify a valid Digital I/O Polling TIME between 1 and 65535",
+        "You must specify a valid Analogic Input Polling TIME between 1 and 65535",
+        "You must specify a valid Init String - max %d chars",
+        "You must specify a task periodo minor than 4000s",
+    };
     // clang-format off
+    const char* const captions[] = {"", "Port Invalid", "Port Invalid", "Port Invalid", "Port Invalid",
+                                    "Min DATA error", "Max TIME error", "Polling TIME error", "Polling TIME error",
+                                    "Init String error", "Task period error"};
     const struct {
         AdvancedField field;
         wxString text;
         int firmware;
-        int refused;  // 0: passes
+        int check;  // 0: passes; otherwise the caption and message told
     } cases[] = {
         {ADV_UART_PORT, "1", 143, 0}, {ADV_UART_PORT, "65535", 143, 0}, {ADV_UART_PORT, "64999", 143, 0},
         {ADV_UART_PORT, "65000", 143, 1}, {ADV_UART_PORT, "0", 143, 1}, {ADV_UART_PORT, "", 143, 1},
         {ADV_UART_PORT, "65536", 143, 1}, {ADV_UART_PORT, "99999999999999999999999", 143, 1},
-        {ADV_CAN_PORT, "65000", 143, 1}, {ADV_DIGITAL_IO_PORT, "0", 143, 1}, {ADV_ANALOGIC_INPUT_PORT, "65000", 143, 1},
-        {ADV_MIN_DATA, "65000", 143, 0}, {ADV_MIN_DATA, "0", 143, 1}, {ADV_MAX_WAIT_TIME, "65536", 143, 1},
-        {ADV_DIGITAL_IO_POLLING, "", 143, 1}, {ADV_ANALOGIC_INPUT_POLLING, "65535", 143, 0},
-        {ADV_ANALOGIC_INPUT_POLLING, "65536", 143, 1},
-        {ADV_INIT_STRING, wxString(32, 'x'), 142, 0}, {ADV_INIT_STRING, wxString(33, 'x'), 142, 1},
-        {ADV_INIT_STRING, wxString(28, 'x'), 143, 0}, {ADV_INIT_STRING, wxString(29, 'x'), 143, 1},
-        {ADV_INIT_STRING, wxString::FromUTF8("\xE2\x82\xAC"), 143, 1},  // no 8-bit form
+        {ADV_CAN_PORT, "65000", 143, 2}, {ADV_DIGITAL_IO_PORT, "0", 143, 3}, {ADV_ANALOGIC_INPUT_PORT, "65000", 143, 4},
+        {ADV_MIN_DATA, "65000", 143, 0}, {ADV_MIN_DATA, "0", 143, 5}, {ADV_MAX_WAIT_TIME, "65536", 143, 6},
+        {ADV_DIGITAL_IO_POLLING, "", 143, 7}, {ADV_ANALOGIC_INPUT_POLLING, "65535", 143, 0},
+        {ADV_ANALOGIC_INPUT_POLLING, "65536", 143, 8},
+        {ADV_INIT_STRING, wxString(32, 'x'), 142, 0}, {ADV_INIT_STRING, wxString(33, 'x'), 142, 9},
+        {ADV_INIT_STRING, wxString(28, 'x'), 143, 0}, {ADV_INIT_STRING, wxString(29, 'x'), 143, 9},
+        {ADV_INIT_STRING, wxString::FromUTF8("\xE2\x82\xAC"), 143, 9},  // no 8-bit form
         {ADV_TASK_PERIOD, "4000", 143, 0}, {ADV_TASK_PERIOD, "", 143, 0}, {ADV_TASK_PERIOD, "abc", 143, 0},
-        {ADV_TASK_PERIOD, "4001", 143, 1}, {ADV_TASK_PERIOD, "-1", 143, 1},
-        {ADV_TASK_PERIOD, "18446744073709551616", 143, 1},
+        {ADV_TASK_PERIOD, "4001", 143, 10}, {ADV_TASK_PERIOD, "-1", 143, 10},
+        {ADV_TASK_PERIOD, "18446744073709551616", 143, 10},
     };
     // clang-format on
     for (const auto& c : cases) {
@@ -144,9 +170,37 @@ TEST(AdvancedLogic, ChecksAtTheirBounds)
         AdvancedForm form;
         form.text[c.field] = c.text;
         const auto refusal = CheckAdvancedForm(form, c.firmware);
-        ASSERT_EQ(refusal.has_value(), c.refused != 0);
-        EXPECT_TRUE(!refusal || refusal->field == c.field);
+        ASSERT_EQ(refusal.has_value(), c.check != 0);
+        if (refusal) {
+            EXPECT_EQ(
+                (std::tuple(refusal->field, refusal->caption.ToStdString(), refusal->message.ToStdString())),
+                (std::tuple(c.field, std::string(captions[c.check]),
+                            wxString::Format(messages[c.check], c.firmware > 142 ? 28 : 32).ToStdString())));
+        }
     }
+
+    // Only the first failure in the page's order is told: with every field
+    // refused, each mended in turn gives way to the next.
+    const std::pair<AdvancedField, wxString> order[] = {{ADV_UART_PORT, "0"},
+                                                        {ADV_CAN_PORT, "65000"},
+                                                        {ADV_DIGITAL_IO_PORT, "0"},
+                                                        {ADV_ANALOGIC_INPUT_PORT, ""},
+                                                        {ADV_MIN_DATA, "0"},
+                                                        {ADV_MAX_WAIT_TIME, "65536"},
+                                                        {ADV_DIGITAL_IO_POLLING, "0"},
+                                                        {ADV_ANALOGIC_INPUT_POLLING, ""},
+                                                        {ADV_INIT_STRING, wxString(29, 'x')},
+                                                        {ADV_TASK_PERIOD, "4001"}};
+    AdvancedForm all;
+    for (const auto& [field, bad] : order)
+        all.text[field] = bad;
+    for (const auto& step : order) {
+        const auto refusal = CheckAdvancedForm(all, 143);
+        ASSERT_TRUE(refusal) << step.first;
+        EXPECT_EQ(refusal->field, step.first);
+        all.text[step.first] = "1";
+    }
+    EXPECT_FALSE(CheckAdvancedForm(all, 143));
 
     // Fields not shown, and lists with nothing chosen, keep what was read.
     AdvancedForm form;
@@ -157,4 +211,6 @@ TEST(AdvancedLogic, ChecksAtTheirBounds)
     const AdvancedConfig c = AdvancedFromForm(form, Sample());
     EXPECT_EQ((std::vector<int>{c.can_port, c.uart_port, c.task_period, c.filter_type, c.auto_reboot}),
               (std::vector<int>{502, Sample().uart_port, 5000, 1, 0}));
+    EXPECT_EQ((std::vector<int>{ChoiceIndex(0), ChoiceIndex(1), ChoiceIndex(2), ChoiceIndex(255)}),
+              (std::vector<int>{0, 1, -1, -1}));
 }

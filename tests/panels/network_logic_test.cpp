@@ -157,8 +157,10 @@ TEST(NetLogic, EchoComparedInOrder)
     EXPECT_EQ(NetEchoText(NetEcho::Differs), "Configuration saved with errors!");
 }
 
-// A save replaces its file only once whole, keeping the file's permissions.
-TEST(NetXml, SavedOverTheOldFileKeepingItsPermissions)
+// A save replaces its file only once whole, keeping the file's permissions;
+// a missing folder and a folder in the way are told apart and leave no copy
+// behind. A list with nothing chosen is written as -1 (the channel as 0).
+TEST(NetXml, SavedOverTheOldFileOrNotAtAll)
 {
     paneltest::TempDir dir;
     const fs::path file = dir.path / "old.xml";
@@ -168,6 +170,17 @@ TEST(NetXml, SavedOverTheOldFileKeepingItsPermissions)
     ASSERT_EQ(SaveNetXml(file.string(), NetXmlValues()), XmlSave::Saved);
     EXPECT_NE(paneltest::ReadFile(file), "old");
     EXPECT_EQ(fs::status(file).permissions(), perms);
+    EXPECT_EQ(SaveNetXml((dir.path / "missing" / "x.xml").string(), NetXmlValues()), XmlSave::CannotCreate);
+    fs::create_directory(dir.path / "taken.xml");  // nothing can be renamed over a folder
+    EXPECT_EQ(SaveNetXml((dir.path / "taken.xml").string(), NetXmlValues()), XmlSave::Failed);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 2) << "a stray copy";
+
+    const NetForm none{-1, "192.168.1.50", -1, "s", "255.255.255.0", "192.168.1.1", -1, -1, -1, "k"};
+    const NetXmlValues v = NetXmlFromForm(none);
+    EXPECT_EQ((v[XML_DHCP] + " " + v[XML_RFPOWER] + " " + v[XML_NWTYPE] + " " + v[XML_CHANNEL] + " " +
+               v[XML_SECURITY])
+                  .ToStdString(),
+              "-1 -1 -1 0 -1");
 }
 
 TEST(NetXml, ReadAcceptanceRules)
@@ -206,6 +219,11 @@ TEST(NetXml, ReadAcceptanceRules)
         size_t keyMax = 32;
     } cases[] = {
         // clang-format off
+        // A later element replaces an earlier one, across network elements
+        // too; one a later network lacks keeps its value.
+        {"<root><network><ssid>a</ssid><ssid>b</ssid></network><network><ssid>c</ssid></network></root>",
+         in, ok, XML_SSID, "c"},
+        {"<root><network><psk>a</psk></network><network><ssid>c</ssid></network></root>", in, ok, XML_PSK, "a"},
         {"<root><!--x--><other><ssid>o</ssid></other><network><x>1</x><ssid><!--d-->y</ssid></network>"
          "</root>",
          in, ok, XML_SSID, "y"},

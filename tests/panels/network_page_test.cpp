@@ -3,20 +3,25 @@
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/grid.h>
+#include <wx/listbox.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
+#include <wx/valtext.h>
 
 #include <map>
 
 #include "HubLogic.h"
+#include "StartPanel.h"
 #include "UartLogic.h"
 #include "VantrelAdvancedPanel.h"
 #include "VantrelNetPanel.h"
 #include "VantrelSocketNewPanel.h"
+#include "VantrelSocketPanel.h"
 #include "VantrelToolBar.h"
 #include "VantrelUartPanel.h"
 #include "page_fixture.h"
 #include "sock.h"
+#include "wxIPCtrl.h"
 
 using paneltest::BlockList;
 using paneltest::Field;
@@ -149,14 +154,17 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndLoadedBack)
     Command(ID_EXPORT_CONF);
     EXPECT_EQ(ReadFile(dir->File("saved.xml")), ReadFile(Golden));
     Choose(page->NetworkTypeCombo(), NET_INFRASTRUCTURE);
+    EXPECT_FALSE(page->ChannelCombo()->IsEnabled()) << "Infrastructure takes no channel";
     Choose(page->NetworkTypeCombo(), NET_ADHOC);
     EXPECT_EQ(page->SecurityTypeCombo()->GetValue(), "None");
     Choose(page->AddressAssignmentCombo(), ADDRESS_DHCP);
     EXPECT_EQ(page->NetworkTypeCombo()->GetValue(), "Infrastructure");
     EXPECT_FALSE(page->NetworkTypeCombo()->IsEnabled());
     Choose(page->SecurityTypeCombo(), 2);
+    EXPECT_EQ(page->PasswordText()->GetValue(), "") << "a new security empties the key";
     page->PasswordText()->ChangeValue("short");
     page->SsidText()->ChangeValue("typed");
+    page->IpAddressCtrl()->SetValue("10.0.0.9");
     Choose(page->RfPowerLevelCombo(), 0);
     Click(page, ID_PAGE_EDIT);
     EXPECT_FALSE(page->InConfirmView());
@@ -168,15 +176,21 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndLoadedBack)
     EXPECT_FALSE(page->PasswordText()->HasFlag(wxTE_PASSWORD) || page->PasswordText()->IsEnabled());
 
     // Load Last edits the form of the file again, but for the empty SSID,
-    // which the file leaves alone. A file nested 200,000 deep is refused
-    // unparsed by Load Last and Import.
+    // which the file leaves alone; Manual unlocks the network type. A file
+    // nested 200,000 deep is refused unparsed by Load Last and Import.
     Command(ID_LOAD_LAST_CONF);
     EXPECT_FALSE(page->InConfirmView());
     EXPECT_EQ(Shown({page->NetworkTypeCombo(), page->SecurityTypeCombo(), page->PasswordText(),
                      page->RfPowerLevelCombo(), page->ChannelCombo(), page->SsidText()}),
               (Texts{"Ad-Hoc", "WEP", "a&b<c>d&ef", "High", "6", "typed"}));
-    EXPECT_TRUE(page->PasswordText()->IsEnabled());
-    EXPECT_NE(page->PasswordText()->GetValidator(), nullptr) << "a WEP key takes hexadecimal digits only";
+    EXPECT_EQ(page->IpAddressCtrl()->GetValue(), "192.168.1.50");
+    EXPECT_TRUE(page->NetworkTypeCombo()->IsEnabled() && page->PasswordText()->IsEnabled() &&
+                page->ChannelCombo()->IsEnabled());
+    auto* hex = dynamic_cast<wxTextValidator*>(page->PasswordText()->GetValidator());
+    ASSERT_NE(hex, nullptr) << "a WEP key takes hexadecimal digits only";
+    EXPECT_TRUE(hex->IsValid("0123456789abcdef").empty());
+    EXPECT_FALSE(hex->IsValid("A").empty()) << "lower case only";
+    EXPECT_FALSE(hex->IsValid("g").empty());
     std::string open, close;
     for (int i = 0; i < 200000; ++i)
         open += "<a>", close += "</a>";
@@ -189,6 +203,17 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndLoadedBack)
                      "Error: WPA Password must be defined with at least 8 characters",
                      "Error: Selected file is not a valid XML file.",
                      "Import configuration file: ", "Error: Selected file is not a valid XML file."}));
+
+    // A second save updates the module's row, which the hub gave its alias:
+    // still one row, listed once.
+    Confirm(page, {wxID_YES});
+    EXPECT_EQ(dialogs->Messages(), (Texts{Question, RebootNow}));
+    EXPECT_EQ(apptest::Sql("SELECT ip, ssid, netmask, gw, nwtype, macaddress, idtype, security, pwd, descri "
+                           "FROM vemtor_vantrel"),
+              Texts{"192.168.1.50|typed|255.255.255.0|192.168.1.1|0|00:1e:c0:12:34:56|1|1|a&b<c>d&ef|porch"});
+    ASSERT_EQ(Main()->currentPanel, PANEL_START);
+    const wxArrayString listed = Main()->startPanel->ModuleList()->GetStrings();
+    EXPECT_EQ(Texts(listed.begin(), listed.end()), Texts{"00:1e:c0:12:34:56 - porch"});
 }
 
 using SocketPages = NetSide;
@@ -251,6 +276,30 @@ TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
                            Entry(2, 1, 0, 60000, 8000, {10, 0, 0, 3}, 3, 0, 1)})
         sent.insert(sent.end(), e.begin(), e.end());
     EXPECT_EQ(Request(1), (BlockList{{37, 3, 1, sent}, {24, 1, 0, {3}}}));
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
+}
+
+// The older page reads the sockets alone and writes them from index 0: a
+// table written back unchanged gives the module the bytes it sent.
+TEST_F(SocketPages, OlderPageWritesBackAnUnchangedTable)
+{
+    const std::vector<Bytes> table = {Entry(0, 1, 2, 65000, 0, {0, 0, 0, 0}, 0, 0, 1),
+                                      Entry(1, 1, 0, 65100, 502, {192, 168, 1, 10}, 1, 3000, 1),
+                                      Entry(2, 1, 1, 4242, 7, {10, 0, 0, 1}, 5, 100, 1),
+                                      Entry(3, 0, 2, 65200, 0, {0, 0, 0, 0}, 3, 0, 1)};
+    Bytes sent;
+    for (uint8_t k = 0; k < 4; ++k) {
+        module.SetElement(37, k, table[k]);
+        sent.insert(sent.end(), table[k].begin(), table[k].end());
+    }
+    StartModule("1.1.9", 'C');
+    auto* page = OpenFromHub<VantrelSocketPanel>(ID_HUB_SOCKET, PANEL_SOCKET);
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    EXPECT_EQ(Request(0), (BlockList{{37, 4, 0, {}}}));
+    EXPECT_EQ(page->Grid()->GetCellValue(2, COL_LOCAL_PORT), "4242");
+    Confirm(page, {wxID_YES, wxID_NO});
+    EXPECT_EQ(dialogs->Messages(), (Texts{SocketQuestion, RebootCs}));
+    EXPECT_EQ(Request(1), (BlockList{{37, 4, 0, sent}, {24, 1, 0, {3}}}));
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
 }
 
@@ -376,6 +425,16 @@ TEST_F(AdvancedPage, WritesTheBlocksOfEachLayout)
             page->ChoiceField(ADV_AUTO_REBOOT)->SetSelection(0);
             want.auto_reboot = 0;
             EXPECT_TRUE(SaveScreenshot("advanced-edit.png"));
+        }
+        // A text of no 8-bit form is refused with its caption.
+        if (wxTextCtrl* init = page->TextField(ADV_INIT_STRING); init && c.fault == Fault::None) {
+            init->SetValue(wxString::FromUTF8("AT\xE2\x82\xAC"));
+            dialogs->Clear();
+            EXPECT_TRUE(Click(page, ID_PAGE_EDIT));
+            EXPECT_EQ(dialogs->Messages(),
+                      Texts{"Init String error: You must specify a valid Init String - max 32 chars"});
+            ExpectEditing(PANEL_ADVANCED, page, init);
+            init->SetValue("AT");
         }
         module.SetFault(c.fault, c.fault == Fault::AlterEcho ? 46 : 0, 24);
         Confirm(page, {wxID_YES, wxID_NO});
