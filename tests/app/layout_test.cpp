@@ -4,7 +4,6 @@
 // stays in its cell; every box stands at the main window's centre. Each view
 // leaves a screenshot.
 #include <gtk/gtk.h>
-#include <unistd.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
 #include <wx/dialog.h>
@@ -275,8 +274,7 @@ protected:
         };
     }
     // An address of this process's own: the terminal's data port is fixed.
-    const std::string address =
-        "127.71." + std::to_string(getpid() / 250 % 256) + "." + std::to_string(1 + getpid() % 250);
+    const std::string address = ProcessAddress(71);
     testmod::TestModule module{address};
     Problems found;  // in the view being inspected
     bool photographed = false;

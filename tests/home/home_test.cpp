@@ -1,6 +1,5 @@
 // The start, details, hub and scan pages in the real main window; the scan
 // probes 127.65.0.1 to 127.65.0.6 on the fixed port 65000 (its lock is held).
-#include <unistd.h>
 #include <wx/frame.h>
 #include <wx/listbox.h>
 #include <wx/progdlg.h>
@@ -408,8 +407,7 @@ TEST_F(Hub, FeatureButtonsOpenTheirPagesWithTheModule)
 // fixed: the modules stand on an address of this process's own.
 TEST_F(Hub, TerminalOpensOnTheDataPortOfTheModuleType)
 {
-    const std::string address =
-        "127.72." + std::to_string(getpid() / 250 % 256) + "." + std::to_string(1 + getpid() % 250);
+    const std::string address = ProcessAddress(72);
     TestModule hub(address), config(address, ConfigPort);
     config.SetIdentity("1.4.5", 'A', "tank");
     ASSERT_TRUE(hub.Start() && config.Start()) << address << ":65000 is taken by another program";

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <gtk/gtk.h>
+#include <unistd.h>
 #include <wx/frame.h>
 #include <wx/textctrl.h>
 #include <wx/wxsqlite3.h>
@@ -145,6 +146,12 @@ void AddModule(const wxString& ip, const wxString& mac, const wxString& descri)
 {
     Sql(wxString::Format("INSERT INTO vemtor_vantrel (ip, macaddress, descri) VALUES ('%s', '%s', '%s')", ip,
                          mac, descri));
+}
+
+std::string ProcessAddress(int net)
+{
+    return "127." + std::to_string(net) + "." + std::to_string(getpid() / 250 % 256) + "." +
+           std::to_string(1 + getpid() % 250);
 }
 
 }  // namespace apptest

@@ -44,5 +44,8 @@ int OpenConnections(const std::string& address, uint16_t port);
 // the rows it gives, each row's columns joined by '|'.
 std::vector<wxString> Sql(const wxString& sql, const wxString& file = "vantrel-conf.db");
 void AddModule(const wxString& ip, const wxString& mac, const wxString& descri);
+// An address of this process's own, 127.`net`.x.y: for test modules on a
+// fixed port, which two test processes at once must never share.
+std::string ProcessAddress(int net);
 
 }  // namespace apptest
