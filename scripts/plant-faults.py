@@ -290,6 +290,7 @@ class Copy:
         each test's time)."""
         pending = [(t, 0) for t in order]
         running, failed = [], []
+        self.finished = 0
         while (pending or running) and (keep_going or not failed):
             while len(running) < self.jobs:
                 for i, (t, tries) in enumerate(pending):
@@ -317,6 +318,7 @@ class Copy:
                 if keep_going and tries == 0:
                     t.seconds = elapsed
                 if self.passed(t, code, log.name):
+                    self.finished += tries == 0
                     continue
                 if tries == 0:
                     pending.insert(0, (t, 1))
@@ -376,7 +378,7 @@ def plant(copy, group, history, say):
                 history.killed(f.path, failed[0])
             else:
                 f.status = "marked" if f.mark else "survived"
-                f.detail = f.mark
+                f.detail = f.mark or f"{copy.finished} of {len(copy.tests)} tests passed"
             say(f.status, f)
     finally:
         path.write_text(original)
