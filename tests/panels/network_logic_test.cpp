@@ -121,6 +121,15 @@ TEST(NetLogic, FormToOrderedWriteBlocksOrRefusal)
         }
         EXPECT_EQ(ids, c.refusal == NetRefusal::None ? c.ids : std::vector<int>{13});
     }
+    const std::pair<NetRefusal, const char*> told[] = {
+        {NetRefusal::None, ""},
+        {NetRefusal::Address, "Address Format Error. Configuration not saved!"},
+        {NetRefusal::Ssid,
+         "The SSID must have at most 32 characters, each of one byte. Configuration not saved!"},
+        {NetRefusal::Key,
+         "The Password must have at most 63 characters, each of one byte. Configuration not saved!"}};
+    for (const auto& [refusal, text] : told)
+        EXPECT_EQ(NetRefusalText(refusal), text);
 }
 
 TEST(NetLogic, EchoComparedInOrder)
@@ -130,12 +139,17 @@ TEST(NetLogic, EchoComparedInOrder)
         int id;     // the echoed block changed, -1 for none
         int value;  // its first byte; -1 leaves the block out
         NetEcho echo;
+        wxString psk = "";  // the key typed, when not the usual one
     } cases[] = {
+        // clang-format off
         {1, -1, 0, NetEcho::Matches},  {1, 15, 254, NetEcho::NetmaskDiffers}, {1, 15, -1, NetEcho::Differs},
         {1, 14, 10, NetEcho::Differs}, {1, 10, 'H', NetEcho::Differs},        {1, 8, 1, NetEcho::Differs},
         {1, 16, 10, NetEcho::Differs}, {1, 9, 'S', NetEcho::Differs},         {1, 11, 1, NetEcho::Differs},
         {1, 24, 2, NetEcho::Differs},  {1, 24, -1, NetEcho::Differs},         {1, 13, 1, NetEcho::Matches},
         {0, 12, 7, NetEcho::Differs},  {0, 5, 0, NetEcho::Differs},           {0, 6, 0, NetEcho::Differs},
+        // A key filling its field is compared whole.
+        {1, -1, 0, NetEcho::Matches, wxString(63, 'k')}, {1, 9, 'K', NetEcho::Differs, wxString(63, 'k')},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.nwtype << ": " << c.id << " = " << c.value);
@@ -143,6 +157,8 @@ TEST(NetLogic, EchoComparedInOrder)
         NetForm form{0, "192.168.1.50", 2, "", "255.255.255.0", "192.168.1.1", c.nwtype, 5, 1, "a&b<c>d&ef"};
         if (c.nwtype == NET_INFRASTRUCTURE)
             form.ssid = "home", form.security = 2, form.psk = "secret-key";
+        if (!c.psk.empty())
+            form.psk = c.psk;
         std::vector<BlockValue> sent;
         ASSERT_EQ(NetWriteBlocks(form, NetFormValues(), &sent), NetRefusal::None);
         std::vector<testmod::Block> echo = paneltest::Echo(sent, CONF_SECTION_NETWORK);
@@ -263,4 +279,17 @@ TEST(NetXml, ReadAcceptanceRules)
     }
     NetXmlValues values;
     EXPECT_EQ(LoadNetXml((dir.path / "none.xml").string(), &values), XmlLoad::NotXml);
+
+    // A refusal names the room of the field the file overfills; a bad choice is refused silently.
+    const std::tuple<XmlAccept, size_t, const char*> told[] = {
+        {XmlAccept::KeyTooLong, 63,
+         "The file's Password is longer than 63 characters. Configuration not imported!"},
+        {XmlAccept::KeyTooLong, 32,
+         "The file's Password is longer than 32 characters. Configuration not imported!"},
+        {XmlAccept::SsidTooLong, 63,
+         "The file's SSID is longer than 32 characters. Configuration not imported!"},
+        {XmlAccept::BadChoice, 63, ""},
+    };
+    for (const auto& [accept, keyMax, text] : told)
+        EXPECT_EQ(XmlRefusalText(accept, keyMax), text) << keyMax;
 }

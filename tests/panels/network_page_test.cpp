@@ -10,6 +10,7 @@
 
 #include <map>
 
+#include "ByteOrder.h"
 #include "HubLogic.h"
 #include "StartPanel.h"
 #include "UartLogic.h"
@@ -82,6 +83,17 @@ protected:
         event.SetEventObject(control);
         event.SetInt(value);
         control->ProcessWindowEvent(event);
+    }
+    // Whether the IP, netmask and gateway fields take typing, 'e' or 'd' each:
+    // the first octet field of the address control on each row.
+    static std::string AddressFields(wxWindow* page)
+    {
+        std::string out;
+        for (int y : {130, 250, 280})
+            for (wxWindow* w : page->GetChildren())
+                if (w->GetId() == 2004 && w->GetPosition().y == y + 2)
+                    out += w->IsEnabled() ? 'e' : 'd';
+        return out;
     }
     // After a refused write the page is open in its edit view.
     void ExpectEditing(PanelIndex index, ConfigPage* page, wxWindow* control)
@@ -216,6 +228,89 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndLoadedBack)
     EXPECT_EQ(Texts(listed.begin(), listed.end()), Texts{"00:1e:c0:12:34:56 - porch"});
 }
 
+// An Infrastructure module on DHCP with no security and no gateway: the
+// locks it opens with, the key typed after choosing WPA kept when shown,
+// addresses imported, a registry refusal told, and the write and its file.
+TEST_F(NetPage, InfrastructureDhcpImportedWrittenThoughTheRegistryRefuses)
+{
+    // clang-format off
+    const std::pair<int, Bytes> values[] = {{13, {1}}, {14, {10, 0, 0, 5}}, {10, Field("office", 32)}, {8, {1}},
+        {15, {255, 255, 0, 0}}, {16, {0, 0, 0, 0}}, {5, {1}}, {12, {11}}, {6, {0}}, {9, Field("keep-me", 63)}};
+    // clang-format on
+    for (const auto& [id, bytes] : values)
+        module.SetElement(uint16_t(id), 0, bytes);
+    StartModule("1.3.1", 'S');
+    VantrelNetPanel* page = Open();
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    EXPECT_EQ(dialogs->Messages(), Texts{}) << "a gateway of 0.0.0.0 is no error";
+    EXPECT_EQ(Shown({page->SecurityTypeCombo(), page->PasswordText()}), (Texts{"None", "keep-me"}));
+    EXPECT_EQ(page->DefaultGatewayCtrl()->GetValue(), "0.0.0.0");
+    EXPECT_EQ(AddressFields(page), "ddd");
+    EXPECT_TRUE(page->NetworkTypeCombo()->IsEnabled());
+    EXPECT_FALSE(page->PasswordText()->IsEnabled()) << "no security, no key";
+    ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+    EXPECT_TRUE(page->InConfirmView()) << testing::PrintToString(dialogs->Messages());
+    Command(ID_BACK);
+    EXPECT_EQ(AddressFields(page), "ddd");
+    EXPECT_FALSE(page->NetworkTypeCombo()->IsEnabled()) << "DHCP locks the network type";
+
+    Choose(page->AddressAssignmentCombo(), ADDRESS_MANUAL);
+    EXPECT_EQ(AddressFields(page), "eee");
+    Choose(page->AddressAssignmentCombo(), ADDRESS_DHCP);
+    EXPECT_EQ(AddressFields(page), "ddd");
+    Choose(page->SecurityTypeCombo(), 1);
+    EXPECT_TRUE(page->PasswordText()->IsEnabled());
+    page->PasswordText()->ChangeValue("typed-key-1");
+    page->ShowPasswordCheck()->SetValue(true);
+    Send(page->ShowPasswordCheck(), wxEVT_CHECKBOX, 1);
+    EXPECT_EQ(page->PasswordText()->GetValue(), "typed-key-1");
+    EXPECT_FALSE(page->PasswordText()->HasFlag(wxTE_PASSWORD));
+
+    std::ofstream(dir->File("in.xml"), std::ios::binary)
+        << "<root><network><netmask>255.255.255.128</netmask><gateway>10.0.0.1</gateway>"
+           "<channel>3</channel></network></root>";
+    dialogs->FilePath(dir->File("in.xml"));
+    Command(ID_IMPORT_CONF);
+    EXPECT_EQ(Shown({page->SecurityTypeCombo(), page->ChannelCombo()}), (Texts{"WPA", "3"}));
+    EXPECT_EQ(page->NetmaskCtrl()->GetValue(), "255.255.255.128");
+    EXPECT_EQ(page->DefaultGatewayCtrl()->GetValue(), "10.0.0.1");
+
+    // An export that cannot be created, or not put in place, is told.
+    std::filesystem::create_directory(dir->File("taken.xml"));
+    dialogs->Clear();
+    for (const char* name : {"missing/out.xml", "taken.xml"}) {
+        dialogs->FilePath(dir->File(name));
+        Command(ID_EXPORT_CONF);
+    }
+    EXPECT_EQ(dialogs->Messages(),
+              (Texts{"Export configuration to file: ",
+                     "Error: Error saving Configuration: cannot create " + dir->File("missing/out.xml"),
+                     "Export configuration to file: ", "Error: Error saving Configuration"}));
+
+    // The registry refuses the row: told, and the write still counts.
+    for (const char* change : {"INSERT", "UPDATE"})
+        apptest::Sql(
+            wxString::Format("CREATE TRIGGER refuse_%s BEFORE %s ON vemtor_vantrel "
+                             "BEGIN SELECT RAISE(ABORT, 'registry refuses'); END",
+                             change, change));
+    Confirm(page, {wxID_YES, wxID_NO});
+    EXPECT_EQ(dialogs->Messages(),
+              (Texts{Question, "Error: constraint failed[1811]: registry refuses", RebootAskMore}));
+    // clang-format off
+    EXPECT_EQ(Request(1), (BlockList{
+        {13, 1, 0, {1}}, {14, 1, 0, {10, 0, 0, 5}}, {10, 1, 0, Field("office", 32)}, {8, 1, 0, {1}},
+        {15, 1, 0, {255, 255, 255, 128}}, {16, 1, 0, {10, 0, 0, 1}}, {5, 1, 0, {1}}, {6, 1, 0, {1}},
+        {9, 1, 0, Field("typed-key-1", 63)}, {11, 1, 0, {0}}, {24, 1, 0, {1}}}));
+    // clang-format on
+    EXPECT_EQ(ReadFile(dir->File("lastConfig.xml")),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<root>\n  <network>\n    <dhcp>1</dhcp>\n"
+              "    <ip>10.0.0.5</ip>\n    <rfpower>1</rfpower>\n    <ssid>office</ssid>\n"
+              "    <netmask>255.255.255.128</netmask>\n    <gateway>10.0.0.1</gateway>\n"
+              "    <nwtype>1</nwtype>\n    <channel>3</channel>\n    <security>1</security>\n"
+              "    <psk>typed-key-1</psk>\n  </network>\n</root>\n");
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
+}
+
 using SocketPages = NetSide;
 
 TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
@@ -268,6 +363,8 @@ TEST_F(SocketPages, NewerPageWritesThreeRowsFromIndexOne)
     grid->SetCellValue(2, COL_TYPE, "TCP Server");
     grid->SetCellValue(2, COL_LOCAL_PORT, "DIGITAL I/O");
     EXPECT_TRUE(SaveScreenshot("socket-new-edit.png"));
+    ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+    EXPECT_EQ(grid->GetCellTextColour(3, COL_SERVER_IP), wxColour(0, 0, 0)) << "mended, no longer red";
     Confirm(page, {wxID_YES, wxID_NO});
     EXPECT_EQ(dialogs->Messages(), (Texts{SocketQuestion, RebootCs}));
     Bytes sent;
@@ -318,10 +415,13 @@ TEST_F(UartPage, ReadWriteFailuresAndBack)
         wxString error;
         const char* row;       // the registry row written; null when nothing is
         UartSettings written;  // stop bits, parity, baud rate
+        uint32_t readRate = 115200;
     } cases[] = {
         // clang-format off
         {-1, -1, "115200", Fault::None, wxID_NO, "", "EVEN|2|115200", {2, 2, 115200}},
         {1, 0, "250000", Fault::None, wxID_YES, "", "ODD|1|250000", {1, 1, 250000}},
+        // A rate the list lacks is shown as read and written back.
+        {-1, -1, nullptr, Fault::None, wxID_NO, "", "EVEN|2|9601", {2, 2, 9601}, 9601},
         {-1, -1, "4294967296", Fault::None, wxID_NO,
          "Error: Invalid Baud Rate \"4294967296\": please enter a number from 0 to 4294967295", nullptr, {}},
         {-1, -1, "38400", Fault::CloseEarly, wxID_NO, "Error: Network down. Configuration not saved! "
@@ -332,21 +432,22 @@ TEST_F(UartPage, ReadWriteFailuresAndBack)
     wxString row;
     wxWeakRef<VantrelUartPanel> page;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.rate);
+        SCOPED_TRACE(testing::Message() << (c.rate ? c.rate : "as read") << " " << c.readRate);
         module.SetFault(Fault::None);
         module.SetElement(33, 0, {2});
         module.SetElement(34, 0, {2});
-        module.SetElement(35, 0, {0x00, 0x01, 0xC2, 0x00});
+        module.SetElement(35, 0, Bytes(U32ToBytes(c.readRate), U32ToBytes(c.readRate) + 4));
         page = OpenFromHub<VantrelUartPanel>(ID_HUB_UART, PANEL_UART);
         ASSERT_TRUE(page) << testing::PrintToString(dialogs->Messages());
         EXPECT_EQ(Blocks(PageRequests().at(0)), (BlockList{{33, 1, 0, {}}, {34, 1, 0, {}}, {35, 1, 0, {}}}));
         EXPECT_EQ(Shown({page->StopBitsCombo(), page->ParityBitsCombo(), page->BaudRateCombo()}),
-                  (Texts{"2", "EVEN", "115200"}));
+                  (Texts{"2", "EVEN", wxString::Format("%u", c.readRate)}));
         if (c.parity >= 0) {
             page->ParityBitsCombo()->SetSelection(c.parity);
             page->StopBitsCombo()->SetSelection(c.stop);
         }
-        page->BaudRateCombo()->SetValue(c.rate);
+        if (c.rate)
+            page->BaudRateCombo()->SetValue(c.rate);
         module.SetFault(c.fault, 0, 24);
         Confirm(page, {wxID_YES, c.answer});
         EXPECT_EQ(dialogs->Messages(), Said(UartQuestion, c.error, c.row ? RebootAskMore : ""));
@@ -397,7 +498,7 @@ TEST_F(AdvancedPage, WritesTheBlocksOfEachLayout)
     // Short layout: ports 65100, 65300, 65200; min data 10, max wait 100, polling 500; init string "AT".
     std::map<int, Bytes> held = {
         {46, {0xFE, 0x4C, 0xFF, 0x14, 0xFE, 0xB0, 0x00, 0x0A, 0x00, 0x64, 0x01, 0xF4, 'A', 'T'}},
-        {49, {1}},
+        {49, {0}},  // apart from the auto reboot, so that one cannot show the other
         {50, {0x00, 0x3C, 1}}};
     held[46].resize(44, 0);
     sock_set_receive_timeout(1);  // the bad reply is waited out

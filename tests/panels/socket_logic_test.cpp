@@ -5,6 +5,7 @@
 #include <wx/arrstr.h>
 
 #include <algorithm>
+#include <map>
 
 #include "SocketLogic.h"
 
@@ -227,13 +228,21 @@ TEST(SocketLogic, ValidationPass)
          0, COL_LOCAL_PORT, "Local Port error"},
         // clang-format on
     };
+    // Each caption comes with its one message.
+    const std::map<std::string, wxString> messages = {
+        {"Server IP Required", "In case of TCP Client you must specify a valid Server Ip Address"},
+        {"Server IP error", "The Server Ip Address must be four numbers from 0 to 255 separated by dots"},
+        {"Server Port Required", "In case of TCP Client you must specify a valid Server Port"},
+        {"Timeout error", "Timeout value must be < 4294967295"},
+        {"Local Port error", "You must specify a valid Local Port between 0 and 65535"}};
     for (const auto& c : passes) {
         SCOPED_TRACE(c.rows[size_t(c.row)]);
         const SocketPass pass = run(c.kind, c.rows);
         ASSERT_EQ(pass.refusal.has_value(), c.caption != nullptr);
         if (pass.refusal) {
-            EXPECT_EQ((std::tuple(pass.refusal->row, pass.refusal->column, pass.refusal->caption)),
-                      (std::tuple(c.row, c.column, wxString(c.caption))));
+            EXPECT_EQ((std::tuple(pass.refusal->row, pass.refusal->column, pass.refusal->caption,
+                                  pass.refusal->message)),
+                      (std::tuple(c.row, c.column, wxString(c.caption), messages.at(c.caption))));
             continue;
         }
         std::vector<std::string> records;
