@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <wx/wxsqlite3.h>
 
+#include <algorithm>
+
 #include "AdvancedLogic.h"
 #include "BatchFile.h"
 #include "BatchLogic.h"
@@ -35,17 +37,28 @@ void SetRecord(BatchConfig* config, uint16_t id, uint8_t index, const BlockBytes
 // order; the CAN bus page reads both lists, a chunk per exchange.
 TEST(BatchLogic, SectionsFollowTheHubButtons)
 {
-    const std::pair<char, std::vector<int>> cases[] = {
+    // type, the sections' buttons, their names as the summary gives them.
+    const std::tuple<char, std::vector<int>, const char*> cases[] = {
         {'A',
          {ID_HUB_NETWORK, ID_HUB_SOCKET_NEW, ID_HUB_ADVANCED, ID_HUB_CANBUS, ID_HUB_CANBUS_ACTUATION,
-          ID_HUB_IO, ID_HUB_POWERSAVE}},
-        {'I', {ID_HUB_NETWORK, ID_HUB_SOCKET_NEW, ID_HUB_I2C, ID_HUB_POWERSAVE}},
+          ID_HUB_IO, ID_HUB_POWERSAVE},
+         "Network,Socket,Advanced,CAN bus,CAN actuation,Digital I/O,Power save"},
+        {'I',
+         {ID_HUB_NETWORK, ID_HUB_SOCKET_NEW, ID_HUB_I2C, ID_HUB_POWERSAVE},
+         "Network,Socket,I2C sensor,Power save"},
+        {'4',
+         {ID_HUB_NETWORK, ID_HUB_SOCKET_NEW, ID_HUB_ADVANCED, ID_HUB_IO, ID_HUB_ADC, ID_HUB_POWERSAVE},
+         "Network,Socket,Advanced,Digital I/O,Analog input,Power save"},
     };
-    for (const auto& [type, ids] : cases) {
+    for (const auto& [type, ids, names] : cases) {
         std::vector<int> shown;
-        for (const BatchSection& s : BatchSections(type, 145))
+        wxString named;
+        for (const BatchSection& s : BatchSections(type, 145)) {
             shown.push_back(s.hubId);
+            named += (named.empty() ? "" : ",") + s.name;
+        }
         EXPECT_EQ(shown, ids) << type;
+        EXPECT_EQ(named, names) << type;
     }
     // "id/count/index" of each block, exchanges apart by '|'.
     std::string reads;
@@ -113,6 +126,12 @@ TEST(BatchFile, RefusesWhatItDidNotWrite)
          " is damaged: datablock 35 at index 0 appears twice"},
         {"DELETE FROM vantrel_batch_module", " is damaged: it names no module"},
         {"UPDATE vantrel_batch_module SET format = 2", " was saved by another version of Vantrel Glimra"},
+        {"INSERT INTO vantrel_batch_module SELECT * FROM vantrel_batch_module",
+         " is damaged: it names more than one module"},
+        {"UPDATE vantrel_batch_module SET module_type = 'SS'",
+         " is damaged: its module type is not one character"},
+        {"UPDATE vantrel_batch_datablocks SET start_index = 256 WHERE datablock = 46",
+         " is damaged: a datablock record is out of range"},
     };
     for (const auto& [sql, told] : cases) {
         SCOPED_TRACE(sql);
@@ -231,4 +250,89 @@ TEST(BatchLogic, AdvancedRecordTakesTheModulesLayout)
     ASSERT_TRUE(EncodeAdvanced(advanced, 145, &longLayout));
     EXPECT_EQ(commands[0].blocks.at(0).bytes, longLayout);
     EXPECT_EQ(commands[0].section, CONF_SECTION_ADVANCED);
+}
+
+// The I2C, I/O, analog input and power-save sections send what their pages
+// send for the values read, under their own sections.
+TEST(BatchLogic, SingleRecordSectionsWriteAsTheirPages)
+{
+    // section, module type, saved record (count, bytes), record sent, section byte.
+    const std::tuple<int, char, uint8_t, BlockBytes, BlockBytes, uint8_t> cases[] = {
+        {ID_HUB_I2C,
+         'I',
+         1,
+         {0, 0, 0x03, 0xE8, 2, 0x80, 0x19},
+         {0, 0, 0x03, 0xE8, 2, 0x80, 0x19},
+         CONF_SECTION_I2C},
+        {ID_HUB_I2C,
+         'I',
+         1,
+         {0x80, 0, 0, 0, 3, 0x00, 0x0D},
+         {0x80, 0, 0, 0, 3, 0x00, 0x0D},
+         CONF_SECTION_I2C},
+        {ID_HUB_IO,
+         '9',
+         8,
+         {7, 1, 0, 6, 0, 1, 5, 2, 2, 4, 0, 0, 3, 1, 1, 2, 0, 0, 1, 1, 0, 0, 0, 9},
+         {0, 1, 0, 1, 0, 1, 2, 1, 1, 3, 0, 0, 4, 1, 1, 5, 0, 0, 6, 1, 0, 7, 0, 1},
+         CONF_SECTION_IO},
+        {ID_HUB_ADC, '4', 4, {3, 5, 2, 0, 1, 1, 0, 0xFF}, {0, 1, 1, 0, 2, 1, 3, 1}, CONF_SECTION_ADC},
+        {ID_HUB_POWERSAVE,
+         'S',
+         1,
+         {1, 0x01, 0x2C, 0, 0, 0x0E, 0x10, 0, 0, 0, 0x3C, 0x55},
+         {1, 0x01, 0x2C, 0, 0, 0x0E, 0x10, 0, 0, 0, 0x3C, 0},
+         CONF_SECTION_POWERSAVE},
+    };
+    for (const auto& [hubId, type, count, saved, sent, section] : cases) {
+        SCOPED_TRACE(testing::Message() << hubId << type);
+        BatchConfig config = FullConfig(type, "1.4.5");
+        const uint16_t id = SectionReads(hubId, type, 145).at(0).at(0).id;
+        // The record as the module gave it, in place of what the reads ask.
+        config.records.erase(std::remove_if(config.records.begin(), config.records.end(),
+                                            [id = id](const BlockValue& r) { return r.id == id; }),
+                             config.records.end());
+        config.records.push_back(MakeBlock(id, saved, count));
+        std::vector<BatchCommand> commands;
+        wxString refusal;
+        ASSERT_TRUE(SectionCommands(hubId, config, type, 145, {}, &commands, &refusal)) << refusal;
+        ASSERT_EQ(commands.size(), 1u);
+        EXPECT_EQ(paneltest::Tuples(commands[0].blocks), (paneltest::BlockList{{id, count, 0, sent}}));
+        EXPECT_EQ(commands[0].section, section);
+    }
+}
+
+// An I2C record its page would refuse to send is refused with the page's words.
+TEST(BatchLogic, I2cRecordThePageWouldRefuse)
+{
+    // saved record, what is told (empty: sent).
+    const std::pair<BlockBytes, const char*> cases[] = {
+        {{0, 0, 0x03, 0xE7, 0, 0, 0}, "You must specify a valid Polling TIME greater than 1000 ms"},
+        {{0, 0, 0x03, 0xE8, 0, 0x75, 0x30}, ""},
+        {{0, 0, 0x03, 0xE8, 0, 0xF5, 0x30}, ""},
+        {{0, 0, 0x03, 0xE8, 0, 0x75, 0x31}, "You must specify a valid offset between -3000 and 3000"},
+        {{0, 0, 0x03, 0xE8, 0, 0xF5, 0x31}, "You must specify a valid offset between -3000 and 3000"},
+    };
+    for (const auto& [saved, told] : cases) {
+        BatchConfig config = FullConfig('I', "1.4.5");
+        SetRecord(&config, DATABLOCK_I2C, 0, saved);
+        std::vector<BatchCommand> commands;
+        wxString refusal;
+        EXPECT_EQ(SectionCommands(ID_HUB_I2C, config, 'I', 145, {}, &commands, &refusal), !*told);
+        EXPECT_EQ(refusal, told);
+        if (!*told)
+            EXPECT_EQ(commands.at(0).blocks.at(0).bytes, saved);
+    }
+}
+
+TEST(BatchLogic, LoadSummaryLinePerSection)
+{
+    using O = SectionOutcome;
+    const std::vector<SectionReport> reports = {{"Network", O::Written, ""},
+                                                {"Socket", O::SavedWithErrors, ""},
+                                                {"UART", O::Failed, "socket reciv timeout"},
+                                                {"Power save", O::NotSent, ""}};
+    EXPECT_EQ(LoadSummary("f.db", "the Vantrel-S-UART module at 127.0.0.1", reports),
+              "Configuration \"f.db\" sent to the Vantrel-S-UART module at 127.0.0.1:\n\nNetwork: written\n"
+              "Socket: saved with errors\nUART: failed (socket reciv timeout)\nPower save: not sent");
 }

@@ -146,10 +146,14 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
     // The registry is never written over; a read that fails writes no file and
     // names its section; a write whose exchange fails ends the load there.
     page = Page(module, 'S');
-    const wxString registry = dir->File("vantrel-conf.db"), broken = dir->File("broken.db");
-    Press(page, ID_BATCH_SAVE, registry);
-    EXPECT_EQ(dialogs->Messages().back(),
-              "Error: \"" + registry + "\" is the module registry of Vantrel Glimra: choose another file");
+    const wxString broken = dir->File("broken.db");
+    for (const char* name : {"vantrel-conf.db", "last_backup.db"}) {
+        const wxString registry = dir->File(name);
+        Press(page, ID_BATCH_SAVE, registry);
+        EXPECT_EQ(
+            dialogs->Messages().back(),
+            "Error: \"" + registry + "\" is the module registry of Vantrel Glimra: choose another file");
+    }
     module.SetFault(Fault::MissingBlock, 45, 45);
     Press(page, ID_BATCH_SAVE, broken);
     ASSERT_EQ(dialogs->Messages().size(), 2u);
@@ -157,18 +161,65 @@ TEST_F(BatchPage, SavedConfigurationLoadsIntoAnotherModuleOfItsType)
         "Error: Configuration not saved to file: the Digital I/O settings could not be read.\n\n"))
         << dialogs->Messages()[1];
     EXPECT_FALSE(std::filesystem::exists(broken.ToStdString()));
+    // The same module again (b's MAC): its registry rows are updated, not added.
     TestModule c;
     ConfigureB(c);
-    c.SetFault(Fault::CloseEarly, 0, 35);
+    c.SetFault(Fault::CloseEarly, 0, 45);
     ASSERT_TRUE(c.Start());
     Press(Page(c, 'S'), ID_BATCH_LOAD, path, {wxID_YES, wxID_OK, wxID_NO});
     ASSERT_EQ(dialogs->Messages().size(), 4u);
     const wxString summary = dialogs->Messages()[2];
-    EXPECT_TRUE(summary.StartsWith(
-        Summary("Error", path, "\nNetwork: written\nSocket: written\nAdvanced: written\nUART: failed (")))
+    EXPECT_TRUE(summary.StartsWith(Summary(
+        "Error", path,
+        "\nNetwork: written\nSocket: written\nAdvanced: written\nUART: written\nDigital I/O: failed (")))
         << summary;
-    EXPECT_TRUE(summary.EndsWith(")\nDigital I/O: not sent\nPower save: not sent")) << summary;
+    EXPECT_TRUE(summary.EndsWith(")\nPower save: not sent")) << summary;
     EXPECT_EQ(dialogs->Messages()[3], Reboot) << "the sections written still want the reboot";
+    EXPECT_EQ(
+        apptest::Sql("SELECT count(*) FROM vemtor_vantrel WHERE macaddress = '00:1e:c0:00:00:0b' UNION ALL "
+                     "SELECT count(*) FROM vemtor_vantrel_uart"),
+        (std::vector<wxString>{"1", "1"}));
+}
+
+// An address or port that cannot be used is told before any traffic; a load
+// whose module cannot be reached sends nothing and asks for no reboot.
+TEST_F(BatchPage, UnusableAddressAndUnreachableModule)
+{
+    ConfigureA(module);
+    ASSERT_TRUE(module.Start());
+    const wxString path = dir->File("alpha.db");
+    Press(Page(module, 'S'), ID_BATCH_SAVE, path);
+    ASSERT_EQ(dialogs->Messages().back(), "Info: Configuration saved");
+    const size_t sent = module.Requests().size();
+    // address, port, what is told.
+    const std::tuple<wxString, wxString, wxString> refused[] = {
+        {module.Address(), "65536", "Error: Invalid Vantrel module port: 65536"},
+        {module.Address(), "0", "Error: Invalid Vantrel module port: 0"},
+        {wxString(L"127.0.0.\u00b9"), module.PortText(),
+         wxString(L"Error: Invalid Vantrel module address: 127.0.0.\u00b9")},
+    };
+    for (const auto& [ip, port, told] : refused)
+        for (int id : {ID_BATCH_SAVE, ID_BATCH_LOAD}) {
+            Main()->ShowBatchConf(ip, port, 'S', 145);
+            guitest::Pump();
+            auto* page = dynamic_cast<VantrelBatchConf*>(Main()->GetPanel(PANEL_BATCH_CONF));
+            ASSERT_NE(page, nullptr);
+            Press(page, id, path);
+            EXPECT_EQ(dialogs->Messages().back(), told) << id;
+        }
+    EXPECT_EQ(module.Requests().size(), sent);
+    TestModule d;
+    d.SetFault(Fault::Refuse);
+    ASSERT_TRUE(d.Start());
+    Press(Page(d, 'S'), ID_BATCH_LOAD, path, {wxID_YES});
+    ASSERT_EQ(dialogs->Messages().size(), 3u) << testing::PrintToString(dialogs->Messages());
+    const wxString summary = dialogs->Messages()[2];
+    EXPECT_TRUE(summary.StartsWith(Summary("Error", path, "\nNetwork: failed ("))) << summary;
+    EXPECT_TRUE(
+        summary.EndsWith(")\nSocket: not sent\nAdvanced: not sent\nUART: not sent\nDigital I/O: not sent\n"
+                         "Power save: not sent"))
+        << summary;
+    EXPECT_EQ(Main()->currentPanel, PANEL_BATCH_CONF);
 }
 
 }  // namespace

@@ -20,7 +20,9 @@ TEST(IoLogic, LinesAndLocksByModuleType)
         {'d', 4, IoLock::TypeColumn, types}, {'e', 4, IoLock::TypeColumn, types},
         {'8', 8, IoLock::TypeColumn, types}, {'9', 8, IoLock::TypeColumn, types},
         {'s', 4, IoLock::Lines01, lines01},  {'C', 4, IoLock::Lines01, lines01},
+        {'c', 4, IoLock::Lines01, lines01},  {'S', 4, IoLock::Lines01, lines01},
         {'A', 4, IoLock::Lines23, lines23},  {'b', 4, IoLock::Lines23, lines23},
+        {'a', 4, IoLock::Lines23, lines23},  {'B', 4, IoLock::Lines23, lines23},
     };
     for (const auto& [type, lines, lock, locked] : cases) {
         SCOPED_TRACE(std::string(1, type));
@@ -59,6 +61,7 @@ TEST(IoLogic, GridCellsToLines)
         {"1", "Digital Output", {3, 1, 1}},
         {"", "Digital Input", {3, 0, 0}},
         {"0", "", {3, 0, 1}},
+        {"2", "Digital Output", {3, 1, 1}},
         {"-1", "digital input", {3, 1, 1}},
         {"99999999999999999999", "Digital Input", {3, 1, 0}},
     };
@@ -149,6 +152,7 @@ TEST(PowersaveLogic, FormNumbersNeverWrap)
     const std::tuple<int, const char*, const char*, const char*, F, BlockBytes> cases[] = {
         {1, "65535", "4294967295", "0", F::None, {1, 0xFF, 0xFF, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0}},
         {-1, "", "12abc", " 7", F::None, {3, 0, 0, 0, 0, 0, 7, 0, 0, 0, 12, 0}},
+        {0, "1", "2", "3", F::None, {0, 0, 1, 0, 0, 0, 3, 0, 0, 0, 2, 0}},
         {0, "65536", "1", "1", F::BootDelay, {}},
         {0, "1", "4294967296", "1", F::RunningTime, {}},
         {0, "1", "1", "-1", F::SleepTime, {}},

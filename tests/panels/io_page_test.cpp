@@ -4,6 +4,7 @@
 #include <wx/grid.h>
 #include <wx/textctrl.h>
 
+#include "ChannelGrid.h"
 #include "HubLogic.h"
 #include "VantrelADCPanel.h"
 #include "VantrelI2CPanel.h"
@@ -26,6 +27,31 @@ protected:
         for (int k = 0; k < page->LineCount(); ++k)
             for (int c = 0; c < 3; ++c)
                 rows[k] += page->Grid()->IsReadOnly(k, c) ? '#' : '.';
+        return rows;
+    }
+    // Opens the list editor of a cell and picks `choice` in it, leaving it open.
+    static void PickInEditor(wxGrid* grid, int row, int column, const wxString& choice)
+    {
+        grid->SetGridCursor(row, column);
+        grid->EnableCellEditControl();
+        wxGridCellEditor* editor = grid->GetCellEditor(row, column);
+        auto* list = dynamic_cast<wxComboBox*>(editor->GetWindow());
+        editor->DecRef();
+        ASSERT_TRUE(list && grid->IsCellEditControlShown());
+        list->SetStringSelection(choice);
+    }
+    // Per row, its cells: '#' read-only. In the edit view read-only cells
+    // alone are grey.
+    static std::vector<std::string> LockedCells(wxGrid* grid, bool editView = true)
+    {
+        std::vector<std::string> rows(grid->GetNumberRows());
+        for (int k = 0; k < grid->GetNumberRows(); ++k)
+            for (int c = 0; c < grid->GetNumberCols(); ++c) {
+                rows[k] += grid->IsReadOnly(k, c) ? '#' : '.';
+                if (editView)
+                    EXPECT_EQ(grid->GetCellBackgroundColour(k, c) == LockedCellColour, grid->IsReadOnly(k, c))
+                        << k << "/" << c;
+            }
         return rows;
     }
     // From the hub, as its button would (shown only above 1.4.0 after login).
@@ -73,8 +99,9 @@ TEST_F(IoPage, LinesAndAnalogInputsReadWrittenAndLocked)
     Command(ID_BACK);
     EXPECT_FALSE(page->InConfirmView());
     EXPECT_EQ(ReadOnlyCells(page), locked);
+    // The type is still in its open list when the edit button is pressed.
     page->Grid()->SetCellValue(0, 1, "1");
-    page->Grid()->SetCellValue(0, 2, "Digital Output");
+    PickInEditor(page->Grid(), 0, 2, "Digital Output");
     module.SetFault(Fault::AlterEcho, 45, 24);
     Confirm(page, {wxID_YES});
     EXPECT_EQ(dialogs->Messages(),
@@ -91,10 +118,42 @@ TEST_F(IoPage, LinesAndAnalogInputsReadWrittenAndLocked)
     VantrelADCPanel* adc = OpenFromHub<VantrelADCPanel>(ID_HUB_ADC, PANEL_ADC);
     ASSERT_NE(adc, nullptr) << testing::PrintToString(dialogs->Messages());
     adc->Grid()->SetCellValue(2, 1, "");
+    adc->Grid()->SetCellValue(3, 1, "1");
+    // Every cell locked while confirming, every Enable cell open again after.
+    ASSERT_TRUE(Click(adc, ID_PAGE_EDIT));
+    EXPECT_EQ(LockedCells(adc->Grid(), false), std::vector<std::string>(4, "##"));
+    ASSERT_TRUE(Click(adc, ID_PAGE_GO_BACK));
+    EXPECT_EQ(LockedCells(adc->Grid()), std::vector<std::string>(4, "#."));
     Confirm(adc, {wxID_YES});
     ASSERT_EQ(PageRequests().size(), 2u);
     EXPECT_EQ(Blocks(PageRequests()[1]),
-              (BlockList{{54, 4, 0, {0, 1, 1, 0, 2, 0, 3, 0}}, {24, 1, 0, {0x0B}}}));
+              (BlockList{{54, 4, 0, {0, 1, 1, 0, 2, 0, 3, 1}}, {24, 1, 0, {0x0B}}}));
+}
+
+// The lines and locks of each kind of module, the same after a visit to the
+// confirmation view, where every cell of every line is locked.
+TEST_F(IoPage, LocksOfEachModuleTypeKeptThroughTheViews)
+{
+    StartModule("1.4.0", '9');
+    const std::vector<std::string> types(8, "#.#"), open(8, "#..");
+    // type, Idx / Enable / Type cells of each line.
+    const std::pair<char, std::vector<std::string>> cases[] = {
+        {'9', types},
+        {'d', {types.begin(), types.begin() + 4}},
+        {'C', {"###", "###", "#..", "#.."}},
+        {'4', open},
+    };
+    for (const auto& [type, rows] : cases) {
+        SCOPED_TRACE(std::string(1, type));
+        module.SetIdentity("1.4.0", type, "porch");
+        VantrelIOPanel* page = Open();
+        ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+        EXPECT_EQ(LockedCells(page->Grid()), rows);
+        ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+        EXPECT_EQ(LockedCells(page->Grid(), false), std::vector<std::string>(rows.size(), "###"));
+        ASSERT_TRUE(Click(page, ID_PAGE_GO_BACK));
+        EXPECT_EQ(LockedCells(page->Grid()), rows);
+    }
 }
 
 // The record shown (an output type the list lacks, offset -2.5), the checks
@@ -142,6 +201,58 @@ TEST_F(IoPage, I2cChecksFailedWriteAndWrite)
     }
     EXPECT_EQ(PageRequests().size(), 3u);
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
+}
+
+// Values longer than the five characters that can be typed are shown whole
+// and written back as read; a polling time past 32 bits is refused.
+TEST_F(IoPage, I2cLongValuesShownWhole)
+{
+    const testmod::Bytes record = {0xFF, 0xFF, 0xFF, 0xFF, 1, 0x84, 0xD2};
+    module.SetElement(48, 0, record);
+    StartModule("1.2.0", 'I');
+    VantrelI2CPanel* page = OpenFromHub<VantrelI2CPanel>(ID_HUB_I2C, PANEL_I2C);
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    EXPECT_EQ((std::vector<wxString>{page->PollingField()->GetValue(), page->OffsetField()->GetValue()}),
+              (std::vector<wxString>{"4294967295", "-123.4"}));
+    page->PollingField()->ChangeValue("4294967296");
+    dialogs->Clear();
+    Click(page, ID_PAGE_EDIT);
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{
+                  "Polling TIME error: You must specify a valid Polling TIME from 1000 to 4294967295 ms"});
+    EXPECT_FALSE(page->InConfirmView());
+    page->PollingField()->ChangeValue("4294967295");
+    Confirm(page, {wxID_YES, wxID_NO});
+    EXPECT_EQ(Blocks(PageRequests().back()), (BlockList{{48, 1, 0, record}, {24, 1, 0, {9}}}));
+}
+
+// The output type chosen goes into the record, the first and the last of the
+// list alike; the form takes no input while it is being confirmed.
+TEST_F(IoPage, I2cOutputTypeChosenAndFormLockedWhileConfirming)
+{
+    StartModule("1.2.0", 'I');
+    // choice, record sent.
+    const std::pair<int, testmod::Bytes> cases[] = {
+        {0, {0, 0, 0x03, 0xE8, 0, 0x00, 0x0D}},
+        {3, {0, 0, 0x03, 0xE8, 3, 0x00, 0x0D}},
+    };
+    for (const auto& [choice, record] : cases) {
+        module.SetElement(48, 0, {0, 0, 0x03, 0xE8, 2, 0x00, 0x0D});
+        VantrelI2CPanel* page = OpenFromHub<VantrelI2CPanel>(ID_HUB_I2C, PANEL_I2C);
+        ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+        EXPECT_EQ(page->OutputCombo()->GetValue(), "CLOUD");
+        page->OutputCombo()->SetSelection(choice);
+        ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+        EXPECT_EQ((std::vector<bool>{page->OutputCombo()->IsEnabled(), page->PollingField()->IsEnabled(),
+                                     page->OffsetField()->IsEnabled()}),
+                  std::vector<bool>(3, false));
+        ASSERT_TRUE(Click(page, ID_PAGE_GO_BACK));
+        EXPECT_EQ((std::vector<bool>{page->OutputCombo()->IsEnabled(), page->PollingField()->IsEnabled(),
+                                     page->OffsetField()->IsEnabled()}),
+                  std::vector<bool>(3, true));
+        Confirm(page, {wxID_YES, wxID_NO});
+        EXPECT_EQ(Blocks(PageRequests().back()), (BlockList{{48, 1, 0, record}, {24, 1, 0, {9}}})) << choice;
+    }
 }
 
 TEST_F(IoPage, PowersaveReadWrittenBackRefusedForOldFirmwareAndCommands)
@@ -204,6 +315,65 @@ TEST_F(IoPage, PowersaveReadWrittenBackRefusedForOldFirmwareAndCommands)
     EXPECT_EQ(dialogs->Messages(),
               std::vector<wxString>{"Module Sleeping: Module put in Sleep for 3600 seconds"});
     EXPECT_EQ(Blocks(PageRequests().back()), (BlockList{{52, 1, 0, {1, 0, 0, 0x0E, 0x10}}}));
+    EXPECT_EQ(Main()->currentPanel, PANEL_START);
+}
+
+// A field that cannot be sent is named with its own text; each command's
+// button shows its field as typed; an echo that differs is told before the
+// command's message.
+TEST_F(IoPage, PowersaveRefusalsLabelsAndEchoErrors)
+{
+    StartModule("1.4.0", 'S');
+    VantrelPowersavePanel* page = OpenPowersave(140);
+    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+    page->RandomBox()->SetValue(false);
+    const wxString range = "\": please enter a number of seconds from 0 to 4294967295";
+    // field, text, what is told.
+    const std::tuple<wxTextCtrl*, const char*, wxString> refused[] = {
+        {page->RunningTimeField(), "4294967296", "Error: Invalid Running Time \"4294967296" + range},
+        {page->SleepTimeField(), "-1", "Error: Invalid Sleep Time \"-1" + range},
+    };
+    for (const auto& [field, text, told] : refused) {
+        const wxString kept = field->GetValue();
+        field->ChangeValue(text);
+        dialogs->Clear();
+        Click(page, ID_PAGE_EDIT);
+        EXPECT_FALSE(page->InConfirmView());
+        EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{told});
+        field->ChangeValue(kept);
+    }
+    // field, text typed, the labels of the sleep-now and running-counter buttons.
+    const std::tuple<int, const char*, const char*, const char*> labels[] = {
+        {ID_SLEEP_NOW_TIME, "007", "Sleep Now for 007 s", "Set Running counter to 0 s"},
+        {ID_RUNNING_COUNTER_TIME, "12", "Sleep Now for 007 s", "Set Running counter to 12 s"},
+        {ID_SLEEP_NOW_TIME, "", "Sleep Now for  s", "Set Running counter to 12 s"},
+    };
+    for (const auto& [field, text, sleepLabel, counterLabel] : labels) {
+        dynamic_cast<wxTextCtrl*>(page->FindWindow(field))->SetValue(text);
+        EXPECT_EQ(page->FindWindow(ID_SLEEP_NOW)->GetLabel(), sleepLabel) << text;
+        EXPECT_EQ(page->FindWindow(ID_SET_RUNNING_COUNTER)->GetLabel(), counterLabel) << text;
+    }
+    // datablock whose echo is altered, field, text, button, record sent, what is told.
+    const std::tuple<int, int, const char*, int, testmod::Bytes, std::vector<wxString>> echoes[] = {
+        {53,
+         ID_RUNNING_COUNTER_TIME,
+         "5",
+         ID_SET_RUNNING_COUNTER,
+         {0, 0, 0, 5},
+         {"Error: Set Running counter error!", "Module running: Running counter reset to 5 seconds"}},
+        {52,
+         ID_SLEEP_NOW_TIME,
+         "007",
+         ID_SLEEP_NOW,
+         {1, 0, 0, 0, 7},
+         {"Error: Sleep now error!", "Module Sleeping: Module put in Sleep for 7 seconds"}},
+    };
+    for (const auto& [block, field, text, button, record, told] : echoes) {
+        module.SetFault(Fault::AlterEcho, block);
+        Run(page, field, text, button);
+        EXPECT_EQ(dialogs->Messages(), told);
+        EXPECT_EQ(Blocks(PageRequests().back()), (BlockList{{block, 1, 0, record}}));
+    }
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
 }
 

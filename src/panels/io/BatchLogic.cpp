@@ -354,6 +354,18 @@ bool SectionCommands(int hubId, const BatchConfig& config, char type, int firmwa
         }
         case ID_HUB_I2C: {
             const I2cConfig i2c = DecodeI2c(values.at(0));
+            // The page's checks of the values it shows: what it would refuse
+            // to send (an offset past the bound would go out cut to it) is refused.
+            uint32_t polling = 0;
+            double offset = 0;
+            if (CheckPolling(wxString::Format("%u", unsigned(i2c.polling)), &polling) != PollingCheck::Ok) {
+                *refusal = PollingTooSmallText;
+                return false;
+            }
+            if (!ReadOffset(OffsetText(i2c.offset), &offset)) {
+                *refusal = OffsetRangeText;
+                return false;
+            }
             out.push_back(
                 {{I2cWriteBlock(i2c.polling, i2c.outputType, OffsetWord(i2c.offset))}, CONF_SECTION_I2C});
             break;

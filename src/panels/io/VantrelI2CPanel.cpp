@@ -4,6 +4,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+
 #include "Common.h"
 #include "MainWindow.h"
 
@@ -13,6 +15,13 @@ void RowLabel(wxWindow* page, const wxString& text, int y)
 {
     auto* label = new wxStaticText(page, wxID_ANY, text, wxPoint(30, y), wxSize(120, -1));
     label->SetFont(FontBold8);
+}
+
+// At most five characters are typed; a longer value read is shown whole
+// (GTK would cut it to the limit, and a write would send what is left).
+void LimitTyping(wxTextCtrl* field)
+{
+    field->SetMaxLength(std::max<unsigned long>(5, field->GetValue().length()));
 }
 
 }  // namespace
@@ -47,12 +56,12 @@ void VantrelI2CPanel::BuildForm()
     RowLabel(this, "Polling interval (ms)", 140);
     m_pollingField = new wxTextCtrl(this, wxID_ANY, wxString::Format("%u", unsigned(m_read.polling)),
                                     wxPoint(320, 140), wxSize(170, -1), 0, DigitsValidator());
-    m_pollingField->SetMaxLength(5);
+    LimitTyping(m_pollingField);
 
     RowLabel(this, "Temperature Offset", 170);
     m_offsetField =
         new wxTextCtrl(this, wxID_ANY, OffsetText(m_read.offset), wxPoint(320, 170), wxSize(170, -1));
-    m_offsetField->SetMaxLength(5);
+    LimitTyping(m_offsetField);
 
     PlaceButtons(wxPoint(30, 210));
 }
