@@ -117,15 +117,21 @@ TEST_F(LocalDbTest, OpenNeverReplacesAGoodCopyWithABadOrEmptyOne)
     Db::ResetForTests();
     Db::GetInstance();  // takes the copy that holds the row
     const std::string backup = ReadFile(Db::BackupName);
-    enum Damage { HeaderScribbled, TableScribbled, Empty, EmptyBesideEmptyCopy };
+    enum Damage { HeaderScribbled, TableScribbled, Empty, EmptyBesideEmptyCopy, LeftoverTemporaryCopy };
     const struct {
         Damage damage;
-        bool copyTaken, copyKept, notice;
+        bool copyTaken, copyKept;
+        const char* notice;  // what the notice says; empty: none
     } cases[] = {
-        {HeaderScribbled, true, false, false},
-        {TableScribbled, false, false, true},
-        {Empty, false, true, true},
-        {EmptyBesideEmptyCopy, true, false, false},
+        {HeaderScribbled, true, false, ""},
+        {TableScribbled, false, false,
+         "backup copy \"last_backup.db\" not taken: \"last_backup.db.tmp\" is damaged: "},
+        {Empty, false, true,
+         "The registry \"vantrel-conf.db\" was empty when the program started, so its copy "
+         "\"last_backup.db\" from an earlier run was kept: Revert DB Changes brings its modules back."},
+        {EmptyBesideEmptyCopy, true, false, ""},
+        // A copy an interrupted run left half written is no reason to keep none.
+        {LeftoverTemporaryCopy, true, false, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.damage);
@@ -144,6 +150,8 @@ TEST_F(LocalDbTest, OpenNeverReplacesAGoodCopyWithABadOrEmptyOne)
             std::ofstream(Db::FileName.utf8_string(), std::ios::trunc);
         if (c.damage == EmptyBesideEmptyCopy)
             OnFile(Db::BackupName, {"DELETE FROM vemtor_vantrel"});
+        if (c.damage == LeftoverTemporaryCopy)
+            std::ofstream("last_backup.db.tmp") << std::string(5000, 'Z');
         const std::string registry = ReadFile(Db::FileName), copy = ReadFile(Db::BackupName);
         if (c.damage == HeaderScribbled) {
             EXPECT_THROW(Db::GetInstance(), wxSQLite3Exception);
@@ -156,8 +164,11 @@ TEST_F(LocalDbTest, OpenNeverReplacesAGoodCopyWithABadOrEmptyOne)
         EXPECT_EQ(db->BackupTaken(), c.copyTaken);
         EXPECT_EQ(db->EarlierCopyKept(), c.copyKept);
         EXPECT_EQ(db->CanRevert(), c.copyTaken || c.copyKept);
-        EXPECT_EQ(db->TakeOpenNotice().empty(), !c.notice);
+        const std::string notice = db->TakeOpenNotice().utf8_string();
+        EXPECT_NE(notice.find(c.notice), std::string::npos) << notice;
+        EXPECT_EQ(notice.empty(), !*c.notice) << notice;
         EXPECT_EQ(db->TakeOpenNotice(), "") << "said once";
+        EXPECT_FALSE(fs::exists("last_backup.db.tmp"));
         EXPECT_TRUE(c.copyTaken || ReadFile(Db::BackupName) == copy);
         EXPECT_TRUE(c.damage != TableScribbled || ReadFile(Db::FileName) == registry);
     }
@@ -173,21 +184,29 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
     const std::string modules =
         "CREATE TABLE vemtor_vantrel (ip, ssid, netmask, gw, nwtype, macaddress, idtype, "
         "security, pwd, descri)";
-    const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"CREATE TABLE notes (body TEXT)"}, "it has no table vemtor_vantrel"},
-        {{"CREATE TABLE vemtor_vantrel (ip, mac, descri)"}, "its table vemtor_vantrel has no column ssid"},
+    const struct {
+        std::vector<std::string> schema;
+        std::string wrong;
+        size_t copyRows;  // 0: a copy with our tables and no row, nothing to revert to
+    } cases[] = {
+        {{"CREATE TABLE notes (body TEXT)"}, "it has no table vemtor_vantrel", 1},
+        {{"CREATE TABLE vemtor_vantrel (ip, mac, descri)"}, "its table vemtor_vantrel has no column ssid", 1},
         {{modules, uart.substr(0, uart.size() - 11) + ")"},
-         "its table vemtor_vantrel_uart has no column baudrate"},
+         "its table vemtor_vantrel_uart has no column baudrate",
+         1},
+        {{"CREATE TABLE notes (body TEXT)"}, "it has no table vemtor_vantrel", 0},
         {{"CREATE TABLE vemtor_vantrel (IP, SSID, NETMASK, GW, NWTYPE, MACADDRESS, IDTYPE, SECURITY, PWD, "
           "Descri)"},
-         ""},
+         "",
+         1},
     };
-    for (const auto& [schema, wrong] : cases) {
-        SCOPED_TRACE(schema.back());
+    for (const auto& [schema, wrong, copyRows] : cases) {
+        SCOPED_TRACE(schema.back() + " beside a copy of " + std::to_string(copyRows) + " rows");
         Db::ResetForTests();
         fs::remove(Db::FileName.utf8_string());
         fs::remove(Db::BackupName.utf8_string());
-        OnFile(Db::BackupName, {modules, "INSERT INTO vemtor_vantrel (macaddress) VALUES ('M')"});
+        OnFile(Db::BackupName, {modules, copyRows ? "INSERT INTO vemtor_vantrel (macaddress) VALUES ('M')"
+                                                  : "DELETE FROM vemtor_vantrel"});
         OnFile(Db::FileName, schema);
         fs::copy_file(Db::FileName.utf8_string(), "other.db", fs::copy_options::overwrite_existing);
         const std::string fileBytes = ReadFile(Db::FileName), copyBytes = ReadFile(Db::BackupName);
@@ -206,8 +225,11 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
             EXPECT_NE(e.GetMessage().utf8_string().find(why), std::string::npos) << e.GetMessage();
         }
         EXPECT_THROW(db->BackupTo("export.db"), wxSQLite3Exception);
-        EXPECT_TRUE(db->CanRevert());
-        EXPECT_NE(db->TakeOpenNotice(), "");
+        EXPECT_EQ(db->CanRevert(), copyRows > 0);
+        // Without a copy to go back to, what is wrong is said by every use.
+        EXPECT_EQ(db->TakeOpenNotice(), copyRows ? "Revert DB Changes brings back the modules of its copy "
+                                                   "\"last_backup.db\"."
+                                                 : "");
         EXPECT_TRUE(ReadFile(Db::FileName) == fileBytes && ReadFile(Db::BackupName) == copyBytes);
 
         try {
@@ -218,8 +240,43 @@ TEST_F(LocalDbTest, AFileOfAnotherProgramIsNeitherChangedNorCopied)
                       std::string::npos);
         }
         db->RestoreFrom(Db::BackupName);
-        EXPECT_EQ(Rows(db->GetAll()).size(), 1u);
+        EXPECT_EQ(Rows(db->GetAll()).size(), copyRows);
     }
+}
+
+// Each database copies itself into a file of its own at open, and a later
+// Open of the command list only changes the name it remembers. The command
+// list comes back from its export; an import of a file without tables leaves
+// the registry with its tables, empty and usable.
+TEST_F(LocalDbTest, EachDatabaseKeepsItsOwnCopyAndImportsAFileWithoutTables)
+{
+    OnFile(Db::FileName, {"CREATE TABLE vemtor_vantrel (ip, ssid, netmask, gw, nwtype, macaddress, idtype, "
+                          "security, pwd, descri)",
+                          "INSERT INTO vemtor_vantrel (macaddress) VALUES ('REG')"});
+    OnFile("localcmd.sqlite",
+           {"CREATE TABLE commandList (cmd, type)", "INSERT INTO commandList VALUES ('ping', 2)"});
+    Db* db = Db::GetInstance();
+    DbCommands* list = DbCommands::GetInstance();
+    EXPECT_FALSE(list->IsOpen());
+    list->Open("localcmd.sqlite");
+    list->Open("other.sqlite");
+    EXPECT_EQ(list->GetFileName(), "other.sqlite");
+    EXPECT_FALSE(fs::exists("other.sqlite"));
+    list->Insert("next", 3);
+    const Table commands = {{"ping", "2"}, {"next", "3"}};
+    EXPECT_EQ(OnFile("localcmd.sqlite", {"SELECT * FROM commandList"}), commands);
+    EXPECT_EQ(OnFile("last_backup.db", {"SELECT macaddress FROM vemtor_vantrel"}), Table{{"REG"}});
+    EXPECT_EQ(OnFile("commands_backup.db", {"SELECT * FROM commandList"}), (Table{{"ping", "2"}}));
+    list->BackupTo("export.sqlite");
+    EXPECT_EQ(list->DeleteAll(), 2);
+    list->RestoreFrom("export.sqlite");
+    EXPECT_EQ(Rows(list->GetAll()), commands);
+
+    OnFile("empty.db", {"CREATE TABLE t (x)", "DROP TABLE t"});
+    db->RestoreFrom("empty.db");
+    EXPECT_EQ(Rows(db->GetAll()), Table{});
+    db->InsertUart("M", "N", "1", "9600");
+    EXPECT_EQ(db->Exists("M", true), "M");
 }
 
 }  // namespace

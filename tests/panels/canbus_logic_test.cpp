@@ -88,12 +88,14 @@ TEST(CanLogic, RowChecksInDecAndHex)
         {{"20000000", "Extended", "0", "1", "Intel"}, true, 1, "Msg ID max 0x1FFFFFFF", {}},
         {{"536870912", "", "0", "1", "Intel"}, false, 1, "Msg ID max 0x1FFFFFFF", {}},
         {{"-1", "Extended", "0", "1", "Intel"}, false, 1, "Msg ID max 0x1FFFFFFF", {}},
+        {{"-1", "Extended", "0", "1", "Intel"}, true, 1, "Msg ID max 0x1FFFFFFF", {}},
         // A hex id above 0 without a leading decimal digit is a used row.
         {{"a", "Standard", "256", "8", "Intel"}, true, 3, "Start Bit max 255", {}},
         {{"a", "Standard", "255", "0", "Intel"}, true, 4, "Length max 255", {}},
         {{"5", "Standard", "-1", "8", "Intel"}, false, 3, "Start Bit max 255", {}},
         {{"5", "Standard", "0", "256", "Intel"}, false, 4, "Length max 255", {}},
         {{"1", "Extended", "255", "255", "Motorola"}, false, -1, "", {1, 1, 255, 255, 1}},
+        {{"1", "Standard", "0", "0", "Intel"}, false, 4, "Length max 255", {}},
         // An unused row: any start bit, a length from 0 to 255.
         {{"0", "Standard", "300", "0", "Intel"}, false, -1, "", {0, 0, 0, 0, 0}},
         {{"", "Standard", "7", "255", "Intel"}, true, -1, "", {0, 0, 7, 255, 0}},
@@ -137,9 +139,35 @@ TEST(CanLogic, ListElementsOnTheWire)
               (std::vector<CanSignal>{{291, 0, 8, 16, 0}, {0x1FFFFFFF, 1, 0, 1, 1}}));
     EXPECT_EQ(EncodeSignals({{291, 1, 8, 16, 1}}), (BlockBytes{0, 0, 1, 0x23, 1, 8, 16, 1}));
     // Above 1 the message list keeps the type (not enabled); the actuation list reads 0.
-    const BlockBytes messageBytes = {0x12, 0x34, 0x56, 0x78, 255, 0, 0, 0, 1, 2};
-    EXPECT_EQ(DecodeMessages(messageBytes, false), (std::vector<CanMessage>{{0x12345678, 255}, {1, 2}}));
-    EXPECT_EQ(DecodeMessages(messageBytes, true), (std::vector<CanMessage>{{0x12345678, 0}, {1, 0}}));
+    const BlockBytes messageBytes = {0x12, 0x34, 0x56, 0x78, 255, 0, 0, 0, 1, 2, 0, 0, 0, 3, 1};
+    EXPECT_EQ(DecodeMessages(messageBytes, false),
+              (std::vector<CanMessage>{{0x12345678, 255}, {1, 2}, {3, 1}}));
+    EXPECT_EQ(DecodeMessages(messageBytes, true), (std::vector<CanMessage>{{0x12345678, 0}, {1, 0}, {3, 1}}));
+    // The write commands of a list: whole chunks, then a short last one with
+    // its own count; bytes that are not whole elements still count the last one.
+    const std::tuple<uint16_t, uint8_t, size_t, std::vector<std::tuple<int, int, size_t>>> chunks[] = {
+        {41, 7, 14 * 8, {{7, 0, 56}, {7, 7, 56}}},
+        {41, 7, 10 * 8, {{7, 0, 56}, {3, 7, 24}}},
+        {47, 8, 9 * 5, {{8, 0, 40}, {1, 8, 5}}},
+        {40, 8, 12, {{3, 0, 12}}},
+        {40, 0, 10, {}},
+        {40, 8, 0, {}},
+    };
+    for (const auto& [id, chunk, size, expected] : chunks) {
+        std::vector<std::tuple<int, int, size_t>> got;
+        BlockBytes bytes(size);
+        for (size_t i = 0; i < size; ++i)
+            bytes[i] = uint8_t(i);
+        size_t at = 0;
+        for (const BlockValue& b : ListChunkBlocks(id, chunk, bytes)) {
+            EXPECT_EQ(b.id, id);
+            EXPECT_EQ(b.bytes,
+                      BlockBytes(bytes.begin() + long(at), bytes.begin() + long(at + b.bytes.size())));
+            at += b.bytes.size();
+            got.emplace_back(b.count, b.index, b.bytes.size());
+        }
+        EXPECT_EQ(got, expected) << id << " in " << int(chunk) << " of " << size;
+    }
 }
 
 namespace {

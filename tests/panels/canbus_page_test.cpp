@@ -2,6 +2,8 @@
 #include <wx/combobox.h>
 #include <wx/grid.h>
 #include <wx/radiobox.h>
+#include <wx/textctrl.h>
+#include <wx/valtext.h>
 
 #include <map>
 
@@ -49,6 +51,33 @@ Requests ListWrites(uint16_t id, int chunk, int elements, size_t size, const std
     return out;
 }
 
+// The input mode of a cell's editor, from the text control a copy of it
+// makes: whether it admits hexadecimal digits and how many characters it
+// takes; -1 for any other editor.
+int EditorMode(wxGrid* grid, int row, int col)
+{
+    wxGridCellEditor* editor = grid->GetCellEditor(row, col);
+    wxGridCellEditor* copy = editor->Clone();
+    editor->DecRef();
+    copy->Create(grid->GetGridWindow(), wxID_ANY, new wxEvtHandler);
+    auto* text = wxDynamicCast(copy->GetWindow(), wxTextCtrl);
+    int mode = -1;
+    if (text) {
+        for (char digit = '0'; digit <= '9'; ++digit)
+            text->WriteText(wxString(digit));
+        const auto* filter = dynamic_cast<wxTextValidator*>(text->GetValidator());
+        const bool hex = filter && filter->IsValid("abcdef").empty();
+        const std::tuple<bool, size_t, int> modes[] = {
+            {false, 3, 3}, {false, 4, 4}, {false, 9, 5}, {true, 3, 6}, {true, 8, 7}};
+        for (const auto& [isHex, length, m] : modes)
+            if (hex == isHex && text->GetValue().length() == length)
+                mode = m;
+    }
+    copy->Destroy();
+    copy->DecRef();
+    return mode;
+}
+
 class CanPages : public PageTest {
 protected:
     // Datablock 44 of the module. Bytes 4-8 hold no timing: a write must send the speed's own.
@@ -78,6 +107,7 @@ protected:
 TEST_F(CanPages, SignalListReadEditedInHexAndWritten)
 {
     module.SetElement(DATABLOCK_CAN_SIGNALS, 0, {0, 0, 1, 0x23, 0, 8, 16, 1});
+    module.SetElement(DATABLOCK_CAN_SIGNALS, 2, {0, 0, 0, 0x20, 1, 4, 8, 0});
     module.SetElement(DATABLOCK_CAN_SIGNALS, 13, {0, 0, 0, 5, 7, 0, 8, 9});
     SetCanSettings(125000, 0, 0x2A);
     StartModule("1.4.3", 'A');
@@ -88,11 +118,22 @@ TEST_F(CanPages, SignalListReadEditedInHexAndWritten)
     EXPECT_EQ(RequestsFrom(0), (Requests{{{44, 1, 0, {}}}, {{41, 7, 0, {}}}, {{41, 7, 7, {}}}}));
     wxGrid* grid = page->Grid();
     ASSERT_TRUE(grid && grid->GetNumberRows() == 14);
+    // Msg_ID editors by the row's id type (row 2 extended), start bit and
+    // length 3 digits; Num alone is locked.
+    const auto modes = [&] {
+        return std::vector<int>{EditorMode(grid, 0, 1), EditorMode(grid, 2, 1), EditorMode(grid, 2, 3),
+                                EditorMode(grid, 2, 4)};
+    };
+    EXPECT_EQ(modes(), (std::vector<int>{4, 5, 3, 3}));
+    EXPECT_EQ(std::vector<bool>({grid->IsReadOnly(0, 0), grid->IsReadOnly(0, 1), grid->IsReadOnly(0, 3)}),
+              std::vector<bool>({true, false, false}));
     // The Hex choice as a click would make it.
     page->IdFormatBox()->SetSelection(1);
     wxCommandEvent hex(wxEVT_RADIOBOX, ID_CAN_ID_FORMAT);
     hex.SetInt(1);
     page->IdFormatBox()->ProcessWindowEvent(hex);
+    EXPECT_EQ(modes(), (std::vector<int>{6, 7, 3, 3}));
+    EXPECT_EQ(grid->GetCellValue(2, 1), "20");
     grid->SetCellValue(1, 1, "10");
     grid->SetCellValue(1, 4, "8");
     EXPECT_TRUE(SaveScreenshot("canbus-signals.png"));
@@ -102,8 +143,40 @@ TEST_F(CanPages, SignalListReadEditedInHexAndWritten)
     ASSERT_TRUE(Click(page, ID_CAN_SAVE));
     EXPECT_EQ(ReadFile(file).substr(0, 24), "291,0,8,16,1\n16,0,0,8,0\n");
     grid->SetCellValue(0, 1, "0");
+    grid->SetCellValue(0, 5, "Intel");
     dialogs->FilePath(file);
     ASSERT_TRUE(Click(page, ID_CAN_LOAD));
+    EXPECT_EQ(grid->GetCellValue(0, 5), "Motorola");
+    // A row's start bit, then its length: the cell at fault red, the tested
+    // one before it black again.
+    const wxColour red(255, 0, 0), black(0, 0, 0);
+    const std::tuple<const char*, const char*, wxString, wxColour, wxColour> rowFaults[] = {
+        {"256", "8", "Max 255: Start Bit max 255", red, black},
+        {"255", "0", "Max 255: Length max 255", black, red},
+    };
+    for (const auto& [start, length, message, startColour, lengthColour] : rowFaults) {
+        grid->SetCellValue(2, 3, start);
+        grid->SetCellValue(2, 4, length);
+        dialogs->Clear();
+        Click(page, ID_PAGE_EDIT);
+        EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{message});
+        EXPECT_EQ(
+            std::tuple(grid->GetCellTextColour(2, 3), grid->GetCellTextColour(2, 4), page->InConfirmView()),
+            std::tuple(startColour, lengthColour, false));
+    }
+    grid->SetCellValue(2, 3, "4");
+    grid->SetCellValue(2, 4, "8");
+    // Load is closed while confirming; back in the list view Num stays locked.
+    wxWindow* load = page->FindWindow(ID_CAN_LOAD);
+    ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+    EXPECT_EQ(std::tuple(page->InConfirmView(), load->IsEnabled(), grid->IsReadOnly(0, 3)),
+              std::tuple(true, false, true));
+    Command(ID_BACK);
+    EXPECT_EQ(
+        std::tuple(page->InConfirmView(), load->IsEnabled(), grid->IsReadOnly(0, 0), grid->IsReadOnly(0, 3)),
+        std::tuple(false, true, true, false));
+    EXPECT_EQ(std::tuple(grid->GetCellTextColour(2, 3), grid->GetCellTextColour(2, 4)),
+              std::tuple(black, black));
     Confirm(page, {wxID_YES, wxID_OK, wxID_NO});
     EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{Question, Updated, Reboot}));
     // The speed's bit timing, the code of signals with XML, byte 10 as read.
@@ -111,6 +184,7 @@ TEST_F(CanPages, SignalListReadEditedInHexAndWritten)
               ListWrites(41, 7, 14, 8,
                          {{0, {0, 0, 1, 0x23, 0, 8, 16, 1}},
                           {1, {0, 0, 0, 16, 0, 0, 8, 0}},
+                          {2, {0, 0, 0, 0x20, 1, 4, 8, 0}},
                           {13, {0, 0, 0, 5, 0, 0, 8, 0}}},
                          {{44, 1, 0, {0x00, 0x01, 0xE8, 0x48, 3, 2, 1, 1, 1, 0, 0x2A}}, {24, 1, 0, {6}}}));
 }
@@ -226,6 +300,71 @@ TEST_F(CanPages, ActuationCommandsBySelectionAndFailures)
         EXPECT_EQ(RequestsFrom(c.reads), Requests(all.begin(), all.begin() + long(c.writes)));
         EXPECT_EQ(Main()->currentPanel, c.panel);
         EXPECT_TRUE(c.panel != PANEL_CANBUS_ACTUATION || page->InConfirmView());
+    }
+}
+
+// The first view by firmware and datablock 44, and what a write sends back:
+// the speed chosen in the list, the page's own selection, the other page's
+// byte as read. The CAN bus page refuses a speed of 0, the actuation page
+// writes it; an echo error there still ends with the reboot prompt.
+TEST_F(CanPages, FirstViewByFirmwareAndTheSettingsWritten)
+{
+    const wxString bus = "Vantrel-S-CAN CANBUS Configuration",
+                   actuation = "Vantrel-S-CAN CANBUS Execution Configuration";
+    const std::vector<wxString> written = {Question, Updated, Reboot};
+    struct Case {
+        bool actuation;
+        const char* firmware;
+        uint32_t speed;
+        uint8_t acquisition, execution;  // bytes 9 and 10 read
+        wxString title, speedShown;
+        int selection, output;  // output -1: no such box
+        unsigned selections, outputs;
+        int chosenSpeed;  // the list entry chosen before Edit; -1 none
+        bool echoError;   // the lists' save echoed wrong
+        std::vector<wxString> messages;
+        BlockList last;  // the last request the module got
+    } cases[] = {
+        // clang-format off
+        // Code 7 is Native: not offered, it shows "All messages" with XML, written as 2.
+        {false, "1.4.2", 125000, 7, 3, bus, "125000", 2, 0, 4, 2, 0, false, written, Settings20k(2, 3)},
+        {false, "1.4.3", 0, 8, 1, bus, "0", 3, 0, 4, 3, -1, false,
+         {"Error!: Baudrate value maximum value: 1000000"}, {{44, 1, 0, {}}}},
+        {false, "1.4.3", 50000, 5, 1, bus, "50000", 2, 1, 4, 3, -1, true,
+         {Question, "Error: Configuration saved with errors!", Reboot}, {{24, 1, 0, {5}}}},
+        // Byte 3 is Native: not offered, it shows its CSV entry.
+        {true, "1.4.2", 0, 7, 3, actuation, "0", 0, -1, 3, 0, -1, false, {Question, Reboot},
+         {{44, 1, 0, {0, 0, 0, 0, 3, 2, 1, 1, 1, 7, 0}}, {24, 1, 0, {6}}}},
+        {true, "1.4.3", 20000, 6, 3, actuation, "20000", 3, -1, 5, 0, 10, false, {Question, Reboot},
+         {{44, 1, 0, {0, 0x0F, 0x42, 0x40, 3, 2, 1, 1, 1, 6, 3}}, {24, 1, 0, {6}}}},
+        // clang-format on
+    };
+    StartModule("1.4.3", 'A');
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.title + " " + c.firmware + " " + c.speedShown);
+        module.SetFault(Fault::None);
+        module.SetIdentity(c.firmware, 'A', "porch");
+        SetCanSettings(c.speed, c.acquisition, c.execution);
+        CanPage* page = Open(c.actuation);
+        ASSERT_NE(page, nullptr);
+        auto* busPage = dynamic_cast<VantrelCanbusPanel*>(page);
+        const wxComboBox* output = busPage ? busPage->OutputCombo() : nullptr;
+        EXPECT_TRUE(apptest::ShowsText(page, c.title));
+        EXPECT_EQ(std::tuple(page->SpeedCombo()->GetValue(), page->SelectionCombo()->GetSelection(),
+                             page->SelectionCombo()->GetCount(), output ? output->GetSelection() : -1,
+                             output ? output->GetCount() : 0u),
+                  std::tuple(c.speedShown, c.selection, c.selections, c.output, c.outputs));
+        if (c.chosenSpeed >= 0)
+            page->SpeedCombo()->SetSelection(c.chosenSpeed);
+        dialogs->Clear();
+        ASSERT_TRUE(Click(page, ID_CAN_EDIT_MESSAGES));
+        if (page->InListView()) {
+            module.SetFault(c.echoError ? Fault::AlterEcho : Fault::None, DATABLOCK_SAVE, DATABLOCK_SAVE);
+            Confirm(page, c.actuation ? std::vector<int>{wxID_YES, wxID_NO}
+                                      : std::vector<int>{wxID_YES, wxID_OK, wxID_NO});
+        }
+        EXPECT_EQ(dialogs->Messages(), c.messages);
+        EXPECT_EQ(Blocks(module.Requests().back()), c.last);
     }
 }
 
