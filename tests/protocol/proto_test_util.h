@@ -38,14 +38,21 @@ inline long OpenFdCount()
     return std::distance(begin(fds), end(fds));
 }
 
+// Polls until pred() holds, at most two seconds; returns pred().
+template <class Pred>
+bool Eventually(Pred pred)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!pred() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return pred();
+}
+
 // Waits until `expected` descriptors are open again: the test module's side
 // of a connection closes a moment after the client's.
 inline bool FdCountSettles(long expected)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (OpenFdCount() != expected && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return OpenFdCount() == expected;
+    return Eventually([expected] { return OpenFdCount() == expected; });
 }
 
 // Sets the library-wide time-outs and pause; restores them on leaving.
