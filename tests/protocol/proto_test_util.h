@@ -43,9 +43,13 @@ template <class Pred>
 bool Eventually(Pred pred)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (!pred() && std::chrono::steady_clock::now() < end)
+    for (;;) {
+        if (pred())
+            return true;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return pred();
+    }
 }
 
 // Waits until `expected` descriptors are open again: the test module's side
@@ -53,6 +57,16 @@ bool Eventually(Pred pred)
 inline bool FdCountSettles(long expected)
 {
     return Eventually([expected] { return OpenFdCount() == expected; });
+}
+
+// A socket connected to 127.0.0.1:port, or SOCK_INVALID.
+inline sock_t ConnectTo(uint16_t port)
+{
+    sock_t s = sock_open(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address;
+    if (s != SOCK_INVALID && (!sock_make_address(&address, "127.0.0.1", port) || sock_connect(s, &address) == -1))
+        sock_close(s);
+    return s;
 }
 
 // Sets the library-wide time-outs and pause; restores them on leaving.

@@ -275,10 +275,8 @@ TEST(Transact, OnTheCallersSocket)
         m.SetIdentity("1.5.2", 'C', "own");
         m.SetFault(fault);
         ASSERT_TRUE(m.Start());
-        sock_t s = sock_open(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address;
-        ASSERT_TRUE(sock_make_address(&address, "127.0.0.1", m.Port()));
-        ASSERT_NE(sock_connect(s, &address), -1);
+        sock_t s = ConnectTo(m.Port());
+        ASSERT_NE(s, SOCK_INVALID);
         auto msg = ReadRequest(DATABLOCK_MODULE_INFO);
         cmd_set_error(0);
         EXPECT_EQ(cmd_msg_transact_on_socket(msg.get(), s), fault == Fault::None);
@@ -569,19 +567,17 @@ TEST(CanText, Send)
             if (own) {
                 ok = can_text_send("127.0.0.1", m.Port(), c.id, c.extended, c.dlc, bytes);
             } else {
-                sock_t s = sock_open(AF_INET, SOCK_STREAM, 0);
-                sockaddr_in address;
-                ASSERT_TRUE(sock_make_address(&address, "127.0.0.1", m.Port()));
-                ASSERT_NE(sock_connect(s, &address), -1);
+                sock_t s = ConnectTo(m.Port());
+                ASSERT_NE(s, SOCK_INVALID);
                 ok = can_text_send_on_socket(s, c.id, c.extended, c.dlc, bytes);
                 EXPECT_NE(fcntl(s, F_GETFD), -1) << "the caller's socket stays open";
                 sock_close(s);
             }
             EXPECT_EQ(ok, c.text != nullptr);
             EXPECT_TRUE(can_text_send("127.0.0.1", m.Port(), 0, 0, 1, bytes));
-            EXPECT_TRUE(FdCountSettles(fds)) << "socket left open";
             const std::string text = (c.text ? c.text : "") + marker;
             EXPECT_TRUE(Eventually([&] { return m.DataReceived().size() >= text.size(); }));
+            EXPECT_TRUE(FdCountSettles(fds)) << "socket left open";
             const Bytes got = m.DataReceived();
             EXPECT_EQ(std::string(got.begin(), got.end()), text);
             EXPECT_EQ(m.Connections(), own && !c.text ? 1 : 2);
