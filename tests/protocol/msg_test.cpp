@@ -64,6 +64,7 @@ TEST(Message, AddBlockLimits)
         {37, 8, 0, true},  {37, 9, 0, false},  {37, 1, 7, true},  {37, 1, 8, false},  {37, 5, 4, false},
         {40, 50, 0, true}, {40, 51, 0, false}, {40, 1, 49, true}, {40, 1, 50, false}, {40, 1, 255, false},
         {2, 0, 0, false},  {0, 1, 0, true},    {55, 1, 0, true},  {56, 1, 0, false},  {57, 1, 0, false},
+        {55, 2, 0, false}, {55, 1, 1, false},  {54, 4, 0, true},  {54, 1, 4, false},  {43, 14, 0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message()
@@ -78,6 +79,19 @@ TEST(Message, AddBlockLimits)
         EXPECT_EQ(Bytes(m->data, m->data + 4),
                   (c.ok ? Bytes{c.count, 0, uint8_t(c.id), c.index} : Bytes(4, 0)));
     }
+}
+
+// Every id's element size as the module knows it, and the byte-order helpers.
+TEST(Message, ElementSizesAndByteOrder)
+{
+    for (uint16_t id = 0; id <= DATABLOCK_MAX_ID; ++id)
+        EXPECT_EQ(datablock_table[id].size, testmod::ElementSize(id)) << "id " << id;
+    EXPECT_EQ(host_is_big_endian(), __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__);
+    for (const auto& [in, out] : {std::pair<uint32_t, uint32_t>{0x12345678, 0x78563412}, {0x000000FF, 0xFF000000},
+                                  {0x0000FF00, 0x00FF0000}, {0x00FF0000, 0x0000FF00}, {0xFF000000, 0x000000FF}})
+        EXPECT_EQ(swap32(in), out) << std::hex << in;
+    for (const auto& [in, out] : {std::pair<uint16_t, uint16_t>{0x1234, 0x3412}, {0x00FF, 0xFF00}, {0xFF00, 0x00FF}})
+        EXPECT_EQ(swap16(in), out) << std::hex << in;
 }
 
 // A frame's length travels in 16 bits: a request of exactly 65535 frame bytes
@@ -170,6 +184,69 @@ TEST(Message, GetBlock)
     }
 }
 
+// A partial reset (any value but 1) clears the frame and keeps what waits in
+// the receive buffer with its positions; a full one clears everything.
+TEST(Message, ResetFullOrPartial)
+{
+    const struct {
+        const char* name;
+        void (*reset)(VEMTOR_COMMAND_MSG*);
+        bool keepsBuffer;
+    } cases[] = {
+        {"0", [](VEMTOR_COMMAND_MSG* m) { cmd_msg_reset(0, m); }, true},
+        {"2", [](VEMTOR_COMMAND_MSG* m) { cmd_msg_reset(2, m); }, true},
+        {"1", [](VEMTOR_COMMAND_MSG* m) { cmd_msg_reset(1, m); }, false},
+        {"message first, 1", [](VEMTOR_COMMAND_MSG* m) { cmd_msg_reset(m, 1); }, false},
+        {"message first, 0", [](VEMTOR_COMMAND_MSG* m) { cmd_msg_reset(m, 0); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto m = Received(kData);
+        memcpy(m->buffer, "abc", 3);
+        m->idx_stop_buffer = 3, m->idx_buffer = 1;
+        c.reset(m.get());
+        const auto* raw = reinterpret_cast<const uint8_t*>(m.get());
+        EXPECT_EQ(Bytes(raw, raw + CMD_MSG_HEADER_SIZE + kData.size()), Bytes(CMD_MSG_HEADER_SIZE + kData.size(), 0));
+        EXPECT_EQ(Bytes(m->crc, m->term + 2), Bytes(4, 0));
+        EXPECT_EQ(m->stato_elab, 0);
+        EXPECT_EQ(Bytes(m->buffer, m->buffer + 3), c.keepsBuffer ? Bytes({'a', 'b', 'c'}) : Bytes(3, 0));
+        EXPECT_EQ(m->idx_stop_buffer, c.keepsBuffer ? 3 : 0);
+        EXPECT_EQ(m->idx_buffer, c.keepsBuffer ? 1 : 0);
+        EXPECT_EQ(m->idx_data, c.keepsBuffer ? kData.size() : 0);
+    }
+}
+
+// Lower-case hexadecimal without leading zeros; the wire bytes include the
+// header, the CRC and "EN".
+TEST(Message, Dump)
+{
+    auto m = NewMsg();
+    cmd_msg_init(m.get(), 0x0102, 0x1F, CMD_ACTION_SET);
+    const uint8_t save = CONF_SECTION_ALIAS;
+    ASSERT_TRUE(cmd_msg_add_block(m.get(), DATABLOCK_SAVE, 1, 0, &save));
+    cmd_msg_finalize(m.get());
+    const Bytes frame = Serialize(m.get());
+    char crc[32];
+    snprintf(crc, sizeof crc, "[%x][%x]->[%x]", frame[14], frame[15], frame[14] << 8 | frame[15]);
+    char hexCrc[16];
+    snprintf(hexCrc, sizeof hexCrc, "%x %x", frame[14], frame[15]);
+    char* text = nullptr;
+    size_t size = 0;
+    FILE* out = open_memstream(&text, &size);
+    ASSERT_NE(out, nullptr);
+    cmd_msg_dump(out, m.get());
+    fclose(out);
+    const std::string rule(79, '=');
+    EXPECT_EQ(std::string(text, size),
+              "============================VEMTOR_COMMAND_MSG=================================\n"
+              "\t head=[53][54]\n\t msgCnt=[1][2]->[102]\n\t dest=[1f]\n\t dataLength=[0][5]->[5]\n"
+              "\t action=[0][1]->[1]\n\t crc=" + std::string(crc) + "\n\t term=[45][4e]\n\n"
+              "\t data= [1 0 18 0 4 ]\n\n"
+              "\t HEX COMM= [53 54 1 2 1f 0 5 0 1 1 0 18 0 4 " + hexCrc + " 45 4e]\n"
+              "\t stato_elab=0 idx_buffer=[0], idx_stop_buffer[0], idx_data=[5]\n" + rule + "\n\n");
+    free(text);
+}
+
 // The codes an exchange ends with, the last table code, the first past it;
 // a stored system text wins until the next code, and is cut to 255 bytes.
 TEST(LastError, TextsAndPrintForms)
@@ -178,7 +255,19 @@ TEST(LastError, TextsAndPrintForms)
          {std::pair<int, std::string>{CMD_ERR_CONNECT_TIMEOUT, "socket connection timeout"},
           {CMD_ERR_ELAB, "elab command message failure"},
           {-14, "function is not supported for the selected Vantrel Module"},
-          {-15, ""}}) {
+          {-15, ""},
+          {-1, "winsock init failure"},
+          {CMD_ERR_RECV_TIMEOUT, "socket reciv timeout"},
+          {-5, "datablock not found"},
+          {-7, "invalid virtual com port baudrate"},
+          {-8, "invalid virtual com port data size"},
+          {-9, "unable to save virtual com port attributes"},
+          {-10, "invalid virtual com port parity check"},
+          {-11, "invalid Vantrel Module Alias"},
+          {-12, "invalid Vantrel Module Network configuration"},
+          {-13, "invalid Vantrel Module UART configuration"},
+          {0, strerror(0)},
+          {-100, ""}}) {
         cmd_set_error(code);
         testing::internal::CaptureStderr();
         cmd_print_error("boot");
@@ -193,6 +282,11 @@ TEST(LastError, TextsAndPrintForms)
     cmd_set_error(5);
     cmd_set_error_text(std::string(400, 'x').c_str());
     EXPECT_EQ(cmd_error_text(5), std::string(255, 'x'));
+    // A socket error's text alone: the code stays.
+    cmd_set_error(CMD_ERR_RECV_TIMEOUT);
+    sock_set_winsock_error_text(ECONNREFUSED);
+    EXPECT_EQ(cmd_get_error(), CMD_ERR_RECV_TIMEOUT);
+    EXPECT_EQ(cmd_error_text(CMD_ERR_RECV_TIMEOUT), strerror(ECONNREFUSED));
 }
 
 int completed = 0, errors = 0;

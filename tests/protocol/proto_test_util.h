@@ -38,14 +38,35 @@ inline long OpenFdCount()
     return std::distance(begin(fds), end(fds));
 }
 
+// Polls until pred() holds, at most two seconds; returns pred().
+template <class Pred>
+bool Eventually(Pred pred)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    for (;;) {
+        if (pred())
+            return true;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
 // Waits until `expected` descriptors are open again: the test module's side
 // of a connection closes a moment after the client's.
 inline bool FdCountSettles(long expected)
 {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (OpenFdCount() != expected && std::chrono::steady_clock::now() < end)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    return OpenFdCount() == expected;
+    return Eventually([expected] { return OpenFdCount() == expected; });
+}
+
+// A socket connected to 127.0.0.1:port, or SOCK_INVALID.
+inline sock_t ConnectTo(uint16_t port)
+{
+    sock_t s = sock_open(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address;
+    if (s != SOCK_INVALID && (!sock_make_address(&address, "127.0.0.1", port) || sock_connect(s, &address) == -1))
+        sock_close(s);
+    return s;
 }
 
 // Sets the library-wide time-outs and pause; restores them on leaving.

@@ -147,6 +147,146 @@ TEST(Sockets, SendToClosedPeerAndReceivesThatCloseOnce)
     }
 }
 
+// Without settings of its own an exchange waits 5 s for its connection and
+// 10 s for data, and pauses a whole second after it.
+TEST(Transact, DefaultSettings)
+{
+    EXPECT_EQ(sock_get_connect_timeout(), 5);
+    EXPECT_EQ(sock_get_receive_timeout(), 10);
+    TestModule m;
+    ASSERT_TRUE(m.Start());
+    const auto t0 = Clock::now();
+    EXPECT_TRUE(cmd_msg_transact(ReadRequest(DATABLOCK_ALIAS, CMD_ACTION_NO_REPLY).get(), "127.0.0.1", m.Port()));
+    EXPECT_GE(Clock::now() - t0, std::chrono::milliseconds(1000));
+}
+
+// The address as the connect sees it: family, port and address in network
+// order, the rest zero; a text that is not an address gives 255.255.255.255.
+TEST(Sockets, MakeAddress)
+{
+    const struct {
+        const char* ip;
+        bool ok;
+        uint32_t address;
+    } cases[] = {
+        {"127.1.2.3", true, 0x7F010203}, {"", true, 0}, {nullptr, true, 0}, {"1.2.3", false, 0xFFFFFFFF},
+        {"127.0.0.256", false, 0xFFFFFFFF},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ip ? c.ip : "null");
+        sockaddr_in a;
+        memset(&a, 0xEE, sizeof a);
+        EXPECT_EQ(sock_make_address(&a, c.ip, 0x1234), c.ok);
+        EXPECT_EQ(a.sin_family, AF_INET);
+        EXPECT_EQ(a.sin_port, htons(0x1234));
+        EXPECT_EQ(a.sin_addr.s_addr, htonl(c.address));
+        EXPECT_EQ(Bytes(a.sin_zero, a.sin_zero + sizeof a.sin_zero), Bytes(sizeof a.sin_zero, 0));
+    }
+}
+
+// A connect ends connected or with its reason, and gives back a blocking
+// socket when connected or out of time.
+TEST(Sockets, Connect)
+{
+    ExchangeSettings settings(1, 1, 0);
+    TestModule listening, refusing, full;
+    refusing.SetFault(Fault::Refuse);
+    full.SetFault(Fault::NeverAccept);
+    ASSERT_TRUE(listening.Start() && refusing.Start() && full.Start());
+    const struct {
+        const char* name;
+        uint16_t port;
+        bool connected;
+        int code;
+        bool blocking;
+    } cases[] = {
+        {"listening", listening.Port(), true, 99, true},
+        {"refused", refusing.Port(), false, ECONNREFUSED, false},
+        {"never accepted", full.Port(), false, CMD_ERR_CONNECT_TIMEOUT, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        sock_t s = sock_open(AF_INET, SOCK_STREAM, 0);
+        ASSERT_NE(s, SOCK_INVALID);
+        sockaddr_in address;
+        ASSERT_TRUE(sock_make_address(&address, "127.0.0.1", c.port));
+        cmd_set_error(99);
+        EXPECT_EQ(sock_connect(s, &address) != -1, c.connected);
+        EXPECT_EQ(cmd_get_error(), c.code);
+        if (c.blocking) {
+            EXPECT_EQ(fcntl(s, F_GETFL) & O_NONBLOCK, 0);
+        }
+        sock_close(s);
+    }
+}
+
+// The kinds of receive: what each returns, and whether it leaves the socket
+// open. The buffer is zeroed behind the bytes received.
+TEST(Sockets, ReceiveKinds)
+{
+    ExchangeSettings settings(1, 1, 0);
+    enum Kind { Timeout, Blocking, Shared };
+    const struct {
+        const char* name;
+        Kind kind;
+        bool peerCloses;
+        int result;
+        bool open;
+    } cases[] = {
+        {"time-out, data", Timeout, false, 2, true},     {"blocking, data", Blocking, false, 2, true},
+        {"blocking, end", Blocking, true, 0, false},     {"shared, data", Shared, false, 2, true},
+        {"shared, end", Shared, true, 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        int pair[2];
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+        if (c.peerCloses)
+            close(pair[1]);
+        else
+            ASSERT_EQ(write(pair[1], "ab", 2), 2);
+        sock_t s = pair[0];
+        char buf[16];
+        memset(buf, 'x', sizeof buf);
+        const int n = c.kind == Timeout    ? sock_recv_timeout(s, buf, sizeof buf)
+                      : c.kind == Blocking ? sock_recv(s, buf, sizeof buf)
+                                           : sock_recv_shared(s, buf, sizeof buf);
+        EXPECT_EQ(n, c.result);
+        EXPECT_EQ(s != SOCK_INVALID, c.open);
+        EXPECT_EQ(fcntl(pair[0], F_GETFD) != -1, c.open);
+        if (c.kind == Timeout) {
+            EXPECT_EQ(std::string(buf, sizeof buf), "ab" + std::string(14, '\0'));
+        }
+        if (c.open)
+            close(pair[0]);
+        if (!c.peerCloses)
+            close(pair[1]);
+    }
+}
+
+// On a socket the caller connected the exchange neither closes nor pauses,
+// whatever its end; an invalid socket is refused at once.
+TEST(Transact, OnTheCallersSocket)
+{
+    ExchangeSettings settings(1, 1, 0);
+    for (const Fault fault : {Fault::None, Fault::Silent}) {
+        SCOPED_TRACE(fault == Fault::None ? "answers" : "silent");
+        TestModule m;
+        m.SetIdentity("1.5.2", 'C', "own");
+        m.SetFault(fault);
+        ASSERT_TRUE(m.Start());
+        sock_t s = ConnectTo(m.Port());
+        ASSERT_NE(s, SOCK_INVALID);
+        auto msg = ReadRequest(DATABLOCK_MODULE_INFO);
+        cmd_set_error(0);
+        EXPECT_EQ(cmd_msg_transact_on_socket(msg.get(), s), fault == Fault::None);
+        EXPECT_EQ(cmd_get_error(), fault == Fault::None ? 0 : CMD_ERR_RECV_TIMEOUT);
+        EXPECT_NE(fcntl(s, F_GETFD), -1) << "the caller's socket stays open";
+        sock_close(s);
+    }
+    EXPECT_FALSE(cmd_msg_transact_on_socket(ReadRequest(DATABLOCK_ALIAS).get(), SOCK_INVALID));
+}
+
 using Call = std::function<bool(const char* ip, uint16_t port)>;
 using Blocks = std::vector<std::pair<uint16_t, Bytes>>;
 
@@ -219,6 +359,7 @@ TEST(Accessors, WritesAndRefusals)
          {{39, Text(forty.substr(0, 32), 32)}, {24, {CONF_SECTION_ALIAS}}}},
         {"alias of 0x20 and 0x7F", 'S', Do(cmd_set_alias, " \x7f"), 0, 1},
         {"alias with 0x1F", 'S', Do(cmd_set_alias, "a\x1f"), CMD_ERR_ALIAS, 0},
+        {"alias with a tab", 'S', Do(cmd_set_alias, "a\tb"), -11, 0},
         {"uart", 'G', Uart(921600, 2, 1), 0, 2,
          {{35, {0x00, 0x0E, 0x10, 0x00}}, {34, {1}}, {33, {2}}, {24, {CONF_SECTION_UART}}}},
         {"uart parity 2", 'S', Uart(9600, 1, 2), 0, 2},
@@ -233,6 +374,8 @@ TEST(Accessors, WritesAndRefusals)
         {"security 4", 'S', Network(1, 4), CMD_ERR_NETWORK_CONF, 0},
         {"key with 0xC3", 'S', Network(1, 2, [](NETWORK_RECORD& n) { strcpy(n.key, "k\xc3y"); }),
          CMD_ERR_NETWORK_CONF, 0},
+        {"SSID with 0x1F", 'S', Network(1, 2, [](NETWORK_RECORD& n) { strcpy(n.ssid, "work\x1fshop"); }),
+         CMD_ERR_NETWORK_CONF, 0},
         {"channel 14, block 7 at 7", 'S',
          Network(1, 2, [](NETWORK_RECORD& n) { n.channel = 14, n.block7Value = 7; }), 0, 1},
         {"channel 0", 'S', Network(1, 2, [](NETWORK_RECORD& n) { n.channel = 0; }), kUntouched, 0},
@@ -242,6 +385,7 @@ TEST(Accessors, WritesAndRefusals)
         {"io line 3 on E", 'E', Do(cmd_set_io, 3, 1, 0), 0, 2, {{45, {3, 1, 0}}, {24, {CONF_SECTION_IO}}}},
         {"io line 1 on A", 'A', Do(cmd_set_io, 1, 1, 1), 0, 2},
         {"io line 2 on B", 'B', Do(cmd_set_io, 2, 1, 0), -14, 1},
+        {"io line 2 on C", 'C', Do(cmd_set_io, 2, 0, 1), 0, 2, {{45, {2, 0, 1}}, {24, {CONF_SECTION_IO}}}},
         {"io line 1 read on C", 'C', Do(cmd_get_io, 1, &a, &b), -14, 1},
         {"io line 4", 'D', Do(cmd_set_io, 4, 0, 0), kUntouched, 0},
         {"io enable 2", 'D', Do(cmd_set_io, 0, 2, 0), kUntouched, 0},
@@ -250,6 +394,7 @@ TEST(Accessors, WritesAndRefusals)
          {{44, {0x00, 0x0F, 0x42, 0x40, 0x0A, 0x0B, 0x0C, 0x0D, 0x0E, 0x08, 0x02}},
           {24, {CONF_SECTION_CAN_SETTINGS}}}},
         {"can acquisition 6", 'A', Do(cmd_set_can, 1000000, 6, 0), kUntouched, 0},
+        {"can acquisition 7", 'A', Do(cmd_set_can, 1000000, 7, 0), kUntouched, 0},
         {"can acquisition 9", 'A', Do(cmd_set_can, 1000000, 9, 0), kUntouched, 0},
         {"can selection 3", 'A', Do(cmd_set_can, 1000000, 0, 3), kUntouched, 0},
         {"can read on S", 'S', Do(cmd_get_can, &rate, &a, &b), -14, 1},
@@ -282,6 +427,164 @@ TEST(Accessors, WritesAndRefusals)
     }
 }
 
+std::string Dotted(const uint8_t* p, size_t n)
+{
+    std::string out;
+    for (size_t i = 0; i < n; ++i)
+        out += (i ? "." : "") + std::to_string(p[i]);
+    return out;
+}
+
+using Read = std::function<std::string(const char* ip, uint16_t port)>;
+
+std::string NetworkText(const NETWORK_RECORD& n)
+{
+    return "infra " + std::to_string(n.infrastructure) + " mac " + Dotted(n.mac, 6) + " ip " + Dotted(n.ip, 4) +
+           " mask " + Dotted(n.netmask, 4) + " gw " + Dotted(n.gateway, 4) + " ssid " + n.ssid + " sec " +
+           std::to_string(n.security) + " key " + n.key + " ch " + std::to_string(n.channel) + " rf " +
+           std::to_string(n.rfPower) + " b7 " + std::to_string(n.block7Value);
+}
+
+// Each read unpacks every field from its place in the reply; the checked
+// types get an identity read first.
+TEST(Accessors, Reads)
+{
+    ExchangeSettings settings(1, 1, 0);
+    const std::string alias(32, 'a'), ssid = "0123456789abcdefghijklmnopqrstuv", key(63, 'k');
+    struct Element {
+        uint16_t id;
+        uint8_t index;
+        Bytes value;
+    };
+    const auto net = [&](uint8_t block5) {
+        // clang-format off
+        return std::vector<Element>{{5, 0, {block5}}, {14, 0, {10, 1, 2, 3}}, {15, 0, {255, 255, 0, 0}},
+                                    {16, 0, {10, 1, 2, 254}}, {10, 0, Text(ssid, 32)}, {6, 0, {3}},
+                                    {9, 0, Text(key, 63)}, {12, 0, {13}}, {8, 0, {1}}, {7, 0, {6}}};
+        // clang-format on
+    };
+    const std::string netText = " mac 0.30.192.18.52.86 ip 10.1.2.3 mask 255.255.0.0 gw 10.1.2.254 ssid " + ssid +
+                                " sec 3 key " + key + " ch 13 rf 1 b7 6";
+    const Read info = [](const char* ip, uint16_t port) {
+        MODULE_INFO i;
+        if (!cmd_get_module_info(ip, port, &i))
+            return std::string("false");
+        return std::string(i.firmware) + "|" + i.type + "|" + i.alias + "|" + std::to_string(i.bufferSize);
+    };
+    const Read uart = [](const char* ip, uint16_t port) {
+        UART_RECORD u;
+        return cmd_get_uart(ip, port, &u) ? std::to_string(u.baudRate) + " stop " + std::to_string(u.stopBits) +
+                                                " parity " + std::to_string(u.parity)
+                                          : "false";
+    };
+    const Read network = [](const char* ip, uint16_t port) {
+        NETWORK_RECORD n;
+        return cmd_get_network(ip, port, &n) ? NetworkText(n) : "false";
+    };
+    const auto io = [](uint8_t line) {
+        return Read([line](const char* ip, uint16_t port) {
+            uint8_t enable = 9, type = 9;
+            return cmd_get_io(ip, port, line, &enable, &type)
+                       ? "enable " + std::to_string(enable) + " type " + std::to_string(type)
+                       : "false";
+        });
+    };
+    const Read can = [](const char* ip, uint16_t port) {
+        uint32_t rate = 0;
+        uint8_t acquisition = 0, selection = 0;
+        CAN_SETTINGS_RECORD kept;
+        if (!cmd_get_can(ip, port, &rate, &acquisition, &selection) || !cmd_get_kept_can_settings(&kept))
+            return std::string("false");
+        return std::to_string(rate) + " acq " + std::to_string(acquisition) + " sel " + std::to_string(selection) +
+               " kept " + std::to_string(kept.bitRate) + " " + Dotted(kept.bitTiming, 5) + " " +
+               std::to_string(kept.acquisitionCode) + " " + std::to_string(kept.executionSelection);
+    };
+    struct Case {
+        const char* name;
+        char type;
+        std::vector<Element> elements;
+        Read call;
+        std::string result;
+        Bytes lastRequest = {};  // its data, when given
+    } cases[] = {
+        // clang-format off
+        {"identity", 'A', {}, info, "1.5.2|A|" + alias + "|2049"},
+        {"uart on F", 'F', {{35, 0, {0x00, 0x01, 0xC2, 0x00}}, {34, 0, {1}}, {33, 0, {2}}}, uart,
+         "115200 stop 2 parity 1", {1, 0, 35, 0, 1, 0, 34, 0, 1, 0, 33, 0}},
+        {"network, infrastructure", 'S', net(1), network, "infra 1" + netText},
+        {"network, ad-hoc with security", 'S', net(2), network, "infra 0" + netText},
+        {"network, ad-hoc open", 'S', net(0), network, "infra 0" + netText},
+        {"io line 2 on C", 'C', {{45, 2, {2, 1, 0}}}, io(2), "enable 1 type 0", {1, 0, 45, 2}},
+        {"io line 0 on D", 'D', {{45, 0, {0, 0, 1}}}, io(0), "enable 0 type 1"},
+        {"io line 2 answered for line 3", 'E', {{45, 2, {3, 1, 1}}}, io(2), "false"},
+        {"io on F", 'F', {}, io(0), "false"},
+        {"can on A", 'A', {{44, 0, {0x00, 0x0F, 0x42, 0x40, 1, 2, 3, 4, 5, 8, 2}}}, can,
+         "1000000 acq 8 sel 2 kept 1000000 1.2.3.4.5 8 2", {1, 0, 44, 0}},
+        // clang-format on
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestModule m;
+        m.SetIdentity("1.5.2", c.type, alias, 0x0801);
+        for (const Element& e : c.elements)
+            m.SetElement(e.id, e.index, e.value);
+        ASSERT_TRUE(m.Start());
+        EXPECT_EQ(c.call("127.0.0.1", m.Port()), c.result);
+        if (!c.lastRequest.empty()) {
+            ASSERT_FALSE(m.Requests().empty());
+            EXPECT_EQ(m.Requests().back().data, c.lastRequest);
+        }
+    }
+}
+
+// The text goes out as it is formatted, without its NUL, on a connection of
+// its own or the caller's; a refused frame opens none. A marker frame on a
+// connection of its own follows every case.
+TEST(CanText, Send)
+{
+    ExchangeSettings settings(1, 1, 0);
+    const uint8_t bytes[8] = {0xAB, 0x01, 0x0C, 0xD0, 0x00, 0xFF, 0x10, 0x09};
+    const std::string marker = "*,0,00,01,ab,#";
+    const struct {
+        uint32_t id;
+        uint8_t extended, dlc;
+        const char* text;  // null: refused
+    } cases[] = {
+        {0x123, 0, 2, "*,123,00,02,ab,01,#"},
+        {0x1ABCDEF, 1, 8, "*,1abcdef,01,08,ab,01,0c,d0,00,ff,10,09,#"},
+        {0x7FF, 0, 0, nullptr},
+        {0x7FF, 0, 9, nullptr},
+        {0x7FF, 2, 1, nullptr},
+    };
+    for (const auto& c : cases) {
+        for (const bool own : {true, false}) {
+            SCOPED_TRACE(std::string(c.text ? c.text : "refused") + (own ? ", own connection" : ", on a socket"));
+            TestModule m;
+            m.SetDataService(true);
+            ASSERT_TRUE(m.Start());
+            const long fds = OpenFdCount();
+            bool ok = false;
+            if (own) {
+                ok = can_text_send("127.0.0.1", m.Port(), c.id, c.extended, c.dlc, bytes);
+            } else {
+                sock_t s = ConnectTo(m.Port());
+                ASSERT_NE(s, SOCK_INVALID);
+                ok = can_text_send_on_socket(s, c.id, c.extended, c.dlc, bytes);
+                EXPECT_NE(fcntl(s, F_GETFD), -1) << "the caller's socket stays open";
+                sock_close(s);
+            }
+            EXPECT_EQ(ok, c.text != nullptr);
+            EXPECT_TRUE(can_text_send("127.0.0.1", m.Port(), 0, 0, 1, bytes));
+            const std::string text = (c.text ? c.text : "") + marker;
+            EXPECT_TRUE(Eventually([&] { return m.DataReceived().size() >= text.size(); }));
+            EXPECT_TRUE(FdCountSettles(fds)) << "socket left open";
+            const Bytes got = m.DataReceived();
+            EXPECT_EQ(std::string(got.begin(), got.end()), text);
+            EXPECT_EQ(m.Connections(), own && !c.text ? 1 : 2);
+        }
+    }
+}
+
 TEST(CanText, Parse)
 {
     struct Case {
@@ -303,6 +606,10 @@ TEST(CanText, Parse)
         {"*,10,00,01,g1,#", false},
         {"*,10,00,01,abc,#", false},
         {"*,7ff,00,01,00", false},
+        {"*,7ff,00,#", false},                                      // no dlc
+        {"*,10,00,08,01,#", true, 0x10, 0, 8, {1, 0, 0, 0}},        // fewer bytes than dlc
+        {"*,10,001,01,00,#", false},                                // three-digit flag
+        {"*,+10,00,01,00,#", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
