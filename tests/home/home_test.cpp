@@ -85,6 +85,8 @@ TEST(HubDecisions, FirmwareNumberRefusalsAndDataPort)
         {129, "m", 'S', 0, HubRefusal::None}, {1024, "Unknown", 'Z', 140, HubRefusal::UnknownModel},
         {1024, "m", 'A', 109, HubRefusal::OldCanFirmware}, {1024, "m", 'A', 110, HubRefusal::None},
         {1024, "m", '3', 109, HubRefusal::OldCanFirmware}, {1024, "m", 'a', 109, HubRefusal::None},
+        {1024, "m", 'B', 109, HubRefusal::OldCanFirmware}, {1024, "m", '2', 109, HubRefusal::OldCanFirmware},
+        {1024, "m", 'b', 109, HubRefusal::None},
         // clang-format on
     };
     for (const auto& c : checks)
@@ -106,6 +108,36 @@ TEST(HubDecisions, FirmwareNumberRefusalsAndDataPort)
         {"0", "None"}, {"1", "WPA"}, {"2", "WPA2"}, {" 3x", "WEP"}, {"03", "WEP"}, {"4", ""}, {"-1", ""}};
     for (const auto& [stored, text] : security)
         EXPECT_EQ(DetailsSecurityText(stored), text) << stored;
+}
+
+// Module texts byte for byte in ISO 8859-1, zero bytes dropped wherever they
+// stand; the alias field and the address at the first length past them.
+TEST(HubDecisions, TextsFitTheirFieldsByteForByte)
+{
+    const uint8_t inner[6] = {'a', 'b', 0, 'c', 0, 0xE9};
+    EXPECT_EQ(ModuleText(inner, sizeof inner), wxString::FromUTF8("abc\xC3\xA9"));
+    const std::pair<wxString, bool> aliases[] = {{wxString(32, 'x'), true},
+                                                 {wxString(33, 'x'), false},
+                                                 {wxString::FromUTF8("Gar\xC3\xA7on \xC3\xBF"), true},
+                                                 {wxString::FromUTF8("\xE2\x82\xAC"), false},
+                                                 {"", true}};
+    for (const auto& [text, fits] : aliases) {
+        uint8_t bytes[MODULE_TEXT_SIZE];
+        memset(bytes, 0x55, sizeof bytes);
+        EXPECT_EQ(ModuleTextToBytes(text, bytes, sizeof bytes), fits) << text;
+        // Zero-padded and read back as it was; a refused text leaves the field alone.
+        EXPECT_EQ(ModuleText(bytes, sizeof bytes), fits ? text : wxString(32, 'U')) << text;
+    }
+    const std::pair<wxString, bool> addresses[] = {
+        {wxString(31, '1'), true}, {wxString(32, '1'), false}, {wxString::FromUTF8("127.0.0.\xC3\xA9"), false}};
+    for (const auto& [ip, fits] : addresses) {
+        char out[32];
+        memset(out, 'x', sizeof out);
+        ASSERT_EQ(CopyAddressText(ip, out), fits) << ip;
+        if (fits) {
+            EXPECT_EQ(wxString(out), ip);
+        }
+    }
 }
 
 // Back from the page shown (by the menu, or the page's own button) leads to
@@ -130,6 +162,18 @@ protected:
 };
 using Pages = Home;
 
+// Every label and text field of a page, in the order the page made them.
+Texts Shown(wxWindow* page)
+{
+    Texts out;
+    for (wxWindow* child : page->GetChildren())
+        if (auto* field = dynamic_cast<wxTextCtrl*>(child))
+            out.push_back(field->GetValue());
+        else if (dynamic_cast<wxStaticText*>(child))
+            out.push_back(child->GetLabel());
+    return out;
+}
+
 Texts Listed(wxListBox* list)
 {
     const wxArrayString rows = list->GetStrings();
@@ -153,48 +197,110 @@ TEST_F(Pages, StartPageListsDeletesAndClearsAfterItsQuestions)
         int button;
         int answer;
         Texts left;
+        bool asked = true;  // an empty list asks nothing
     } steps[] = {
         {wxID_DELETE, wxID_NO, all},
         {wxID_DELETE, wxID_YES, {all[0], all[3]}},  // every row of the selected MAC
         {wxID_CLEAR, wxID_NO, {all[0], all[3]}},
         {wxID_CLEAR, wxID_YES, {}},
+        {wxID_CLEAR, wxID_YES, {}, false},
+        {wxID_DELETE, wxID_YES, {}, false},
     };
     for (const Step& s : steps) {
         const wxString& question = s.button == wxID_DELETE ? one : every;
         SCOPED_TRACE(question + (s.answer == wxID_YES ? " yes" : " no"));
-        start->ModuleList()->SetSelection(1);
+        if (!start->ModuleList()->IsEmpty())
+            start->ModuleList()->SetSelection(1);
         dialogs->Clear();
         dialogs->Answer(s.answer);
         ASSERT_TRUE(Click(start, s.button));
-        EXPECT_EQ(dialogs->Messages(), Texts{question});
+        EXPECT_EQ(dialogs->Messages(), s.asked ? Texts{question} : Texts{});
         EXPECT_EQ(Listed(start->ModuleList()), s.left);
         EXPECT_EQ(Sql("SELECT macaddress || ' - ' || descri FROM vemtor_vantrel ORDER BY rowid"), s.left);
     }
 }
 
-// Each stored value follows its label, the password never.
+// The entry's defaults; a row selected, or Edit, takes that row's address
+// (the port stays), View details opens that row's module; with no row
+// selected neither does anything.
+TEST_F(Pages, StartPageRowsLeadToTheirOwnModule)
+{
+    StartPanel* start = Main()->startPanel;
+    EXPECT_EQ(start->IpCtrl()->GetValue() + ":" + start->PortCtrl()->GetValue(), "192.168.100.10:65000");
+    AddModule("127.0.0.1", "00:1e:c0:4a:10:01", "one");
+    AddModule("127.0.0.2", "00:1e:c0:4a:10:02", "two");
+    Main()->ShowStartPanel();
+    start->PortCtrl()->ChangeValue("65011");
+    const struct {
+        int row;     // selected; -1 none
+        int button;  // 0: the selection itself
+        wxString ip;
+        PanelIndex panel;
+    } cases[] = {
+        {1, 0, "127.0.0.2", PANEL_START},     {0, wxID_EDIT, "127.0.0.1", PANEL_START},
+        {-1, wxID_EDIT, "127.0.0.1", PANEL_START}, {-1, wxID_VIEW_DETAILS, "127.0.0.1", PANEL_START},
+        {1, wxID_VIEW_DETAILS, "127.0.0.1", PANEL_DETAILS},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "row " << c.row << " button " << c.button);
+        wxListBox* list = start->ModuleList();
+        list->SetSelection(c.row);
+        if (c.button) {
+            ASSERT_TRUE(Click(start, c.button));
+        } else {
+            wxCommandEvent picked(wxEVT_LISTBOX, list->GetId());
+            picked.SetInt(c.row);
+            picked.SetEventObject(list);
+            list->ProcessWindowEvent(picked);
+        }
+        EXPECT_TRUE(dialogs->Messages().empty()) << testing::PrintToString(dialogs->Messages());
+        EXPECT_EQ(start->IpCtrl()->GetValue() + ":" + start->PortCtrl()->GetValue(), c.ip + ":65011");
+        EXPECT_EQ(Main()->currentPanel, c.panel);
+    }
+    EXPECT_EQ(Shown(Main()->GetPanel(PANEL_DETAILS)).at(2), "00:1e:c0:4a:10:02");
+}
+
+// Each stored value follows its label, the password never; a second row of
+// the same MAC makes a second block below the first one's Back button. Back
+// by the page's button, then by the menu.
 TEST_F(Pages, DetailsPageShowsAStoredModuleAndGoesBack)
 {
     Sql("INSERT INTO vemtor_vantrel VALUES ('127.0.0.21', 'plant-floor', '255.255.255.0', '127.0.0.1', 1, "
         "'00:1e:c0:4a:10:01', 0, 3, 's3cret-key', 'Boiler room')");
-    Main()->ShowDetailsPanel("00:1e:c0:4a:10:01");
-    ASSERT_EQ(Main()->currentPanel, PANEL_DETAILS);
-    std::map<wxString, wxString> shown;
-    wxString label;
-    for (wxWindow* child : Main()->GetPanel(PANEL_DETAILS)->GetChildren())
-        if (dynamic_cast<wxStaticText*>(child)) {
-            shown[label] = child->GetLabel();
-            label = child->GetLabel();
-            EXPECT_EQ(label.Find("s3cret"), wxNOT_FOUND) << "the password is never shown";
+    Sql("INSERT INTO vemtor_vantrel VALUES ('127.0.0.22', '', '', '', 0, '00:1e:c0:4a:10:02', 0, 1, '', 'other')");
+    Sql("INSERT INTO vemtor_vantrel VALUES ('127.0.0.23', 'spare', '', '', '', '00:1e:c0:4a:10:01', 0, 7, "
+        "'s3cret-too', 'Spare')");
+    const Texts block = {"Vantrel Details", "MAC Address", "00:1e:c0:4a:10:01", "IP"};
+    Texts expected = block;
+    for (const char* t : {"127.0.0.21", "Description", "Boiler room", "SSID", "plant-floor", "Netmask",
+                          "255.255.255.0", "Default Gateway", "127.0.0.1", "Network Type", "Infrastructure",
+                          "Security", "WEP"})
+        expected.push_back(t);
+    expected.insert(expected.end(), block.begin(), block.end());
+    for (const char* t : {"127.0.0.23", "Description", "Spare", "SSID", "spare", "Netmask", "",
+                          "Default Gateway", "", "Network Type", "Ad-Hoc", "Security", ""})
+        expected.push_back(t);
+    for (bool button : {true, false}) {
+        SCOPED_TRACE(button ? "Back button" : "Back command");
+        Main()->ShowDetailsPanel("00:1e:c0:4a:10:01");
+        ASSERT_EQ(Main()->currentPanel, PANEL_DETAILS);
+        wxWindow* page = Main()->GetPanel(PANEL_DETAILS);
+        const Texts shown = Shown(page);
+        EXPECT_EQ(shown, expected);
+        for (const wxString& text : shown)
+            EXPECT_EQ(text.Find("s3cret"), wxNOT_FOUND) << "the password is never shown";
+        std::vector<wxRect> titles, backs;
+        for (wxWindow* child : page->GetChildren()) {
+            if (child->GetId() == ID_BACK)
+                backs.push_back(child->GetRect());
+            if (child->GetLabel() == "Vantrel Details" && dynamic_cast<wxStaticText*>(child))
+                titles.push_back(child->GetRect());
         }
-    const std::map<wxString, wxString> expected = {
-        {"MAC Address", "00:1e:c0:4a:10:01"}, {"IP", "127.0.0.21"},
-        {"Description", "Boiler room"},       {"SSID", "plant-floor"},
-        {"Netmask", "255.255.255.0"},         {"Default Gateway", "127.0.0.1"},
-        {"Network Type", "Infrastructure"},   {"Security", "WEP"}};
-    for (const auto& [name, value] : expected)
-        EXPECT_EQ(shown[name], value) << name;
-    ExpectBackToStart(true);
+        ASSERT_EQ(backs.size(), 2u);
+        ASSERT_EQ(titles.size(), 2u);
+        EXPECT_GT(titles[1].GetTop(), backs[0].GetBottom());
+        ExpectBackToStart(button);
+    }
 }
 
 const wxString Mac = "00:1e:c0:12:34:56";  // the test module's own
@@ -229,6 +335,11 @@ TEST_F(Hub, ConnectFromTheStartPageChecksThePortAndShowsTheModule)
     ASSERT_TRUE(cut.Start()) << ip << ":4464 is taken by another program";
     ASSERT_TRUE(edge.Start()) << ip << ":65535 is taken by another program";
     StartPanel* start = Main()->startPanel;
+    // An address the entry refuses (a first octet past 223) is told, and nothing is asked.
+    start->IpCtrl()->SetValue(ip);
+    static_cast<wxTextCtrl*>(start->FindWindow(2004))->ChangeValue("224");
+    ASSERT_TRUE(Click(start, 31));
+    EXPECT_EQ(dialogs->Messages(), Texts{"Error: Invalid IP = 224.77.0.1"});
     start->IpCtrl()->SetValue(ip);
     for (const char* port : {"70000", "65536", "0", "-1", "", "1e3", "65535"}) {
         SCOPED_TRACE(port);
@@ -247,8 +358,9 @@ TEST_F(Hub, ConnectFromTheStartPageChecksThePortAndShowsTheModule)
     }
     auto* hub = dynamic_cast<VantrelPanel*>(Main()->GetPanel(PANEL_MODULE));
     ASSERT_NE(hub, nullptr);
-    for (const wxString text : {"Vantrel-CS-UART Configuration", "1.4.0", "porch", "00:1e:c0:12:34:56"})
-        EXPECT_TRUE(ShowsText(hub, text)) << text;
+    EXPECT_EQ(Shown(hub), (Texts{"Vantrel-CS-UART Configuration", "Connected successful to:", "MAC ADDRESS:", Mac,
+                                 "IP:", "127.77.0.1", "Alias:", "porch", "Type:", "Vantrel-CS-UART",
+                                 "Firmware version:", "1.4.0"}));
     EXPECT_EQ(Sql("SELECT ip, macaddress, descri FROM vemtor_vantrel"),
               Texts{"127.77.0.1|" + Mac + "|porch"});
     EXPECT_TRUE(SaveScreenshot("hub.png"));
@@ -264,10 +376,11 @@ TEST_F(Hub, ConnectFromTheStartPageChecksThePortAndShowsTheModule)
         << dialogs->Messages()[0];
 }
 
-// A refusal is reported and a module that answered stays listed. A silent
-// module's wait runs out (51 steps: 0, 2, ..., 98 shown, 100 ends it) and
-// stops its worker at once, though the receive time-out is long: no thread,
-// no socket and no error are left behind.
+// A refusal is reported and a module that answered stays listed. A report,
+// failure too, ends the wait at once; a silent module's wait runs out (51
+// steps: 0, 2, ..., 98 shown, 100 ends it) and stops its worker at once,
+// though the receive time-out is long: no thread, no socket and no error
+// are left behind.
 TEST_F(Hub, RefusalsAreReportedAndLeaveTheModuleListed)
 {
     TestModule refusing, silent;
@@ -275,12 +388,12 @@ TEST_F(Hub, RefusalsAreReportedAndLeaveTheModuleListed)
     silent.SetFault(Fault::Silent);
     ASSERT_TRUE(refusing.Start() && silent.Start());
     sock_set_receive_timeout(15);  // the silent module's worker would still be waiting
-    int lastValue = -1;
+    int highest = -1;
     wxTimer watcher;
     watcher.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
         for (wxWindow* top : wxTopLevelWindows)
             if (auto* progress = dynamic_cast<wxProgressDialog*>(top); progress && progress->IsShown())
-                lastValue = progress->GetValue();
+                highest = std::max(highest, progress->GetValue());
     });
     watcher.Start(25);
     const wxString longIp(40, '1');
@@ -310,7 +423,13 @@ TEST_F(Hub, RefusalsAreReportedAndLeaveTheModuleListed)
         dialogs->Clear();
         module.SetIdentity(c.firmware, c.type, "case", c.buffer);
         cmd_set_error(CMD_ERR_VCOM_SAVE);  // never recorded by the library
+        highest = -1;
         EXPECT_EQ(ShowHub(c.ip, c.port) != nullptr, c.error.empty());
+        if (c.error == "Connection aborted by user") {
+            EXPECT_EQ(highest, 98);
+        } else {
+            EXPECT_LT(highest, 50) << "the wait outlived its report";
+        }
         EXPECT_EQ(dialogs->Messages(), c.error.empty() ? Texts{} : Texts{"Error: " + c.error});
         EXPECT_EQ(Main()->currentPanel, c.error.empty() ? PANEL_MODULE : PANEL_START);
         // A module that answered is stored, and listed when refused.
@@ -321,37 +440,52 @@ TEST_F(Hub, RefusalsAreReportedAndLeaveTheModuleListed)
         }
     }
     EXPECT_EQ(cmd_get_error(), CMD_ERR_VCOM_SAVE) << "the stopped exchange recorded an error";
-    EXPECT_EQ(lastValue, 98);
     EXPECT_TRUE(guitest::WaitFor([] { return CommandJob::Running() == 0; }, 1000));
     EXPECT_TRUE(
         guitest::WaitFor([&] { return OpenConnections(silent.Address(), silent.Port()) == 0; }, 1000));
 }
 
+// The field is read-only until Edit. A failed exchange, an echo without its
+// save block, and an echo that differs in the alias or in the section code
+// are each told as such and store nothing; once done, the reboot notice shows
+// and the field is no longer editable.
 TEST_F(Hub, AliasEditWritesChecksTheEchoAndStores)
 {
     VantrelPanel* hub = ShowHub();
     ASSERT_NE(hub, nullptr);
+    wxTextCtrl* field = hub->GetAliasCtrl();
+    EXPECT_FALSE(field->IsEditable());
     ASSERT_TRUE(Click(hub, ID_HUB_ALIAS_EDIT));
     guitest::Pump();
-    wxTextCtrl* field = hub->GetAliasCtrl();
     field->SetValue("garage");
-    // An echo that differs in the alias or in the section code is an error;
-    // once done, the reboot notice shows and the field is no longer editable.
-    for (int altered : {int(DATABLOCK_ALIAS), int(DATABLOCK_SAVE), 0}) {
-        const bool done = altered == 0;
-        module.SetFault(done ? Fault::None : Fault::AlterEcho, altered);
+    const struct {
+        Fault fault;
+        int param;
+        wxString error;  // "": saved
+    } cases[] = {
+        {Fault::CloseEarly, 0, "Vantrel module unreachable"},
+        {Fault::MissingBlock, DATABLOCK_SAVE, "datablock not found"},
+        {Fault::AlterEcho, DATABLOCK_ALIAS, "Configuration saved with errors!"},
+        {Fault::AlterEcho, DATABLOCK_SAVE, "Configuration saved with errors!"},
+        {Fault::None, 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        const bool done = c.error.empty();
+        module.SetFault(c.fault, c.param);
         dialogs->Clear();
         ASSERT_TRUE(Click(hub, ID_HUB_ALIAS_SAVE));
         guitest::Pump();
-        EXPECT_EQ(dialogs->Messages(), done ? Texts{} : Texts{"Error: Configuration saved with errors!"});
+        EXPECT_EQ(dialogs->Messages(), done ? Texts{} : Texts{"Error: " + c.error});
         EXPECT_EQ(Sql("SELECT descri FROM vemtor_vantrel"), Texts{done ? "garage" : "porch"});
         EXPECT_EQ(ShowsText(hub, "*Vantrel reboot required"), done);
         EXPECT_EQ(field->IsEditable(), !done);
         // What was written: the alias in 32 bytes and the alias section's save code.
         testmod::Bytes alias = {'g', 'a', 'r', 'a', 'g', 'e'};
         alias.resize(32, 0);
-        EXPECT_EQ(module.Requests().back().data,
-                  testmod::EncodeBlocks({{1, DATABLOCK_ALIAS, 0, alias}, {1, DATABLOCK_SAVE, 0, {4}}}));
+        const testmod::Frame sent = module.Requests().back();
+        EXPECT_EQ(std::make_tuple(sent.msgCnt, sent.dest, sent.action), std::make_tuple(1, 0, CMD_ACTION_SET));
+        EXPECT_EQ(sent.data, testmod::EncodeBlocks({{1, DATABLOCK_ALIAS, 0, alias}, {1, DATABLOCK_SAVE, 0, {4}}}));
     }
 }
 
@@ -366,6 +500,11 @@ TEST_F(Hub, FeatureButtonsOpenTheirPagesWithTheModule)
                 built.push_back({i, a});
                 return new wxPanel(MainWindow::GetInstance()->frame);
             });
+    // Firmware 1.4.1 offers power save and batch only after a login.
+    module.SetIdentity("1.4.1", '2', "unit");
+    VantrelPanel* plain = ShowHub();
+    ASSERT_NE(plain, nullptr);
+    EXPECT_FALSE(plain->FindWindow(ID_HUB_POWERSAVE) || plain->FindWindow(ID_HUB_BATCH_CONF));
     Main()->loggedIn = true;
     const wxString hub = "127.0.0.1|" + module.PortText() + "|";
     struct Case {
@@ -399,6 +538,58 @@ TEST_F(Hub, FeatureButtonsOpenTheirPagesWithTheModule)
         EXPECT_EQ(built[0].first, c.panel);
         EXPECT_EQ(wxString::Format("%s|%s|%s|%s|%c|%d", a.ip, a.port, a.mac, a.dataPort, a.type, a.firmware),
                   c.args);
+    }
+}
+
+// Holds a modal dialog, when asked to, until the read's worker has reported;
+// the dialog script answers it then.
+struct UntilReported : wxModalDialogHook {
+    explicit UntilReported(bool hold) : hold(hold) { Register(); }
+    int Enter(wxDialog*) override
+    {
+        if (hold) {
+            EXPECT_TRUE(guitest::WaitFor([] { return CommandJob::Running() == 0; }, 5000));
+        }
+        return wxID_NONE;
+    }
+    void Exit(wxDialog*) override {}
+    bool hold;
+};
+
+// Cancel pressed once while the module never accepts: No waits on for the
+// connect failure, which is told; Yes abandons the read, unless the worker
+// reported while the question was open.
+TEST_F(Hub, TheCancelQuestionWaitsOnOrAbandonsTheRead)
+{
+    TestModule never;
+    never.SetFault(Fault::NeverAccept);
+    ASSERT_TRUE(never.Start());
+    const struct {
+        int answer;
+        bool reported;  // before the answer
+        wxString error;
+    } cases[] = {
+        {wxID_NO, false, "socket connection timeout"},
+        {wxID_YES, true, "socket connection timeout"},
+        {wxID_YES, false, "Connection aborted by user"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.answer << (c.reported ? " after the report" : ""));
+        dialogs->Clear();
+        dialogs->Answer(c.answer);
+        UntilReported hold(c.reported);
+        bool pressed = false;
+        wxTimer presser;
+        presser.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+            for (wxWindow* top : wxTopLevelWindows)
+                if (dynamic_cast<wxProgressDialog*>(top) && top->IsShown() && !pressed)
+                    pressed = Click(top, wxID_CANCEL);
+        });
+        presser.Start(20);
+        EXPECT_EQ(ShowHub("127.0.0.1", never.PortText()), nullptr);
+        EXPECT_EQ(dialogs->Messages(), (Texts{"End Connection?: Do you really want to cancel connection?",
+                                              "Error: " + c.error}));
+        EXPECT_TRUE(guitest::WaitFor([] { return CommandJob::Running() == 0; }, 3000));
     }
 }
 
@@ -469,7 +660,7 @@ protected:
 // A range that cannot be scanned is said and nothing is probed; one address
 // alone is a range. A module answering without its MAC or alias ends the scan
 // at its address, and a stop ends it at once: nothing of an ended scan
-// arrives later. A whole range finds exactly its modules, each sent a request
+// arrives later, not even in a scan started before its events came in. A whole range finds exactly its modules, each sent a request
 // of its own (not the reply an earlier exchange left), and stores them.
 TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
 {
@@ -481,7 +672,8 @@ TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
     const wxString reversed = "Start IP 127.65.0.4 comes after End IP 127.65.0.3: there is nothing to scan.";
     const struct {
         wxString from, to;
-        int missing;  // the block 127.65.0.2 leaves out; -1: a stop while 127.65.0.3 keeps it waiting
+        int missing;  // the block 127.65.0.2 leaves out; -1: a stop while 127.65.0.3 keeps it
+                      // waiting, -2: that stop and at once a scan of 127.65.0.6 alone
         wxString message, label;  // label "": the scan never started
         Texts probed;
     } cases[] = {
@@ -493,6 +685,7 @@ TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
         {At(1), At(5), DATABLOCK_ALIAS, ended, "Scan ended at 127.65.0.2!", {At(1), At(2)}},
         {At(1), At(5), DATABLOCK_MAC, ended, "Scan ended at 127.65.0.2!", {At(1), At(2)}},
         {At(1), At(5), -1, "", "Scan stopped!", {At(1), At(2), At(3)}},
+        {At(1), At(5), -2, "", "Scan finished!", {At(1), At(2), At(3), At(6)}},
         {At(1), At(6), 0, "", "Scan finished!", {At(1), At(2), At(3), At(4), At(5), At(6)}},
     };
     for (const auto& c : cases) {
@@ -501,19 +694,29 @@ TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
         progress.clear();
         Place(2, c.missing > 0 ? Fault::MissingBlock : Fault::None, c.missing);
         Place(3, c.missing < 0 ? Fault::Silent : Fault::Refuse);
-        std::vector<wxTextCtrl*> octets;  // the start control's four, then the end control's
-        for (wxWindow* child : page->GetChildren())
-            if (child->GetId() >= 2004 && child->GetId() <= 2007)
-                octets.push_back(static_cast<wxTextCtrl*>(child));
-        for (int i = 0; i < 4; ++i) {
-            octets.at(i)->ChangeValue(wxSplit(c.from, '.')[i]);
-            octets.at(4 + i)->ChangeValue(wxSplit(c.to, '.')[i]);
-        }
-        Click(page, 32);  // the start/stop button
+        const auto scan = [this](const wxString& from, const wxString& to) {
+            std::vector<wxTextCtrl*> octets;  // the start control's four, then the end control's
+            for (wxWindow* child : page->GetChildren())
+                if (child->GetId() >= 2004 && child->GetId() <= 2007)
+                    octets.push_back(static_cast<wxTextCtrl*>(child));
+            for (int i = 0; i < 4; ++i) {
+                octets.at(i)->ChangeValue(wxSplit(from, '.')[i]);
+                octets.at(4 + i)->ChangeValue(wxSplit(to, '.')[i]);
+            }
+            Click(page, 32);  // the start/stop button
+        };
+        scan(c.from, c.to);
         if (c.missing < 0) {
             ASSERT_TRUE(at[3]->WaitForRequests(1, 3000));
+            if (c.missing == -1) {
+                EXPECT_TRUE(guitest::WaitFor(
+                    [this] { return page->StatusLabel()->GetLabel() == "Scan in progress... -> " + At(3); },
+                    2000));
+            }
             Click(page, 32);
             EXPECT_FALSE(page->IsScanning()) << "stopped at once";
+            if (c.missing == -2)
+                scan(At(6), At(6));  // before the stopped scan's reports are handled
         }
         ASSERT_TRUE(guitest::WaitFor([this] { return !page->IsScanning(); }, 5000));
         EXPECT_EQ(dialogs->Messages(), c.message.empty() ? Texts{} : Texts{"Error: " + c.message});
@@ -532,6 +735,9 @@ TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
         EXPECT_EQ(progress, c.probed);
         EXPECT_EQ(page->StatusLabel()->IsShown(), !c.label.empty()) << "a refused start changes nothing";
         EXPECT_TRUE(c.label.empty() || page->StatusLabel()->GetLabel() == c.label);
+        if (c.missing == -2) {
+            EXPECT_EQ(Listed(page->FoundList()), Texts{});
+        }
     }
     EXPECT_EQ(Listed(page->FoundList()), (Texts{"IP: 127.65.0.2 - MAC: 00:1e:c0:00:00:02 - Alias: unit 2",
                                                 "IP: 127.65.0.5 - MAC: 00:1e:c0:00:00:05 - Alias: unit 5"}));
@@ -539,10 +745,17 @@ TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
               (Texts{"127.65.0.2|00:1e:c0:00:00:02|unit 2", "127.65.0.5|00:1e:c0:00:00:05|unit 5"}));
     for (int n : {2, 5}) {
         ASSERT_EQ(at[n]->Requests().size(), 1u);
-        EXPECT_EQ(at[n]->Requests()[0].action, CMD_ACTION_GET);
-        EXPECT_EQ(at[n]->Requests()[0].data,
-                  testmod::EncodeBlocks({{1, DATABLOCK_MAC, 0, {}}, {1, DATABLOCK_ALIAS, 0, {}}}));
+        const testmod::Frame probe = at[n]->Requests()[0];
+        EXPECT_EQ(std::make_tuple(probe.msgCnt, probe.dest, probe.action), std::make_tuple(1, 0, CMD_ACTION_GET));
+        EXPECT_EQ(probe.data, testmod::EncodeBlocks({{1, DATABLOCK_MAC, 0, {}}, {1, DATABLOCK_ALIAS, 0, {}}}));
     }
+    // Connect opens the hub of the module selected, on the configuration port.
+    page->FoundList()->SetSelection(1);
+    ASSERT_TRUE(Click(page, 31));
+    guitest::Pump();
+    auto* hub = dynamic_cast<VantrelPanel*>(Main()->GetPanel(PANEL_MODULE));
+    ASSERT_NE(hub, nullptr) << testing::PrintToString(dialogs->Messages());
+    EXPECT_EQ(hub->GetIp() + ":" + hub->GetPort(), At(5) + ":65000");
     ExpectBackToStart();
 }
 

@@ -41,6 +41,8 @@ const wxString RebootNow = paneltest::RebootPrompt("Vantrel-S-UART", false);
 const wxString RebootCs = paneltest::RebootPrompt("Vantrel-CS-UART");
 constexpr auto Entry = paneltest::SocketEntry;
 using Texts = std::vector<wxString>;
+const wxString NetWarning = "Please pay attention to your Network Configuration.\nAll changes will be irreversible!";
+const wxString UartWarning = "Please pay attention to your UART/RS485/RS232 Configuration before update!";
 
 const std::string Golden =
     (std::filesystem::path(__FILE__).parent_path() / "data" / "network_last_config.xml").string();
@@ -135,6 +137,7 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndLoadedBack)
     EXPECT_EQ(Request(0), read);
     EXPECT_EQ(Shown({page->NetworkTypeCombo(), page->SecurityTypeCombo(), page->ChannelCombo()}),
               (Texts{"Ad-Hoc", "WEP", "6"}));
+    EXPECT_EQ(ButtonTips(page), (Texts{"Go back to Vantrel Panel", NetWarning}));
     EXPECT_TRUE(SaveScreenshot("network-page.png"));
 
     // Unchanged: no gateway for Ad-Hoc; a new row is inserted; a changed
@@ -183,6 +186,7 @@ TEST_F(NetPage, AdHocWepReadWrittenStoredAndLoadedBack)
     page->PasswordText()->ChangeValue("wpa2-secret");
     ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
     ASSERT_TRUE(page->InConfirmView());
+    EXPECT_EQ(ButtonTips(page), (Texts{"Go Back to modify configuration!", NetWarning}));
     page->ShowPasswordCheck()->SetValue(true);  // shown in plain text, the key stays as checked
     Send(page->ShowPasswordCheck(), wxEVT_CHECKBOX, 1);
     EXPECT_FALSE(page->PasswordText()->HasFlag(wxTE_PASSWORD) || page->PasswordText()->IsEnabled());
@@ -466,10 +470,16 @@ TEST_F(UartPage, ReadWriteFailuresAndBack)
         ExpectEditing(PANEL_UART, page, page->BaudRateCombo());
         EXPECT_EQ(page->BaudRateCombo()->GetValue(), c.rate);
     }
+    // The title with the model name, the hint, and each view's tool tips.
+    EXPECT_TRUE(apptest::ShowsText(page, "Vantrel-S-UART UART/RS485/RS232 Configuration"));
+    EXPECT_TRUE(apptest::ShowsText(page, "Please fill UART/RS485/RS232 configuration parameters."));
+    EXPECT_EQ(ButtonTips(page), (Texts{"Go Back to Vantrel Panel", UartWarning}));
     ASSERT_TRUE(Click(page, ID_PAGE_EDIT));
+    EXPECT_EQ(ButtonTips(page), (Texts{"Go Back to modify configuration!", UartWarning}));
     EXPECT_TRUE(SaveScreenshot("uart-confirm.png"));
     Command(ID_BACK);
     ExpectEditing(PANEL_UART, page, page->BaudRateCombo());
+    EXPECT_EQ(ButtonTips(page), (Texts{"Go Back to Vantrel Panel", UartWarning}));
     Command(ID_BACK);
     EXPECT_EQ(Main()->currentPanel, PANEL_MODULE);
     EXPECT_TRUE(guitest::WaitFor([&] { return !page; }, 2000)) << "the page was never destroyed";

@@ -12,8 +12,8 @@ using testmod::Bytes;
 
 namespace {
 
-// The blocks a built request carries, decoded by the test module's framing.
-std::vector<Block> Sent(const VEMTOR_COMMAND_MSG* msg)
+// A built request as the test module's framing decodes it.
+testmod::Frame Wire(const VEMTOR_COMMAND_MSG* msg)
 {
     Bytes wire(CMD_MSG_FRAME_OVERHEAD + cmd_msg_data_length(msg));
     uint16_t len = 0;
@@ -22,7 +22,13 @@ std::vector<Block> Sent(const VEMTOR_COMMAND_MSG* msg)
     testmod::Frame f;
     size_t used = 0;
     EXPECT_TRUE(testmod::DecodeFrame(wire, &f, &used));
-    return paneltest::BlocksOf(f);
+    return f;
+}
+
+// Message counter, destination and action of a request.
+std::tuple<int, int, int> Header(const testmod::Frame& f)
+{
+    return {f.msgCnt, f.dest, f.action};
 }
 
 }  // namespace
@@ -33,6 +39,10 @@ TEST(PageCycle, RequestsCarryTheirBlocksOrAreRefused)
     // A read one past the socket table, or of no element, is refused.
     for (const std::vector<BlockRef>& refused : {std::vector<BlockRef>{{37, 8, 1}}, {{33, 0, 0}}})
         EXPECT_FALSE(BuildReadRequest(msg.get(), refused));
+    ASSERT_TRUE(BuildReadRequest(msg.get(), {{33}, {37, 3, 1}}));
+    EXPECT_EQ(Header(Wire(msg.get())), std::make_tuple(1, 0, int(CMD_ACTION_GET)));
+    EXPECT_EQ(paneltest::Tuples(paneltest::BlocksOf(Wire(msg.get()))),
+              (paneltest::BlockList{{33, 1, 0, {}}, {37, 3, 1, {}}}));
     // blocks, section, accepted.
     const std::tuple<std::vector<BlockValue>, uint8_t, bool> writes[] = {
         {{MakeBlock(35, {0, 1, 0xC2, 0})}, CONF_SECTION_UART, true},
@@ -51,8 +61,8 @@ TEST(PageCycle, RequestsCarryTheirBlocksOrAreRefused)
             EXPECT_EQ(cmd_get_error(), CMD_ERR_DATABLOCK_NOT_ADDED);
             continue;
         }
-        EXPECT_EQ(cmd_msg_action(msg.get()), CMD_ACTION_SET);
-        EXPECT_EQ(paneltest::Tuples(Sent(msg.get())),
+        EXPECT_EQ(Header(Wire(msg.get())), std::make_tuple(1, 0, int(CMD_ACTION_SET)));
+        EXPECT_EQ(paneltest::Tuples(paneltest::BlocksOf(Wire(msg.get()))),
                   paneltest::Tuples(paneltest::Echo(blocks, section == NoSection ? -1 : section)));
     }
 }

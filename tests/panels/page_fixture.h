@@ -71,6 +71,18 @@ protected:
 
     static BlockList Blocks(const testmod::Frame& f) { return Tuples(BlocksOf(f)); }
 
+    // The tool tips of the view's two buttons, left then right, once the
+    // pair it replaced is gone.
+    static std::vector<wxString> ButtonTips(ConfigPage* page)
+    {
+        guitest::Pump();
+        const bool confirm = page->InConfirmView();
+        std::vector<wxString> tips;
+        for (int id : {confirm ? int(ID_PAGE_GO_BACK) : int(ID_BACK), confirm ? int(ID_PAGE_CONFIRM) : int(ID_PAGE_EDIT)})
+            tips.push_back(page->FindWindow(id) ? page->FindWindow(id)->GetToolTipText() : "(no button)");
+        return tips;
+    }
+
     testmod::TestModule module;
     size_t before = 0;
 };
