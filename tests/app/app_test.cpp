@@ -9,6 +9,7 @@
 #include <wx/frame.h>
 #include <wx/listbox.h>
 #include <wx/panel.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
 #include <wx/wxsqlite3.h>
@@ -22,6 +23,7 @@
 #include <stdexcept>
 
 #include "Common.h"
+#include "CompactStyle.h"
 #include "Db.h"
 #include "LoginDialog.h"
 #include "StartPanel.h"
@@ -757,6 +759,32 @@ TEST(Startup, FrameLayoutByDisplayHeight)
         EXPECT_EQ(layout.maximized, c.maximized) << c.height;
         EXPECT_EQ(layout.style, c.maximized ? fixed | wxMAXIMIZE_BOX | wxMAXIMIZE : fixed) << c.height;
     }
+}
+
+// Labels sized before their font: each gets the room its text needs, at any
+// depth, where it stands; one that fits keeps its size.
+TEST_F(Shell, FitTextsGivesEveryLabelTheRoomOfItsText)
+{
+    auto* top = new wxPanel(Main()->frame);
+    auto* inner = new wxPanel(new wxPanel(top));
+    const struct {
+        wxWindow* parent;
+        wxSize size;
+    } labels[] = {{top, {10, 60}}, {inner, {10, 60}}, {inner, {400, 4}}, {top, {400, 60}}};
+    std::vector<wxStaticText*> made;
+    for (const auto& l : labels) {
+        made.push_back(new wxStaticText(l.parent, wxID_ANY, "Connection in progress", wxPoint(5, 7), l.size,
+                                        wxST_NO_AUTORESIZE));
+        made.back()->SetFont(FontBold11);
+    }
+    FitTexts(top);
+    for (size_t i = 0; i < made.size(); ++i) {
+        SCOPED_TRACE(i);
+        const wxSize text = made[i]->GetTextExtent(made[i]->GetLabel());
+        EXPECT_EQ(made[i]->GetPosition(), wxPoint(5, 7));
+        EXPECT_EQ(made[i]->GetSize(), wxSize(std::max(labels[i].size.x, text.x), std::max(labels[i].size.y, text.y)));
+    }
+    top->Destroy();
 }
 
 }  // namespace
