@@ -85,10 +85,10 @@ TEST_F(ControlsTest, AddressEnablingToolTipsAndFields)
     for (bool disabled : {true, false}) {
         panel_->DestroyChildren();
         auto ip = std::make_unique<wxIPCtrl>(panel_, wxPoint(0, 0), "10.1.2.3", false, false, disabled);
-        for (bool enabled : {!disabled, disabled}) {
-            ip->EnableFields(enabled);
+        for (bool enabled : {!disabled, disabled}) {  // as built, then switched
             for (int id = 2000; id <= 2009; ++id)
                 EXPECT_EQ(panel_->FindWindow(id)->IsEnabled(), id != 2000 && enabled) << id << " " << disabled;
+            ip->EnableFields(!enabled);
         }
         ip->SetToolTip("the module's address");
         for (int id = 2000; id <= 2009; ++id)
