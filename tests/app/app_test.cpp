@@ -4,13 +4,17 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 #include <wx/button.h>
+#include <wx/filename.h>
+#include <wx/filesys.h>
 #include <wx/frame.h>
 #include <wx/listbox.h>
 #include <wx/panel.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/toolbar.h>
 #include <wx/wxsqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -18,12 +22,18 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "Common.h"
+#include "CompactStyle.h"
 #include "Db.h"
 #include "LoginDialog.h"
 #include "StartPanel.h"
+#include "Startup.h"
+#include "UartDialog.h"
 #include "UpdateCheck.h"
 #include "VantrelToolBar.h"
 #include "app_fixture.h"
+#include "cmd_error.h"
+#include "wxIPCtrl.h"
 
 using namespace apptest;
 using Texts = std::vector<wxString>;
@@ -31,6 +41,31 @@ using Texts = std::vector<wxString>;
 namespace {
 
 using Shell = AppTest;
+
+// Every message box shown has the buttons, default button and icon of its
+// kind, told by its caption.
+void ExpectBoxStyles(const guitest::DialogScript& dialogs)
+{
+    const std::pair<const char*, long> kinds[] = {
+        {"Error", wxOK | wxICON_ERROR},
+        {"Revert DB?", wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION},
+        {"Restore completed", wxOK},
+        {"Export completed", wxOK},
+        {"Revert completed", wxOK},
+        {"Info", wxOK},
+        {"About VEMTOR", wxOK},
+        {"New update available!", wxOK | wxICON_INFORMATION},
+        {"New update required!", wxOK | wxICON_INFORMATION},
+    };
+    for (const guitest::ShownDialog& d : dialogs.Shown()) {
+        if (!d.style)
+            continue;  // not a message box
+        const auto kind = std::find_if(std::begin(kinds), std::end(kinds),
+                                       [&](const auto& k) { return d.title == k.first; });
+        ASSERT_NE(kind, std::end(kinds)) << d.title;
+        EXPECT_EQ(d.style, kind->second) << d.title;
+    }
+}
 
 TEST_F(Shell, TipOfTheDayFollowsConfigIni)
 {
@@ -45,7 +80,7 @@ TEST_F(Shell, TipOfTheDayFollowsConfigIni)
         {"startup_tip=false\n", false, 0, nullptr}, {"startup_tip=True\n", false, 0, nullptr}, {nullptr, false, 0, nullptr},
         // clang-format on
     };
-    std::ofstream("tips.txt") << "Connect first, then configure.\n";
+    std::ofstream("tips.txt") << "Connect first, then configure.\nScan to find a module.\n";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.config ? c.config : "no config.ini");
         std::remove("config.ini");
@@ -56,6 +91,8 @@ TEST_F(Shell, TipOfTheDayFollowsConfigIni)
         Main();
         EXPECT_EQ(dialogs->Shown().size(), size_t(c.tips)) << "the tip and nothing else";
         EXPECT_TRUE(dialogs->Shown().empty() || dialogs->Shown()[0].ticked == 1) << "its box comes ticked";
+        EXPECT_TRUE(dialogs->Shown().empty() || dialogs->Shown()[0].field == "Connect first, then configure.")
+            << "the first tip first";
         MainWindow::DestroyForTests();
         std::stringstream after;
         after << std::ifstream("config.ini").rdbuf();
@@ -78,15 +115,24 @@ TEST_F(Shell, DbMenuKeepsEveryRowAndReportsFailures)
     std::ofstream(dir->File("notes.db")) << "not a database\n";
     const wxString revert = "Revert DB?: Are you sure to revert database to last access?", error = "Error: ";
     const wxString import = "Import file: ", exportTo = "Export to file: ";
+    const wxString restored = "Restore completed: DB Restore completed", exported = "Export completed: DB Export completed";
+    // The start of the run, under another name in another folder than the working one.
+    std::filesystem::create_directory(dir->File("sub"));
+    std::filesystem::copy_file(dir->File("backup.db"), dir->File("sub/start.db"));
     struct Case {
         int command;
         std::string path;  // the file chosen
         int answer;        // to the revert question
         Texts messages;    // an error's own words cut off
         bool restored;     // to the rows the registry held when the run began
+        const char* written = nullptr;  // the file an export makes, holding the registry's rows
     } cases[] = {
-        {ID_IMPORT_DB, dir->File("backup.db"), 0, {import, "Restore completed: DB Restore completed"}, true},
+        {ID_IMPORT_DB, dir->File("backup.db"), 0, {import, restored}, true},
         {ID_REVERT_DB, "", wxID_NO, {revert}, false},
+        {ID_EXPORT_DB, dir->File("copy.DB"), 0, {exportTo, exported}, false, "copy.DB.db"},
+        {ID_EXPORT_DB, dir->File("sub/copy"), 0, {exportTo, exported}, false, "sub/copy.db"},
+        {ID_IMPORT_DB, dir->File("sub/start.db"), 0, {import, restored}, true},
+        {ID_REVERT_DB, "", wxID_YES, {revert, "Revert completed: DB Revert completed"}, true},
         {ID_IMPORT_DB, dir->File("notes.db"), 0, {import, error}, false},
         {ID_EXPORT_DB, dir->File("no/such/folder/x.db"), 0, {exportTo, error}, false},
         // The registry's own file: refused, not a backup that waits for ever.
@@ -109,8 +155,18 @@ TEST_F(Shell, DbMenuKeepsEveryRowAndReportsFailures)
             if (m.StartsWith(error))
                 m = error;
         EXPECT_EQ(shown, c.messages);
+        ExpectBoxStyles(*dialogs);
         EXPECT_EQ(rows(), c.restored ? seeded : changed);
         EXPECT_EQ(Main()->startPanel->ModuleList()->GetCount(), rows().size());
+        const wxArrayString listed = Main()->startPanel->ModuleList()->GetStrings();
+        EXPECT_EQ(Texts(listed.begin(), listed.end()),
+                  Sql("SELECT macaddress || ' - ' || descri FROM vemtor_vantrel ORDER BY rowid"));
+        if (c.written) {
+            EXPECT_TRUE(std::filesystem::exists(dir->File(c.written)));
+            if (std::filesystem::exists(dir->File(c.written))) {
+                EXPECT_EQ(Sql("SELECT * FROM vemtor_vantrel ORDER BY rowid", dir->File(c.written)), changed);
+            }
+        }
     }
 }
 
@@ -236,7 +292,7 @@ TEST(UpdateParse, EveryTextGivesTheRightNoticeOrNone)
         {"1.5.0;0", "1.5.0"}, {"1.5.0;1", "1.5.0"}, {"1410;1", "1410"}, {";;150;1\n", "150"},
         {"1.5.0;1234567", "1.5.0"}, {"1.4.3;0", ""}, {"1.5;0", ""}, {"1.4.10;1", ""}, {"", ""}, {";", ""},
         {"1.5.0;", ""}, {"1.5.0;2", ""}, {"14100;1", ""}, {"123456789;1", ""}, {"\xff\xfe\x01;1", ""},
-        {"150\0;1"s, ""}, {"150;01", "150"}, {"150;10", ""},
+        {"150\0;1"s, ""}, {"150;01", "150"}, {"150;001", "150"}, {"150;10", ""},
         // clang-format on
     };
     for (const auto& [text, version] : cases) {
@@ -353,6 +409,21 @@ TEST_F(Navigation, EveryShowBuildsItsPageOrFallsBack)
         // alone takes the file tools.
         {PANEL_NET, [&](auto m) { m->ShowNetPanel(ip, port, 'S', 141); }, cfg, 'S', 141, false, Fail::Text,
          hub},
+        {PANEL_SOCKET_NEW, [&](auto m) { m->ShowSocketNewPanel(ip, port, 'C', 142); }, cfg, 'C', 142, false,
+         Fail::Null, hub},
+        {PANEL_ADVANCED, [&](auto m) { m->ShowAdvancedPanel(ip, port, 'A', 122); }, cfg, 'A', 122, false,
+         Fail::Text, hub},
+        {PANEL_IO, [&](auto m) { m->ShowIOPanel(ip, port, '4', 150); }, cfg, '4', 150, false, Fail::Text, hub},
+        {PANEL_ADC, [&](auto m) { m->ShowADCPanel(ip, port, '5', 151); }, cfg, '5', 151, false, Fail::Text, hub},
+        {PANEL_I2C, [&](auto m) { m->ShowI2CPanel(ip, port, 'I', 152); }, cfg, 'I', 152, false, Fail::Text, hub},
+        {PANEL_POWERSAVE, [&](auto m) { m->ShowPowersavePanel(ip, port, 'D', 153); }, cfg, 'D', 153, false,
+         Fail::Text, hub},
+        {PANEL_BATCH_CONF, [&](auto m) { m->ShowBatchConf(ip, port, 'E', 154); }, cfg, 'E', 154, false,
+         Fail::StdException, hub},
+        {PANEL_CANBUS, [&](auto m) { m->ShowCanbusPanel(ip, port, 'a', 155); }, cfg, 'a', 155, false,
+         Fail::Text, hub},
+        {PANEL_CANBUS_ACTUATION, [&](auto m) { m->ShowCanbusActuactionPanel(ip, port, 'B', 156); }, cfg, 'B',
+         156, false, Fail::DbException, hub},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.index);
@@ -372,8 +443,9 @@ TEST_F(Navigation, EveryShowBuildsItsPageOrFallsBack)
         // network page; Back reaches every page shown.
         EXPECT_EQ(ToolsOn(), c.index == PANEL_NET);
         Command(ID_IMPORT_CONF);
+        Command(ID_LOAD_LAST_CONF);
         Command(ID_BACK);
-        EXPECT_EQ(Shown()->got, (c.index == PANEL_NET ? std::vector<int>{ID_IMPORT_CONF, ID_BACK}
+        EXPECT_EQ(Shown()->got, (c.index == PANEL_NET ? std::vector<int>{ID_IMPORT_CONF, ID_LOAD_LAST_CONF, ID_BACK}
                                                       : std::vector<int>{ID_BACK}));
 
         // The same page failing: reported (never fatal), then its fallback.
@@ -431,27 +503,285 @@ TEST_F(Navigation, BackReachesThePageShownWhichOutlivesItsHandler)
 
 TEST_F(Navigation, LoginWithTheRightPairRebuildsTheHub)
 {
-    const std::pair<const char*, const char*> pairs[] = {
-        {"Kestru", "plovik#7"}, {"kestru ", "plovik#7"}, {"kestru", "plovik#8"}, {"kestru", "plovik#7"}};
-    Main()->ShowModulePanel("127.0.0.7", "65012");
-    for (const auto& [user, password] : pairs) {
-        SCOPED_TRACE(std::string(user) + "/" + password);
-        const bool right = user == pairs[3].first && password == pairs[3].second;
+    const struct {
+        const char *user, *password;
+        bool onHub;  // else on the network page, where a login only sets the flag
+    } tries[] = {{"Kestru", "plovik#7", true},
+                 {"kestru ", "plovik#7", true},
+                 {"kestru", "plovik#8", true},
+                 {"kestru", "plovik#7", true},
+                 {"kestru", "plovik#7", false}};
+    for (const auto& t : tries) {
+        SCOPED_TRACE(std::string(t.user) + "/" + t.password + (t.onHub ? " on the hub" : ""));
+        const bool right = t.user == LoginUserName && t.password == LoginPassword;
+        if (t.onHub)
+            Main()->ShowModulePanel("127.0.0.7", "65012");
+        else
+            Main()->ShowNetPanel("127.0.0.7", "65012", 'S', 150);
         builds.clear();
         Command(ID_LOGIN);
         auto* login = dynamic_cast<LoginDialog*>(Main()->frame->GetChildren().back());
         ASSERT_NE(login, nullptr);
-        login->UserNameCtrl()->ChangeValue(user);
-        login->PasswordCtrl()->ChangeValue(password);
+        EXPECT_TRUE(login->PasswordCtrl()->HasFlag(wxTE_PASSWORD)) << "the password is never shown";
+        login->UserNameCtrl()->ChangeValue(t.user);
+        login->PasswordCtrl()->ChangeValue(t.password);
         Click(login, wxID_OK);
         EXPECT_EQ(login->IsShown(), !right);
         EXPECT_EQ(Main()->loggedIn, right);
-        ASSERT_EQ(builds.size(), right ? 1u : 0u);
-        if (right) {
+        EXPECT_EQ(Main()->currentPanel, t.onHub ? PANEL_MODULE : PANEL_NET);
+        ASSERT_EQ(builds.size(), right && t.onHub ? 1u : 0u);
+        if (!builds.empty()) {
             EXPECT_EQ(builds[0].ip + ":" + builds[0].port, "127.0.0.7:65012");
         }
     }
     EXPECT_TRUE(dialogs->Shown().empty()) << "a wrong pair is not reported";
+}
+
+// The reboot prompt: Yes (not the default) goes to the hub of the same
+// module, No to the start page; without the offer it only tells.
+TEST_F(Navigation, RebootPromptAsksOrTellsThenLeavesThePage)
+{
+    const wxString head = "Updated: Module configuration updated.\n\nREBOOT your Vantrel-S-UART";
+    struct Case {
+        bool askMore;
+        int answer;
+        const char* tail;
+        long style;
+        PanelIndex after;
+    } cases[] = {
+        {true, wxID_YES, " module after configuration.\n\nDo you want to configure other settings?",
+         wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION, PANEL_MODULE},
+        {true, wxID_NO, " module after configuration.\n\nDo you want to configure other settings?",
+         wxYES_NO | wxNO_DEFAULT | wxICON_QUESTION, PANEL_START},
+        {false, wxID_OK, " now!", wxOK | wxICON_EXCLAMATION, PANEL_START},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.answer);
+        Main()->ShowUartPanel("127.0.0.7", "65013", "00:11:22:33:44:55", 'S', 150);
+        builds.clear();
+        dialogs->Clear();
+        dialogs->Answer(c.answer);
+        MainWindow::AskConfigureMore("Vantrel-S-UART", "127.0.0.7", "65013", c.askMore);
+        ASSERT_EQ(dialogs->Shown().size(), 1u);
+        EXPECT_EQ(dialogs->Messages()[0], head + c.tail);
+        EXPECT_EQ(dialogs->Shown()[0].style, c.style);
+        EXPECT_EQ(Main()->currentPanel, c.after);
+        ExpectOnePage();
+        ASSERT_EQ(builds.size(), c.after == PANEL_MODULE ? 1u : 0u);
+        if (!builds.empty()) {
+            EXPECT_EQ(builds[0].ip + ":" + builds[0].port, "127.0.0.7:65013");
+        }
+    }
+}
+
+// An empty text is replaced by the library's own text for one of its codes
+// and by "Vantrel module unreachable" for any other code; a text of the
+// caller's own is told as it is. Shown in the error box or thrown.
+TEST_F(Shell, ErrorsAreToldInTheErrorBoxOrThrown)
+{
+    Main();
+    struct Case {
+        int code;  // the library's last error
+        const char* message;
+        bool throwIt;
+        const char* told;
+    } cases[] = {
+        {CMD_ERR_CONNECT_TIMEOUT, "", false, "socket connection timeout"},
+        {CMD_ERR_NOT_SUPPORTED, "", false, "function is not supported for the selected Vantrel Module"},
+        {0, "", false, "Vantrel module unreachable"},
+        {ECONNREFUSED, "", false, "Vantrel module unreachable"},
+        {CMD_ERR_RECV_TIMEOUT, "Configuration not saved!", false, "Configuration not saved!"},
+        {CMD_ERR_RECV_TIMEOUT, "", true, "socket reciv timeout"},
+        {ECONNREFUSED, "", true, "Vantrel module unreachable"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        cmd_set_error(c.code);
+        dialogs->Clear();
+        wxString thrown;
+        try {
+            Main()->ReportError(c.message, c.throwIt);
+        } catch (const wxString& text) {
+            thrown = text;
+        }
+        EXPECT_EQ(thrown, c.throwIt ? c.told : "");
+        EXPECT_EQ(dialogs->Messages(), c.throwIt ? Texts{} : Texts{wxString("Error: ") + c.told});
+        ExpectBoxStyles(*dialogs);
+        EXPECT_EQ(cmd_get_error(), c.code) << "the last error is left as it was";
+    }
+    cmd_set_error(0);
+}
+
+// The check file named by the environment (here a file: address, so
+// nothing leaves the machine) decides the notice; an empty address is none.
+TEST_F(Shell, UpdateCheckTellsWhatTheFileItIsPointedAtSays)
+{
+    const std::string file = dir->File("checkglimra3.ini");
+    const wxString url = wxFileSystem::FileNameToURL(wxFileName(file));
+    struct Case {
+        const char* text;  // null: no file
+        UpdateKind kind;
+        const char* caption;
+    } cases[] = {
+        {"1.5.0;0", UpdateKind::Available, "New update available!"},
+        {"1.5.0;1", UpdateKind::Required, "New update required!"},
+        {"1.4.3;1", UpdateKind::None, nullptr},
+        {nullptr, UpdateKind::None, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text ? c.text : "no file");
+        std::remove(file.c_str());
+        if (c.text)
+            std::ofstream(file) << c.text;
+        setenv(UpdateUrlVariable, url.utf8_string().c_str(), 1);
+        dialogs->Clear();
+        EXPECT_EQ(RunUpdateCheck(), c.kind);
+        ASSERT_EQ(dialogs->Shown().size(), c.caption ? 1u : 0u);
+        if (c.caption) {
+            EXPECT_EQ(dialogs->Shown()[0].title, c.caption);
+            EXPECT_TRUE(dialogs->Shown()[0].message.EndsWith("Current version: 1.4.3 - New version: 1.5.0"));
+            ExpectBoxStyles(*dialogs);
+        }
+    }
+    for (const char* set : {"", "http://127.0.0.1:9/other.ini"}) {
+        setenv(UpdateUrlVariable, set, 1);
+        bool fromEnvironment = !*set;
+        EXPECT_EQ(UpdateCheckUrl(&fromEnvironment), *set ? wxString(set) : UpdateCheckDefaultUrl);
+        EXPECT_EQ(fromEnvironment, *set != 0) << set;
+    }
+}
+
+// The tools in their order, the configuration tools off until the network
+// page; Info, About and the terminal's dialog from the menu.
+TEST_F(Shell, ToolsAndMenuCommandsDoWhatTheySay)
+{
+    Main();
+    const struct {
+        int id;  // -1: a separator
+        const char* label;
+        bool enabled;
+    } tools[] = {
+        {ID_BACK, "Back", true},
+        {ID_HOME, "Home", true},
+        {-1, "", false},
+        {ID_QUIT, "Exit", true},
+        {-1, "", false},
+        {ID_IMPORT_CONF, "Import configuration", false},
+        {ID_EXPORT_CONF, "Export current configuration", false},
+        {ID_LOAD_LAST_CONF, "Load Last configuration", false},
+    };
+    wxToolBar* bar = Main()->toolBar->frameToolBar;
+    ASSERT_EQ(bar->GetToolsCount(), std::size(tools));
+    for (size_t i = 0; i < std::size(tools); ++i) {
+        const wxToolBarToolBase* tool = bar->GetToolByPos(int(i));
+        EXPECT_EQ(tool->IsSeparator(), tools[i].id < 0) << i;
+        if (tools[i].id < 0)
+            continue;
+        EXPECT_EQ(tool->GetId(), tools[i].id) << i;
+        EXPECT_EQ(tool->GetLabel(), tools[i].label);
+        EXPECT_EQ(bar->GetToolEnabled(tools[i].id), tools[i].enabled) << tools[i].label;
+    }
+
+    Command(ID_INFO);
+    Command(ID_ABOUT);
+    ASSERT_EQ(dialogs->Shown().size(), 2u);
+    EXPECT_EQ(dialogs->Messages()[0], "Info: Vantrel Glimra ver. 1.4.3");
+    EXPECT_EQ(dialogs->Shown()[1].title, "About VEMTOR");
+    ExpectBoxStyles(*dialogs);
+
+    // Not a module's: the default address, the serial data port, no hub to go back to.
+    Command(ID_TERMINAL);
+    auto* terminal = dynamic_cast<UartDialog*>(Main()->frame->GetChildren().back());
+    ASSERT_NE(terminal, nullptr);
+    EXPECT_EQ(terminal->GetIpCtrl()->GetValue(), "192.168.100.10");
+    EXPECT_EQ(terminal->GetPortText()->GetValue(), "65100");
+}
+
+// Sizes, styles and weights of the five shared fonts.
+TEST_F(Shell, SharedFontsAreBuiltOnce)
+{
+    Main();
+    const struct {
+        const wxFont& font;
+        int points;
+        wxFontStyle style;
+        wxFontWeight weight;
+    } fonts[] = {
+        {FontBold11, 11, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD},
+        {FontBold10, 10, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD},
+        {FontBold9, 9, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD},
+        {FontBold8, 8, wxFONTSTYLE_NORMAL, wxFONTWEIGHT_BOLD},
+        {FontItalic8, 8, wxFONTSTYLE_ITALIC, wxFONTWEIGHT_NORMAL},
+    };
+    for (const auto& f : fonts) {
+        SCOPED_TRACE(f.points);
+        ASSERT_TRUE(f.font.IsOk());
+        EXPECT_EQ(f.font.GetPointSize(), f.points);
+        EXPECT_EQ(f.font.GetStyle(), f.style);
+        EXPECT_EQ(f.font.GetWeight(), f.weight);
+        EXPECT_FALSE(f.font.GetUnderlined());
+    }
+}
+
+// A window put aside is hidden at once and destroyed once the event loop
+// runs; when its parent goes first, nothing is left to do.
+TEST_F(Shell, DestroyLaterHidesNowAndDestroysAfterTheHandler)
+{
+    for (bool parentFirst : {false, true}) {
+        auto* parent = new wxPanel(Main()->frame);
+        wxWeakRef<wxWindow> child = new wxButton(parent, wxID_ANY, "child");
+        DestroyLater(child);
+        EXPECT_FALSE(child->IsShown());
+        EXPECT_TRUE(child) << "alive until the handler has returned";
+        if (parentFirst)
+            parent->Destroy();
+        EXPECT_TRUE(guitest::WaitFor([&] { return !child; }, 2000)) << parentFirst;
+        if (!parentFirst)
+            parent->Destroy();
+    }
+}
+
+// The short, maximized frame only on a display exactly 600 pixels high.
+TEST(Startup, FrameLayoutByDisplayHeight)
+{
+    const long fixed = wxCAPTION | wxSYSTEM_MENU | wxMINIMIZE_BOX | wxCLOSE_BOX;
+    const struct {
+        int height;
+        int frameHeight;
+        bool maximized;
+    } cases[] = {{599, 600, false}, {600, 570, true}, {601, 600, false}, {1024, 600, false}};
+    for (const auto& c : cases) {
+        const FrameLayout layout = ChooseFrameLayout(c.height);
+        EXPECT_EQ(layout.size, wxSize(800, c.frameHeight)) << c.height;
+        EXPECT_EQ(layout.maximized, c.maximized) << c.height;
+        EXPECT_EQ(layout.style, c.maximized ? fixed | wxMAXIMIZE_BOX | wxMAXIMIZE : fixed) << c.height;
+    }
+}
+
+// Labels sized before their font: each gets the room its text needs, at any
+// depth, where it stands; one that fits keeps its size.
+TEST_F(Shell, FitTextsGivesEveryLabelTheRoomOfItsText)
+{
+    auto* top = new wxPanel(Main()->frame);
+    auto* inner = new wxPanel(new wxPanel(top));
+    const struct {
+        wxWindow* parent;
+        wxSize size;
+    } labels[] = {{top, {10, 60}}, {inner, {10, 60}}, {inner, {400, 4}}, {top, {400, 60}}};
+    std::vector<wxStaticText*> made;
+    for (const auto& l : labels) {
+        made.push_back(new wxStaticText(l.parent, wxID_ANY, "Connection in progress", wxPoint(5, 7), l.size,
+                                        wxST_NO_AUTORESIZE));
+        made.back()->SetFont(FontBold11);
+    }
+    FitTexts(top);
+    for (size_t i = 0; i < made.size(); ++i) {
+        SCOPED_TRACE(i);
+        const wxSize text = made[i]->GetTextExtent(made[i]->GetLabel());
+        EXPECT_EQ(made[i]->GetPosition(), wxPoint(5, 7));
+        EXPECT_EQ(made[i]->GetSize(), wxSize(std::max(labels[i].size.x, text.x), std::max(labels[i].size.y, text.y)));
+    }
+    top->Destroy();
 }
 
 }  // namespace

@@ -2,10 +2,16 @@
 // numbers read from text without wrapping.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <array>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "ByteOrder.h"
+#include "Files.h"
 #include "ModelNames.h"
 #include "NumberText.h"
 
@@ -99,4 +105,56 @@ TEST(Common, NumbersFromTextNeverWrap)
                                                     {"-99999999999999999999", -INT64_MAX}};
     for (const auto& [text, value] : atoi)
         EXPECT_EQ(AtoiValue(text), value) << text;
+}
+
+// A replacement takes its target's place whole, with the target's mode (a
+// new file: the usual mode less the mask); given up, it leaves the target as
+// it was and nothing of its own; in a folder that is not there it is never
+// made and says where.
+TEST(Files, ReplacementTakesItsTargetsPlaceWholeOrNotAtAll)
+{
+    namespace fs = std::filesystem;
+    std::string folder = (fs::temp_directory_path() / "vantrel-files-XXXXXX").string();
+    ASSERT_TRUE(mkdtemp(folder.data()));
+    const std::string target = folder + "/lastConfig.xml";
+    const mode_t mask = umask(027);
+    const auto read = [&] {
+        std::stringstream in;
+        in << std::ifstream(target).rdbuf();
+        return fs::exists(target) ? in.str() : "(missing)";
+    };
+    struct Case {
+        int mode;  // of the target before; -1: none
+        bool commit;
+        int after;  // -1: no target
+    } cases[] = {{0640, true, 0640}, {0755, true, 0755}, {-1, true, 0640}, {0604, false, 0604}, {-1, false, -1}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::oct << c.mode << (c.commit ? " committed" : " given up"));
+        fs::remove(target);
+        if (c.mode >= 0) {
+            std::ofstream(target) << "old";
+            chmod(target.c_str(), c.mode);
+        }
+        {
+            FileReplacement file(target);
+            ASSERT_TRUE(file.Created());
+            EXPECT_EQ(file.Folder(), folder);
+            file.File().Write("new");
+            if (c.commit) {
+                EXPECT_TRUE(file.Commit());
+            }
+        }
+        EXPECT_EQ(read(), c.commit ? "new" : c.mode >= 0 ? "old" : "(missing)");
+        struct stat st {};
+        EXPECT_EQ(stat(target.c_str(), &st) == 0 ? int(st.st_mode & 07777) : -1, c.after);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), c.after >= 0 ? 1 : 0)
+            << "only the target is left";
+    }
+    FileReplacement nowhere(folder + "/gone/lastConfig.xml");
+    wxString reason;
+    EXPECT_FALSE(nowhere.Created());
+    EXPECT_FALSE(nowhere.Commit(&reason));
+    EXPECT_EQ(reason, "no file could be made in " + folder + "/gone");
+    umask(mask);
+    fs::remove_all(folder);
 }

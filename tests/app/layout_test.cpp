@@ -3,6 +3,7 @@
 // check box and radio entry shows its whole text, and every grid cell editor
 // stays in its cell; every box stands at the main window's centre. Each view
 // leaves a screenshot.
+#include <cxxabi.h>
 #include <gtk/gtk.h>
 #include <wx/checkbox.h>
 #include <wx/combobox.h>
@@ -177,6 +178,27 @@ struct LookAtMessageBox : wxModalDialogHook {
     std::function<void()> before;
     wxTimer timer;
 };
+
+// The page each view ends on: the start page, or the class in the slot shown.
+const std::pair<const char*, const char*> kPageOfView[] = {
+    {"start", "StartPanel"}, {"scan", "VantrelScanPanel"}, {"details", "VantrelDetailsPanel"},
+    {"hub", "VantrelPanel"}, {"hub-wait", "StartPanel"}, {"network-wait", "VantrelPanel"},
+    {"network-edit", "VantrelNetPanel"}, {"socket-old-edit", "VantrelSocketPanel"},
+    {"socket-new-edit", "VantrelSocketNewPanel"}, {"uart-edit", "VantrelUartPanel"},
+    {"advanced-edit", "VantrelAdvancedPanel"}, {"io-edit", "VantrelIOPanel"}, {"analog-edit", "VantrelADCPanel"},
+    {"i2c-edit", "VantrelI2CPanel"}, {"powersave-edit", "VantrelPowersavePanel"}, {"batch", "VantrelBatchConf"},
+    {"canbus-first", "VantrelCanbusPanel"}, {"actuation-first", "VantrelCanbusActuactionPanel"},
+    {"terminal-page", "VantrelTerminalPanel"},
+};
+
+std::string ClassOf(wxWindow* w)
+{
+    int status = 0;
+    char* name = abi::__cxa_demangle(typeid(*w).name(), nullptr, nullptr, &status);
+    const std::string out = name ? name : "";
+    std::free(name);
+    return out;
+}
 
 struct View {
     const char* name;            // screenshot name; problems are told with it
@@ -363,6 +385,10 @@ TEST_F(Layout, EveryViewFitsItsControls)
             v.open();
         }
         wxWindow* top = Page() ? Page() : static_cast<wxWindow*>(Main()->startPanel);
+        for (const auto& [view, page] : kPageOfView)
+            if (std::string(v.name) == view) {
+                EXPECT_EQ(ClassOf(top), page);
+            }
         for (wxWindow* w : Main()->frame->GetChildren())
             if (auto* dialog = dynamic_cast<wxDialog*>(w); dialog && dialog->IsShown())
                 top = dialog;

@@ -77,6 +77,28 @@ TEST_F(ControlsTest, AddressValidateGetValueAndSetValueByMode)
     EXPECT_EQ(ip->GetValue(), "10.0.0.7");
 }
 
+// Built disabled or not, then switched: octets, dots and pads follow, the
+// frame box (2000) stays disabled; one tool tip on all but the frame box;
+// fields by index, none outside 0 to 3.
+TEST_F(ControlsTest, AddressEnablingToolTipsAndFields)
+{
+    for (bool disabled : {true, false}) {
+        panel_->DestroyChildren();
+        auto ip = std::make_unique<wxIPCtrl>(panel_, wxPoint(0, 0), "10.1.2.3", false, false, disabled);
+        for (bool enabled : {!disabled, disabled}) {  // as built, then switched
+            for (int id = 2000; id <= 2009; ++id)
+                EXPECT_EQ(panel_->FindWindow(id)->IsEnabled(), id != 2000 && enabled) << id << " " << disabled;
+            ip->EnableFields(!enabled);
+        }
+        ip->SetToolTip("the module's address");
+        for (int id = 2000; id <= 2009; ++id)
+            EXPECT_EQ(panel_->FindWindow(id)->GetToolTipText(), id == 2000 ? "" : "the module's address") << id;
+        const char* fields[] = {"", "10", "1", "2", "3", ""};
+        for (int i = -1; i <= 4; ++i)
+            EXPECT_EQ(ip->GetField(i), fields[i + 1]) << i;
+    }
+}
+
 // A field keeps typed digits only, three at most; leaving one above 255 says
 // so and selects it again, also once the page has dropped the control object.
 TEST_F(ControlsTest, AddressTypingAndLeavingAFieldAbove255)
@@ -106,23 +128,41 @@ TEST_F(ControlsTest, GridEditorAdmitsItsModeAndStoresOnlyChanges)
     struct {
         int mode;
         const char *start, *typed, *kept;
+        bool keyOpens = false;  // typed on the closed cell: the first key opens the editor
+        bool cloned = false;    // the editor the grid gets is a clone
     } cases[] = {
         // clang-format off
         {0, "", "12.3a456", "12345"}, {1, "", "192.168.100.2559", "192.168.100.255"}, {3, "", "1-2a34", "123"},
         {2, "", "12345678901", "1234567890"}, {4, "", "12f345", "1234"}, {5, "", "1234567890", "123456789"},
         {6, "", "aA f7g0", "af7"}, {7, "", "deADbeFg012345", "debe0123"}, {0, "123", "123", "123"},
         {0, "123", "", "123"}, {8, "", "Any, 1.5 #", "Any, 1.5 #"},  // 8: no filter, no limit
+        {0, "123", "98", "98", true}, {6, "", "Ga1", "a1", true}, {7, "", "deADbeFg012345", "debe0123", false, true},
         // clang-format on
     };
     grid_->CreateGrid(1, 1);
     for (const auto& c : cases) {
-        grid_->SetCellEditor(0, 0, new wxGridCellCustomEditor(GridCellInputMode(c.mode)));
+        auto* editor = new wxGridCellCustomEditor(GridCellInputMode(c.mode));
+        if (c.cloned) {
+            grid_->SetCellEditor(0, 0, editor->Clone());
+            editor->DecRef();
+        } else {
+            grid_->SetCellEditor(0, 0, editor);
+        }
         grid_->SetCellValue(0, 0, c.start);
         guitest::PumpFor(100);  // a late focus loss of an earlier edit would end this one
-        grid_->EnableCellEditControl();
+        wxString typed = c.typed;
+        if (c.keyOpens) {
+            grid_->SetGridCursor(0, 0);
+            grid_->GetGridWindow()->SetFocus();
+            ASSERT_TRUE(WaitFor([&] { return grid_->GetGridWindow()->HasFocus(); }));
+            wxUIActionSimulator().Text(typed.Left(1));
+            typed = typed.Mid(1);
+        } else {
+            grid_->EnableCellEditControl();
+        }
         ASSERT_TRUE(WaitFor([] { return wxDynamicCast(wxWindow::FindFocus(), wxTextCtrl); }));
         auto* text = wxDynamicCast(wxWindow::FindFocus(), wxTextCtrl);
-        wxUIActionSimulator().Text(c.typed);
+        wxUIActionSimulator().Text(typed);
         WaitFor([&] { return text->GetValue() == c.kept; }, 3000);
         guitest::PumpFor(50);  // a key that should have been refused shows up too
         EXPECT_EQ(text->GetValue(), c.kept);

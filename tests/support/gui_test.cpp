@@ -6,6 +6,7 @@
 #include <wx/dialog.h>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
+#include <wx/textctrl.h>
 #include <wx/utils.h>
 
 #include <chrono>
@@ -63,10 +64,12 @@ std::vector<wxString> DialogScript::Messages() const
 
 int DialogScript::Enter(wxDialog* dialog)
 {
-    ShownDialog d{dialog->GetTitle(), "", -1};
+    ShownDialog d;
+    d.title = dialog->GetTitle();
     if (auto* m = dynamic_cast<wxMessageDialogBase*>(dialog)) {
         d.title = m->GetTitle();
         d.message = m->GetMessage();
+        d.style = m->GetMessageDialogStyle();
     }
     if (auto* f = dynamic_cast<wxFileDialogBase*>(dialog)) {
         d.title = f->GetMessage();
@@ -75,6 +78,9 @@ int DialogScript::Enter(wxDialog* dialog)
             file_paths_.pop_front();
         }
     }
+    for (wxWindow* child : dialog->GetChildren())
+        if (auto* text = dynamic_cast<wxTextCtrl*>(child); text && d.field.empty())
+            d.field = text->GetValue();
     for (wxWindow* child : dialog->GetChildren())
         if (auto* box = dynamic_cast<wxCheckBox*>(child)) {
             d.ticked = box->GetValue();

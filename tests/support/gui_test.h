@@ -40,6 +40,8 @@ struct ShownDialog {
     wxString title;    // a file dialog's message
     wxString message;  // message dialogs only
     int ticked = -1;   // its check box as shown: 1 ticked, 0 not, -1 none
+    long style = 0;    // message dialogs only: buttons, default and icon
+    wxString field;    // the first text field's value (a tip dialog's tip)
 };
 
 // Answers every modal dialog without showing it, with the answers queued in
