@@ -132,7 +132,8 @@ TEST(TerminalLogic, PaddingTheCounterThePeriodAndTheTotalSize)
         int got = -1;
         const wxString message = ParseTotalSize(text, &got);
         EXPECT_EQ(message.empty() ? got : -1, total) << text;
-        EXPECT_TRUE(message.empty() || message == "The total size must be a whole number up to 999") << message;
+        EXPECT_TRUE(message.empty() || message == "The total size must be a whole number up to 999")
+            << message;
     }
 }
 
@@ -229,7 +230,8 @@ TEST(ReceiveLog, TimeStampsAndWrappedPacketsAsTheChecksSay)
     const uint8_t a = 'A', b = 'B';
     log.AddChunk(&a, 1, ms + 1116, CHUNK_STAMP | CHUNK_BREAK);
     log.AddChunk(&b, 1, ms + 62993, CHUNK_STAMP | CHUNK_BREAK);
-    const std::string first = "Mon Jan  1 01:00:01 2024:123 [RX] - ", second = "Mon Jan  1 01:01:03 2024:000 [RX] - ";
+    const std::string first = "Mon Jan  1 01:00:01 2024:123 [RX] - ",
+                      second = "Mon Jan  1 01:01:03 2024:000 [RX] - ";
     EXPECT_EQ(Text(log, FORMAT_ASCII), first + "A\n" + second + "B\n");
     EXPECT_EQ(Text(log, FORMAT_HEX), first + "41 \n" + second + "42 \n");
     EXPECT_EQ(Text(log, FORMAT_ASCII), first + "A\n" + second + "B\n");
@@ -259,7 +261,7 @@ TEST(ReceiveLog, RowsWrapAtTheWidthAtLineBreaksAndAcrossBlocks)
         {"abcdefg", 7, {"abcdefg"}},       {"abcdefgh", 7, {"abcdefg", "h"}},
         {"ab\ncd\n", 7, {"ab", "cd", ""}}, {"abcdefg\nh", 7, {"abcdefg", "h"}},
         {"a\tb", 7, {"a", ">", "b"}},      {"a\tb", 9, {"a>b"}},
-        {"a\r\nb", 3, {"a", "b"}},       {"\tb", 7, {">", "b"}},
+        {"a\r\nb", 3, {"a", "b"}},         {"\tb", 7, {">", "b"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes);

@@ -1,10 +1,10 @@
 // The terminal page in the real main window against test modules on loopback.
+#include <gtk/gtk.h>
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/clipbrd.h>
 #include <wx/combobox.h>
 #include <wx/dcclient.h>
-#include <gtk/gtk.h>
 #include <wx/frame.h>
 #include <wx/listbox.h>
 #include <wx/radiobox.h>
@@ -15,7 +15,6 @@
 #include <wx/valtext.h>
 
 #include <array>
-
 #include <atomic>
 #include <chrono>
 #include <climits>
@@ -88,6 +87,9 @@ T* Child(wxWindow* page, const wxString& text)
                 return w;
     return nullptr;
 }
+
+// A time stamp as the views show it, as a regular expression.
+const std::string kStamp = "\\w{3} \\w{3} [ \\d]\\d \\d\\d:\\d\\d:\\d\\d \\d{4}:\\d{3}";
 
 // A key as the keyboard sends it to a window.
 void Key(wxWindow* window, int code, bool ctrl = false, bool shift = false)
@@ -600,6 +602,16 @@ TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
     EXPECT_EQ(View(FORMAT_HEX), "0a ff\n");
     EXPECT_EQ(View(FORMAT_DECIMAL), "7 8\n");
     EXPECT_EQ(View(FORMAT_ASCII), "");
+    // With the stamp: the time, " [TX] - " and the text as typed.
+    auto* stamp = Child<wxCheckBox>(page, "Write Timestamp");
+    ASSERT_NE(stamp, nullptr);
+    stamp->SetValue(true);
+    page->GetCommandList()->SetSelection(1);
+    Send(page, wxEVT_BUTTON, ID_TERM_SEND);
+    stamp->SetValue(false);
+    EXPECT_TRUE(std::regex_match(View(FORMAT_HEX).utf8_string(),
+                                 std::regex("0a ff\n" + kStamp + " \\[TX\\] - 0a ff\n")))
+        << View(FORMAT_HEX);
 
     // A file named like the working list, in another folder, is written too.
     const std::string list = dir->File("elsewhere/localcmd.sqlite");
@@ -619,7 +631,8 @@ TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
     // empty or NULL texts are entries of no bytes.
     Sql("CREATE TABLE other (x)", dir->File("nolist.sqlite"));
     Sql("CREATE TABLE commandList (cmd TEXT, type INTEGER)", dir->File("odd.sqlite"));
-    Sql("INSERT INTO commandList VALUES ('zz', 7), ('', 0), (NULL, 1), ('4x', 4), ('5', 3)", dir->File("odd.sqlite"));
+    Sql("INSERT INTO commandList VALUES ('zz', 7), ('', 0), (NULL, 1), ('4x', 4), ('5', 3)",
+        dir->File("odd.sqlite"));
     dialogs->Clear();
     for (const char* file : {"nolist.sqlite", "odd.sqlite"}) {
         dialogs->FilePath(dir->File(file));
@@ -661,9 +674,10 @@ TEST_F(TerminalTraffic, TheControlsFollowThePeriodicCheckAndTheChosenFormat)
     ASSERT_NE(unit, nullptr);
     EXPECT_EQ(unit->GetSelection(), 0);
     const std::vector<wxWindow*> periodic = {
-        Child<wxTextCtrl>(page, "Set frequency"),    unit, page->FindWindow(ID_TERM_PERIODIC_START),
-        Child<wxCheckBox>(page, "Use msg counter"),  Child<wxStaticText>(page, "Total size (byte)"),
-        Child<wxTextCtrl>(page, "Define"),           Child<wxStaticText>(page, "(use padding)")};
+        Child<wxTextCtrl>(page, "Set frequency"),       unit,
+        page->FindWindow(ID_TERM_PERIODIC_START),       Child<wxCheckBox>(page, "Use msg counter"),
+        Child<wxStaticText>(page, "Total size (byte)"), Child<wxTextCtrl>(page, "Define"),
+        Child<wxStaticText>(page, "(use padding)")};
     for (bool enabled : {false, true, false}) {
         for (size_t i = 0; i < periodic.size(); ++i) {
             ASSERT_NE(periodic[i], nullptr) << i;
@@ -674,7 +688,8 @@ TEST_F(TerminalTraffic, TheControlsFollowThePeriodicCheckAndTheChosenFormat)
 
     // Each transmission type shows its own field and hint; a field admits
     // the characters of its format and the blank, at most 128 of them.
-    const char* const hints[4] = {"Insert ASCII characters", "Insert group of hex (max 2 digits) separated by blank",
+    const char* const hints[4] = {"Insert ASCII characters",
+                                  "Insert group of hex (max 2 digits) separated by blank",
                                   "Insert group of binary (max 8 digits) separated by blank",
                                   "Insert group of decimal (max 255) separated by blank"};
     struct Field {
@@ -770,17 +785,18 @@ TEST_F(TerminalTraffic, APeriodicSendIsPaddedCountedAndKeepsItsPeriod)
                                      c.periodMs * 3 + 2000));
         StopPeriodic();
         const long elapsed = MsSince(begin);
-        ASSERT_TRUE(guitest::WaitFor([&] { return (module.DataReceived().size() - before) % size == 0; }, 1000));
+        ASSERT_TRUE(
+            guitest::WaitFor([&] { return (module.DataReceived().size() - before) % size == 0; }, 1000));
         const Bytes got = module.DataReceived();
         const size_t sent = (got.size() - before) / size;
         EXPECT_LE(static_cast<long>(sent) * c.periodMs, elapsed) << sent << " messages";
         for (size_t i = 0; i < sent; ++i) {
             const Bytes one(got.begin() + before + i * size, got.begin() + before + (i + 1) * size);
-            EXPECT_EQ(one, c.counter ? CounterFrame(c.message, static_cast<uint16_t>(i + 1)) : c.message) << i;
+            EXPECT_EQ(one, c.counter ? CounterFrame(c.message, static_cast<uint16_t>(i + 1)) : c.message)
+                << i;
         }
         if (c.counter) {  // the count line, with the stamp before it
-            const std::regex line("[\\s\\S]*\n\\w{3} \\w{3} [ \\d]\\d \\d\\d:\\d\\d:\\d\\d \\d{4}:\\d{3} Sent " +
-                                  std::to_string(sent) + " messages\n");
+            const std::regex line("[\\s\\S]*\n" + kStamp + " Sent " + std::to_string(sent) + " messages\n");
             EXPECT_TRUE(std::regex_match(View(c.format).utf8_string(), line)) << View(c.format).Right(120);
         }
     }
@@ -802,7 +818,7 @@ TEST_F(TerminalTraffic, ReceivedChunksTakeTheStampAndTheLineTheChecksAsk)
     // A stamp without wrapping opens the first chunk after the start and
     // after a clear, in the ASCII view only.
     stamp->SetValue(true);
-    const std::regex stamped("\n\\w{3} \\w{3} [ \\d]\\d \\d\\d:\\d\\d:\\d\\d \\d{4}:\\d{3} \\[RX\\] - AB");
+    const std::regex stamped("\n" + kStamp + " \\[RX\\] - AB");
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
         for (uint8_t byte : {'A', 'B'}) {
@@ -936,8 +952,9 @@ TEST_F(TerminalTraffic, AConnectionLostUnderAnOpenDialogIsToldWhenItCloses)
     EXPECT_TRUE(stayed) << testing::PrintToString(dialogs->Messages());
     EXPECT_TRUE(std::filesystem::exists(dir->File("view.txt")));
     ASSERT_TRUE(guitest::WaitFor([&] { return Main()->currentPanel == PANEL_START; }, 3000));
-    EXPECT_EQ(dialogs->Messages(), (std::vector<wxString>{"Save File As?: ",
-                                                         "Connection Lost!: Connection Lost, redirecting to Home."}));
+    EXPECT_EQ(dialogs->Messages(),
+              (std::vector<wxString>{"Save File As?: ",
+                                     "Connection Lost!: Connection Lost, redirecting to Home."}));
 }
 
 }  // namespace
