@@ -108,7 +108,8 @@ std::array<int, 3> ShownColours(wxWindow* window)
 {
     window->Refresh();
     window->Update();
-    const wxRect r = window->GetScreenRect();
+    // The client area only: the scroll bar has colours of its own.
+    const wxRect r(window->ClientToScreen(wxPoint(0, 0)), window->GetClientSize());
     std::array<int, 3> counts = {0, 0, 0};
     GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), r.x, r.y, r.width, r.height);
     if (!shot)
@@ -862,8 +863,12 @@ TEST_F(TerminalTraffic, SentReceivedAndPeriodicLinesHaveTheirOwnColours)
     for (const Step& step : steps) {
         SCOPED_TRACE(step.colour);
         Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_RECEIVED);
-        step.act();
         std::array<int, 3> shown = {};
+        // Empty and black on screen first.
+        ASSERT_TRUE(
+            guitest::WaitFor([&] { return (shown = ShownColours(view)) == std::array<int, 3>{}; }, 2000))
+            << shown[0] << " " << shown[1] << " " << shown[2];
+        step.act();
         EXPECT_TRUE(guitest::WaitFor(
             [&] {
                 shown = ShownColours(view);
