@@ -401,13 +401,20 @@ TEST_F(TerminalTraffic, BackToBackSendingStopsInTimeAndReportsAStalledPeerOnce)
     guitest::PumpFor(3 * PeriodicJob::StallMs);
     EXPECT_EQ(dialogs->Messages(),
               std::vector<wxString>{"Error: Periodic send failed: the module takes no data"});
+    // A one-shot send meanwhile waits a moment for the connection, then
+    // tells why it sends nothing.
+    dialogs->Clear();
+    Send(page, wxEVT_BUTTON, ID_TERM_SEND);
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Error: Send error: the periodic send holds the connection, try again"});
+    dialogs->Clear();
     // Reading again, the module takes what waited and more; when it stops
     // once more, that is told once more.
     const size_t taken = module.DataReceived().size();
     module.SetDataReading(true);
     ASSERT_TRUE(guitest::WaitFor([&] { return module.DataReceived().size() > taken + (16 << 20); }, 10000));
     module.SetDataReading(false);
-    EXPECT_TRUE(guitest::WaitFor([&] { return dialogs->Shown().size() == 2; }, 5000))
+    EXPECT_TRUE(guitest::WaitFor([&] { return dialogs->Shown().size() == 1; }, 5000))
         << testing::PrintToString(dialogs->Messages());
     EXPECT_LT(StopPeriodic(), std::chrono::milliseconds(400));
     EXPECT_TRUE(guitest::WaitFor([] { return TerminalWorkersRunning() == 1; }, 1000))
@@ -644,6 +651,13 @@ TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
         (std::vector<wxString>{"Import file: ", "Error: No command list in " + dir->File("nolist.sqlite"),
                                "Import file: ", "Error: 2 commands of an unknown format were not imported"}));
     EXPECT_EQ(Rows().front(), "5 (Decimal)");
+    // An entry of no bytes is not sent periodically.
+    dialogs->Clear();
+    page->GetCommandList()->SetSelection(1);
+    Send(page, wxEVT_CHECKBOX, ID_TERM_PERIODIC_CHECK, 1);
+    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
+    EXPECT_FALSE(page->IsSendingPeriodically());
+    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: Nothing to send: the message is empty"});
     for (size_t i : {3, 4}) {
         Bytes bytes = {0x99};
         EXPECT_EQ(CommandBytes(page->GetCommands()[i].text, page->GetCommands()[i].format, &bytes), "");
