@@ -87,6 +87,11 @@ int DialogScript::Enter(wxDialog* dialog)
             box->SetValue(tick_ < 0 ? box->GetValue() : tick_ == 1);
         }
     shown_.push_back(d);
+    if (during_) {
+        const std::function<void()> during = std::move(during_);
+        during_ = nullptr;
+        during();
+    }
     if (answers_.empty())
         return fallback_;
     const int answer = answers_.front();

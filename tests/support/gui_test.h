@@ -9,6 +9,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 inline void PrintTo(const wxString& s, std::ostream* os)
@@ -56,6 +57,8 @@ public:
     void FilePath(const wxString& path) { file_paths_.push_back(path); }
     // Whether a dialog's check box is left ticked when answered (as shown: -1).
     void Tick(int ticked) { tick_ = ticked; }
+    // Runs `during` once, while the next dialog is open (before it is answered).
+    void WhileOpen(std::function<void()> during) { during_ = std::move(during); }
     const std::vector<ShownDialog>& Shown() const { return shown_; }
     // "title: message" of each dialog shown, in order.
     std::vector<wxString> Messages() const;
@@ -71,6 +74,7 @@ private:
     std::deque<int> answers_;
     std::deque<wxString> file_paths_;
     std::vector<ShownDialog> shown_;
+    std::function<void()> during_;
 };
 
 }  // namespace guitest

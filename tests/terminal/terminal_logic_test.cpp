@@ -21,7 +21,14 @@ namespace {
 TEST(RingBuffer, FillsOverwritesTheOldestAndWrapsAround)
 {
     static RingBuffer b;  // 65 KB: not on the stack
-    EXPECT_FALSE(RingBufferInit(&b, RING_BUFFER_CAPACITY_MAX + 1));
+    // The page's capacity fits, one more does not.
+    ASSERT_TRUE(RingBufferInit(&b, 65000));
+    EXPECT_EQ(b.size, 65001);
+    for (int i = 0; i < 65000; ++i)
+        RingBufferPut(&b, static_cast<uint8_t>(i));
+    EXPECT_EQ(RingBufferIsFull(&b), 1);
+    EXPECT_FALSE(RingBufferInit(&b, 65001));
+    EXPECT_FALSE(RingBufferInit(&b, 0));
     ASSERT_TRUE(RingBufferInit(&b, 3));
     // Bytes put, whether full, what draining gives.
     struct Step {
@@ -123,7 +130,10 @@ TEST(TerminalLogic, PaddingTheCounterThePeriodAndTheTotalSize)
     for (auto [text, total] :
          {std::pair<const char*, int>{"", 0}, {"8", 8}, {"-3", 0}, {"999", 999}, {"1000", -1}, {"x", -1}}) {
         int got = -1;
-        EXPECT_EQ(ParseTotalSize(text, &got).empty() ? got : -1, total) << text;
+        const wxString message = ParseTotalSize(text, &got);
+        EXPECT_EQ(message.empty() ? got : -1, total) << text;
+        EXPECT_TRUE(message.empty() || message == "The total size must be a whole number up to 999")
+            << message;
     }
 }
 
@@ -213,6 +223,18 @@ TEST(ReceiveLog, TimeStampsAndWrappedPacketsAsTheChecksSay)
         EXPECT_EQ(Text(log, FORMAT_HEX), c.hex);
         EXPECT_EQ(Text(log, FORMAT_DECIMAL).find("TX"), std::string::npos);
     }
+
+    // Stamps of chunks in other seconds, each view rendered from the start
+    // after the one before reached the later second.
+    ReceiveLog log;
+    const uint8_t a = 'A', b = 'B';
+    log.AddChunk(&a, 1, ms + 1116, CHUNK_STAMP | CHUNK_BREAK);
+    log.AddChunk(&b, 1, ms + 62993, CHUNK_STAMP | CHUNK_BREAK);
+    const std::string first = "Mon Jan  1 01:00:01 2024:123 [RX] - ",
+                      second = "Mon Jan  1 01:01:03 2024:000 [RX] - ";
+    EXPECT_EQ(Text(log, FORMAT_ASCII), first + "A\n" + second + "B\n");
+    EXPECT_EQ(Text(log, FORMAT_HEX), first + "41 \n" + second + "42 \n");
+    EXPECT_EQ(Text(log, FORMAT_ASCII), first + "A\n" + second + "B\n");
 }
 
 std::vector<std::string> RowTexts(const ReceiveLog& log, const ViewRows& rows)
@@ -239,7 +261,7 @@ TEST(ReceiveLog, RowsWrapAtTheWidthAtLineBreaksAndAcrossBlocks)
         {"abcdefg", 7, {"abcdefg"}},       {"abcdefgh", 7, {"abcdefg", "h"}},
         {"ab\ncd\n", 7, {"ab", "cd", ""}}, {"abcdefg\nh", 7, {"abcdefg", "h"}},
         {"a\tb", 7, {"a", ">", "b"}},      {"a\tb", 9, {"a>b"}},
-        {"a\r\nb", 3, {"a", "b"}},
+        {"a\r\nb", 3, {"a", "b"}},         {"\tb", 7, {">", "b"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes);
@@ -315,6 +337,20 @@ TEST(ReceiveLog, ASelectionAcrossRowsCopiesTheViewsText)
         size_t word0 = 99, word1 = 99;
         WordAt(cells[row], i, &word0, &word1);
         EXPECT_EQ(std::make_pair(word0, word1), std::make_pair(first, last)) << row << " " << i;
+    }
+
+    // A tab ends a word as a blank does.
+    ReceiveLog tabbed;
+    const std::string text = "ab\tcd";
+    tabbed.AddChunk(reinterpret_cast<const uint8_t*>(text.data()), text.size(), 0, 0);
+    ViewRows wide(FORMAT_ASCII);
+    wide.Update(tabbed);
+    wide.GetRows(tabbed, 0, 1, &cells);
+    ASSERT_EQ(cells.size(), 1u);
+    for (auto [i, first, last] : {std::tuple<size_t, size_t, size_t>{0, 0, 1}, {4, 3, 4}, {2, 2, 2}}) {
+        size_t word0 = 99, word1 = 99;
+        WordAt(cells[0], i, &word0, &word1);
+        EXPECT_EQ(std::make_pair(word0, word1), std::make_pair(first, last)) << i;
     }
 
     log.Clear();

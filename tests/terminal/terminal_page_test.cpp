@@ -1,4 +1,5 @@
 // The terminal page in the real main window against test modules on loopback.
+#include <gtk/gtk.h>
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/clipbrd.h>
@@ -7,10 +8,13 @@
 #include <wx/frame.h>
 #include <wx/listbox.h>
 #include <wx/radiobox.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/timer.h>
 #include <wx/uiaction.h>
+#include <wx/valtext.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <climits>
@@ -18,6 +22,7 @@
 #include <fstream>
 #include <functional>
 #include <numeric>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -83,6 +88,48 @@ T* Child(wxWindow* page, const wxString& text)
     return nullptr;
 }
 
+// A time stamp as the views show it, as a regular expression.
+const std::string kStamp = "\\w{3} \\w{3} [ \\d]\\d \\d\\d:\\d\\d:\\d\\d \\d{4}:\\d{3}";
+
+// A key as the keyboard sends it to a window.
+void Key(wxWindow* window, int code, bool ctrl = false, bool shift = false)
+{
+    wxKeyEvent key(wxEVT_KEY_DOWN);
+    key.m_keyCode = code;
+    key.m_controlDown = ctrl;
+    key.m_shiftDown = shift;
+    window->ProcessWindowEvent(key);
+}
+
+// Pixels of a window as the X server shows it: how many are mainly green,
+// white and red (the colours of received, sent and periodic lines).
+enum { SHOWN_GREEN, SHOWN_WHITE, SHOWN_RED };
+std::array<int, 3> ShownColours(wxWindow* window)
+{
+    window->Refresh();
+    window->Update();
+    // The client area only: the scroll bar has colours of its own.
+    const wxRect r(window->ClientToScreen(wxPoint(0, 0)), window->GetClientSize());
+    std::array<int, 3> counts = {0, 0, 0};
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(gdk_get_default_root_window(), r.x, r.y, r.width, r.height);
+    if (!shot)
+        return counts;
+    const int channels = gdk_pixbuf_get_n_channels(shot), stride = gdk_pixbuf_get_rowstride(shot);
+    const guchar* pixels = gdk_pixbuf_get_pixels(shot);
+    for (int y = 0; y < gdk_pixbuf_get_height(shot); ++y)
+        for (int x = 0; x < gdk_pixbuf_get_width(shot); ++x) {
+            const guchar* p = pixels + y * stride + x * channels;
+            if (p[1] > 120 && p[0] < 60 && p[2] < 60)
+                ++counts[SHOWN_GREEN];
+            else if (p[0] > 120 && p[1] > 120 && p[2] > 120)
+                ++counts[SHOWN_WHITE];
+            else if (p[0] > 120 && p[1] < 60 && p[2] < 60)
+                ++counts[SHOWN_RED];
+        }
+    g_object_unref(shot);
+    return counts;
+}
+
 class Terminal : public AppTest {
 protected:
     void SetUp() override
@@ -118,15 +165,18 @@ TEST_F(Terminal, AFailedOrCancelledConnectionFallsBackToTheStartPage)
         Fault fault;
         std::vector<int> answers;  // to Cancel, pressed every 150 ms
         std::vector<wxString> messages;
+        const char* port = nullptr;  // the module's own when null
     } cases[] = {
         {Fault::Refuse, {}, {"Error: Vantrel module unreachable"}},
-        {Fault::NeverAccept, {wxID_NO, wxID_YES}, {question, question, "Error: Connection aborted by user"}}};
+        {Fault::NeverAccept, {}, {"Error: socket connection timeout"}},
+        {Fault::NeverAccept, {wxID_NO, wxID_YES}, {question, question, "Error: Connection aborted by user"}},
+        {Fault::None, {}, {"Error: Invalid Port"}, "65536"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.fault));
         TestModule peer("127.0.0.32");
         peer.SetFault(c.fault);
         ASSERT_TRUE(peer.Start());
-        sock_set_connect_timeout(c.fault == Fault::NeverAccept ? 5 : 1);
+        sock_set_connect_timeout(c.answers.empty() ? 1 : 5);
         for (int answer : c.answers)
             dialogs->Answer(answer);
         wxTimer presser;
@@ -139,9 +189,11 @@ TEST_F(Terminal, AFailedOrCancelledConnectionFallsBackToTheStartPage)
             presser.Start(150);
         const long fds = Count("fd");
         dialogs->Clear();
-        EXPECT_EQ(Open(peer), nullptr);
+        Main()->ShowTerminalPanel(peer.Address(), peer.Address(), "", c.port ? c.port : peer.PortText(), -1);
+        EXPECT_EQ(Page(), nullptr);
         presser.Stop();
         EXPECT_EQ(dialogs->Messages(), c.messages);
+        EXPECT_EQ(peer.Connections(), 0);
         EXPECT_EQ(Main()->currentPanel, PANEL_START);
         EXPECT_TRUE(AllGone(fds));
     }
@@ -245,6 +297,14 @@ TEST_F(Terminal, TheDialogChecksAddressAndPortBeforeItOpens)
         EXPECT_EQ(Page() != nullptr, opens);
         EXPECT_EQ(module.Connections(), opens ? 1 : 0);
     }
+    // No model and no module page: Back stays.
+    VantrelTerminalPanel* page = Page();
+    ASSERT_NE(page, nullptr);
+    auto* title = Child<wxStaticText>(page, "Unknown");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->GetLabel(), "Unknown JIX-Terminal");
+    Command(ID_BACK);
+    EXPECT_EQ(Page(), page);
     EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
 }
 
@@ -280,6 +340,14 @@ protected:
         ASSERT_TRUE(guitest::WaitFor([&] { return module.DataConnected(); }, 2000));
     }
     wxString View(int format) { return page->GetReceiveView(format)->GetValue(); }
+    // The command list as shown, top first.
+    std::vector<wxString> Rows()
+    {
+        std::vector<wxString> out;
+        for (unsigned i = 0; i < page->GetCommandList()->GetCount(); ++i)
+            out.push_back(page->GetCommandList()->GetString(i));
+        return out;
+    }
     void AddCommand(int format, const wxString& text)
     {
         Send(page, wxEVT_RADIOBOX, ID_TERM_TX_FORMAT, format);
@@ -333,6 +401,21 @@ TEST_F(TerminalTraffic, BackToBackSendingStopsInTimeAndReportsAStalledPeerOnce)
     guitest::PumpFor(3 * PeriodicJob::StallMs);
     EXPECT_EQ(dialogs->Messages(),
               std::vector<wxString>{"Error: Periodic send failed: the module takes no data"});
+    // A one-shot send meanwhile waits a moment for the connection, then
+    // tells why it sends nothing.
+    dialogs->Clear();
+    Send(page, wxEVT_BUTTON, ID_TERM_SEND);
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Error: Send error: the periodic send holds the connection, try again"});
+    dialogs->Clear();
+    // Reading again, the module takes what waited and more; when it stops
+    // once more, that is told once more.
+    const size_t taken = module.DataReceived().size();
+    module.SetDataReading(true);
+    ASSERT_TRUE(guitest::WaitFor([&] { return module.DataReceived().size() > taken + (16 << 20); }, 10000));
+    module.SetDataReading(false);
+    EXPECT_TRUE(guitest::WaitFor([&] { return dialogs->Shown().size() == 1; }, 5000))
+        << testing::PrintToString(dialogs->Messages());
     EXPECT_LT(StopPeriodic(), std::chrono::milliseconds(400));
     EXPECT_TRUE(guitest::WaitFor([] { return TerminalWorkersRunning() == 1; }, 1000))
         << "the receive worker only";
@@ -509,14 +592,8 @@ TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
     wxCommandEvent enter(wxEVT_TEXT_ENTER, ID_TERM_INPUT);  // Enter adds as the button does
     page->GetInputField(FORMAT_DECIMAL)->ProcessWindowEvent(enter);
     ASSERT_TRUE(guitest::WaitFor([&] { return page->GetCommands().size() == 3; }, 1000));
-    const auto rows = [&] {
-        std::vector<wxString> out;
-        for (unsigned i = 0; i < page->GetCommandList()->GetCount(); ++i)
-            out.push_back(page->GetCommandList()->GetString(i));
-        return out;
-    };
     const std::vector<wxString> shown = {"7 8 (Decimal)", "0a ff (Hex)", "ab (ASCII)"};
-    ASSERT_EQ(rows(), shown);
+    ASSERT_EQ(Rows(), shown);
     EXPECT_TRUE(SaveScreenshot("terminal.png"));
 
     // Send: the chosen entry's bytes once each, its text in its own view.
@@ -533,6 +610,16 @@ TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
     EXPECT_EQ(View(FORMAT_HEX), "0a ff\n");
     EXPECT_EQ(View(FORMAT_DECIMAL), "7 8\n");
     EXPECT_EQ(View(FORMAT_ASCII), "");
+    // With the stamp: the time, " [TX] - " and the text as typed.
+    auto* stamp = Child<wxCheckBox>(page, "Write Timestamp");
+    ASSERT_NE(stamp, nullptr);
+    stamp->SetValue(true);
+    page->GetCommandList()->SetSelection(1);
+    Send(page, wxEVT_BUTTON, ID_TERM_SEND);
+    stamp->SetValue(false);
+    EXPECT_TRUE(std::regex_match(View(FORMAT_HEX).utf8_string(),
+                                 std::regex("0a ff\n" + kStamp + " \\[TX\\] - 0a ff\n")))
+        << View(FORMAT_HEX);
 
     // A file named like the working list, in another folder, is written too.
     const std::string list = dir->File("elsewhere/localcmd.sqlite");
@@ -543,16 +630,17 @@ TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
               (std::vector<wxString>{"ab|0", "0a ff|1", "7 8|3"}));
     EXPECT_TRUE(Sql("SELECT * FROM commandList", "localcmd.sqlite").empty());
     Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_ALL);
-    EXPECT_TRUE(rows().empty());
+    EXPECT_TRUE(Rows().empty());
     dialogs->FilePath(list);
     Send(page, wxEVT_BUTTON, ID_TERM_IMPORT_LIST);
-    EXPECT_EQ(rows(), shown);
+    EXPECT_EQ(Rows(), shown);
 
     // A file without a list, or with rows of an unknown format, is reported;
     // empty or NULL texts are entries of no bytes.
     Sql("CREATE TABLE other (x)", dir->File("nolist.sqlite"));
     Sql("CREATE TABLE commandList (cmd TEXT, type INTEGER)", dir->File("odd.sqlite"));
-    Sql("INSERT INTO commandList VALUES ('zz', 7), ('', 0), (NULL, 1), ('5', 3)", dir->File("odd.sqlite"));
+    Sql("INSERT INTO commandList VALUES ('zz', 7), ('', 0), (NULL, 1), ('4x', 4), ('5', 3)",
+        dir->File("odd.sqlite"));
     dialogs->Clear();
     for (const char* file : {"nolist.sqlite", "odd.sqlite"}) {
         dialogs->FilePath(dir->File(file));
@@ -561,8 +649,15 @@ TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
     EXPECT_EQ(
         dialogs->Messages(),
         (std::vector<wxString>{"Import file: ", "Error: No command list in " + dir->File("nolist.sqlite"),
-                               "Import file: ", "Error: 1 commands of an unknown format were not imported"}));
-    EXPECT_EQ(rows().front(), "5 (Decimal)");
+                               "Import file: ", "Error: 2 commands of an unknown format were not imported"}));
+    EXPECT_EQ(Rows().front(), "5 (Decimal)");
+    // An entry of no bytes is not sent periodically.
+    dialogs->Clear();
+    page->GetCommandList()->SetSelection(1);
+    Send(page, wxEVT_CHECKBOX, ID_TERM_PERIODIC_CHECK, 1);
+    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
+    EXPECT_FALSE(page->IsSendingPeriodically());
+    EXPECT_EQ(dialogs->Messages(), std::vector<wxString>{"Error: Nothing to send: the message is empty"});
     for (size_t i : {3, 4}) {
         Bytes bytes = {0x99};
         EXPECT_EQ(CommandBytes(page->GetCommands()[i].text, page->GetCommands()[i].format, &bytes), "");
@@ -570,12 +665,315 @@ TEST_F(TerminalTraffic, TheCommandListGoesOutAndComesBackInTheSameOrder)
     }
 
     // Removing the top row removes the newest entry.
-    const std::vector<wxString> before = rows();
+    const std::vector<wxString> before = Rows();
     page->GetCommandList()->SetSelection(0);
     Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_SELECTED);
-    EXPECT_EQ(rows(), std::vector<wxString>(before.begin() + 1, before.end()));
+    EXPECT_EQ(Rows(), std::vector<wxString>(before.begin() + 1, before.end()));
     EXPECT_EQ(page->GetCommands().back().text, "");
     EXPECT_EQ(page->GetCommandList()->GetSelection(), 0);
+
+    // An export into a folder that does not exist is told.
+    dialogs->Clear();
+    dialogs->FilePath(dir->File("missing/list.sqlite"));
+    Send(page, wxEVT_BUTTON, ID_TERM_EXPORT_LIST);
+    ASSERT_EQ(dialogs->Messages().size(), 2u);
+    EXPECT_TRUE(dialogs->Messages()[1].StartsWith("Error: ")) << dialogs->Messages()[1];
+    EXPECT_GT(dialogs->Messages()[1].length(), 8u);
+}
+
+TEST_F(TerminalTraffic, TheControlsFollowThePeriodicCheckAndTheChosenFormat)
+{
+    // The seven periodic settings start disabled, with "ms"; the check box
+    // enables and disables them together.
+    auto* unit = Child<wxComboBox>(page, "");
+    ASSERT_NE(unit, nullptr);
+    EXPECT_EQ(unit->GetSelection(), 0);
+    const std::vector<wxWindow*> periodic = {
+        Child<wxTextCtrl>(page, "Set frequency"),       unit,
+        page->FindWindow(ID_TERM_PERIODIC_START),       Child<wxCheckBox>(page, "Use msg counter"),
+        Child<wxStaticText>(page, "Total size (byte)"), Child<wxTextCtrl>(page, "Define"),
+        Child<wxStaticText>(page, "(use padding)")};
+    for (bool enabled : {false, true, false}) {
+        for (size_t i = 0; i < periodic.size(); ++i) {
+            ASSERT_NE(periodic[i], nullptr) << i;
+            EXPECT_EQ(periodic[i]->IsEnabled(), enabled) << i;
+        }
+        Send(page, wxEVT_CHECKBOX, ID_TERM_PERIODIC_CHECK, !enabled);
+    }
+
+    // Each transmission type shows its own field and hint; a field admits
+    // the characters of its format and the blank, at most 128 of them.
+    const char* const hints[4] = {"Insert ASCII characters",
+                                  "Insert group of hex (max 2 digits) separated by blank",
+                                  "Insert group of binary (max 8 digits) separated by blank",
+                                  "Insert group of decimal (max 255) separated by blank"};
+    struct Field {
+        int format;
+        const char *admitted, *refused;
+    } fields[] = {{FORMAT_HEX, "09 af", "A"},
+                  {FORMAT_BINARY, "0 1", "2"},
+                  {FORMAT_DECIMAL, "0 9", "a"},
+                  {FORMAT_ASCII, "Az ~", ""}};
+    for (const Field& f : fields) {
+        SCOPED_TRACE(f.format);
+        Send(page, wxEVT_RADIOBOX, ID_TERM_TX_FORMAT, f.format);
+        for (int i = 0; i < TerminalFormatCount; ++i) {
+            auto* hint = Child<wxStaticText>(page, hints[i]);
+            ASSERT_NE(hint, nullptr) << i;
+            EXPECT_EQ(hint->IsShown(), i == f.format) << i;
+            EXPECT_EQ(page->GetInputField(i)->IsShown(), i == f.format) << i;
+        }
+        wxTextCtrl* field = page->GetInputField(f.format);
+        auto* filter = dynamic_cast<wxTextValidator*>(field->GetValidator());
+        ASSERT_NE(filter, nullptr);
+        EXPECT_EQ(filter->IsValid(f.admitted), "");
+        EXPECT_EQ(filter->IsValid(f.refused).empty(), !*f.refused);
+        field->ChangeValue(wxString(127, '1'));
+        for (int i = 0; i < 2; ++i)
+            field->AppendText("1");
+        EXPECT_EQ(field->GetValue().length(), 128u);
+        field->Clear();
+    }
+}
+
+TEST_F(TerminalTraffic, EditPutsAnEntryBackIntoTheFieldOfItsFormat)
+{
+    AddCommand(FORMAT_HEX, "0a ff");
+    EXPECT_EQ(page->GetInputField(FORMAT_HEX)->GetValue(), "");
+    AddCommand(FORMAT_ASCII, "ab");
+    page->GetCommandList()->SetSelection(1);
+    Send(page, wxEVT_BUTTON, ID_TERM_EDIT);
+    auto* radio = dynamic_cast<wxRadioBox*>(page->FindWindow(ID_TERM_TX_FORMAT));
+    ASSERT_NE(radio, nullptr);
+    EXPECT_EQ(radio->GetSelection(), FORMAT_HEX);
+    EXPECT_EQ(page->GetInputField(FORMAT_HEX)->GetValue(), "0a ff");
+    EXPECT_EQ(page->GetInputField(FORMAT_ASCII)->GetValue(), "");
+    EXPECT_TRUE(page->GetInputField(FORMAT_HEX)->IsShown());
+    EXPECT_FALSE(page->GetInputField(FORMAT_ASCII)->IsShown());
+    // Added again it is a new entry on top; the old one stays.
+    Send(page, wxEVT_BUTTON, ID_TERM_ADD);
+    EXPECT_EQ(Rows(), (std::vector<wxString>{"0a ff (Hex)", "ab (ASCII)", "0a ff (Hex)"}));
+    EXPECT_EQ(page->GetCommands().size(), 3u);
+    Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_ALL);
+    EXPECT_TRUE(Rows().empty());
+    EXPECT_TRUE(page->GetCommands().empty());
+    EXPECT_TRUE(dialogs->Shown().empty()) << testing::PrintToString(dialogs->Messages());
+}
+
+// Padding, the counter and the period as they reach the module; the first
+// message leaves one period after the start, so no more than the time
+// passed over the period can have arrived.
+TEST_F(TerminalTraffic, APeriodicSendIsPaddedCountedAndKeepsItsPeriod)
+{
+    Send(page, wxEVT_CHECKBOX, ID_TERM_PERIODIC_CHECK, 1);
+    auto* period = Child<wxTextCtrl>(page, "Set frequency");
+    auto* unit = Child<wxComboBox>(page, "");
+    auto* total = Child<wxTextCtrl>(page, "Define");
+    auto* counter = Child<wxCheckBox>(page, "Use msg counter");
+    auto* stamp = Child<wxCheckBox>(page, "Write Timestamp");
+    ASSERT_TRUE(period && unit && total && counter && stamp);
+    struct Case {
+        int format;
+        const char *text, *period;
+        int unit, periodMs;
+        const char* total;
+        bool counter;
+        Bytes message;
+        size_t wanted;  // messages to wait for
+    } cases[] = {
+        {FORMAT_ASCII, "ABC", "100", 0, 100, "8", false, {0x41, 0x42, 0x43, 3, 4, 5, 6, 7}, 2},
+        {FORMAT_HEX, "aa bb cc dd", "1", 1, 1000, "", true, {0xAA, 0xBB, 0xCC, 0xDD}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        AddCommand(c.format, c.text);
+        period->SetValue(c.period);
+        unit->SetSelection(c.unit);
+        total->SetValue(c.total);
+        counter->SetValue(c.counter);
+        stamp->SetValue(c.counter);
+        const size_t before = module.DataReceived().size(), size = c.message.size();
+        const auto begin = Clock::now();
+        Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
+        ASSERT_TRUE(page->IsSendingPeriodically()) << testing::PrintToString(dialogs->Messages());
+        ASSERT_TRUE(guitest::WaitFor([&] { return module.DataReceived().size() >= before + c.wanted * size; },
+                                     c.periodMs * 3 + 2000));
+        StopPeriodic();
+        const long elapsed = MsSince(begin);
+        ASSERT_TRUE(
+            guitest::WaitFor([&] { return (module.DataReceived().size() - before) % size == 0; }, 1000));
+        const Bytes got = module.DataReceived();
+        const size_t sent = (got.size() - before) / size;
+        EXPECT_LE(static_cast<long>(sent) * c.periodMs, elapsed) << sent << " messages";
+        for (size_t i = 0; i < sent; ++i) {
+            const Bytes one(got.begin() + before + i * size, got.begin() + before + (i + 1) * size);
+            EXPECT_EQ(one, c.counter ? CounterFrame(c.message, static_cast<uint16_t>(i + 1)) : c.message)
+                << i;
+        }
+        if (c.counter) {  // the count line, with the stamp before it
+            const std::regex line("[\\s\\S]*\n" + kStamp + " Sent " + std::to_string(sent) + " messages\n");
+            EXPECT_TRUE(std::regex_match(View(c.format).utf8_string(), line)) << View(c.format).Right(120);
+        }
+    }
+    // Cut to one byte, a message has no room for the counter.
+    counter->SetValue(true);
+    total->SetValue("1");
+    dialogs->Clear();
+    Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START);
+    EXPECT_FALSE(page->IsSendingPeriodically());
+    EXPECT_EQ(dialogs->Messages(),
+              std::vector<wxString>{"Error: The message counter needs a message of at least 2 bytes"});
+}
+
+TEST_F(TerminalTraffic, ReceivedChunksTakeTheStampAndTheLineTheChecksAsk)
+{
+    auto* stamp = Child<wxCheckBox>(page, "Write Timestamp");
+    auto* wrap = Child<wxCheckBox>(page, "Wrap packets");
+    ASSERT_TRUE(stamp && wrap);
+    // A stamp without wrapping opens the first chunk after the start and
+    // after a clear, in the ASCII view only.
+    stamp->SetValue(true);
+    const std::regex stamped("\n" + kStamp + " \\[RX\\] - AB");
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        for (uint8_t byte : {'A', 'B'}) {
+            const uint64_t before = page->RenderedBytes();
+            module.SendData({byte});
+            ASSERT_TRUE(guitest::WaitFor([&] { return page->RenderedBytes() == before + 1; }, 2000));
+        }
+        EXPECT_TRUE(std::regex_match(View(FORMAT_ASCII).utf8_string(), stamped)) << View(FORMAT_ASCII);
+        EXPECT_EQ(View(FORMAT_HEX), "41 42 ");
+        Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_RECEIVED);
+    }
+    // Wrapped, every chunk ends its line: one receive takes at most 1460
+    // bytes.
+    stamp->SetValue(false);
+    wrap->SetValue(true);
+    for (auto [size, lines] : {std::pair<size_t, int>{1460, 1}, {1461, 3}}) {
+        const uint64_t before = page->RenderedBytes();
+        module.SendData(Bytes(size, 'x'));
+        ASSERT_TRUE(guitest::WaitFor([&] { return page->RenderedBytes() == before + size; }, 2000));
+        EXPECT_EQ(View(FORMAT_ASCII).Freq('\n'), lines) << size;
+    }
+}
+
+TEST_F(TerminalTraffic, SentReceivedAndPeriodicLinesHaveTheirOwnColours)
+{
+    Send(page, wxEVT_RADIOBOX, ID_TERM_RX_FORMAT, FORMAT_HEX);
+    AddCommand(FORMAT_HEX, "0a");
+    Send(page, wxEVT_CHECKBOX, ID_TERM_PERIODIC_CHECK, 1);
+    Child<wxTextCtrl>(page, "Set frequency")->SetValue("999");
+    Child<wxComboBox>(page, "")->SetSelection(1);
+    Main()->frame->Raise();
+    TerminalView* view = page->GetReceiveView(FORMAT_HEX);
+    struct Step {
+        std::function<void()> act;
+        int colour;
+    } steps[] = {
+        {[&] { Send(page, wxEVT_BUTTON, ID_TERM_SEND); }, SHOWN_WHITE},
+        {[&] { module.SendData({0x41}); }, SHOWN_GREEN},
+        {[&] { Send(page, wxEVT_BUTTON, ID_TERM_PERIODIC_START); }, SHOWN_RED},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.colour);
+        Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_RECEIVED);
+        std::array<int, 3> shown = {};
+        // Empty and black on screen first.
+        ASSERT_TRUE(
+            guitest::WaitFor([&] { return (shown = ShownColours(view)) == std::array<int, 3>{}; }, 2000))
+            << shown[0] << " " << shown[1] << " " << shown[2];
+        step.act();
+        EXPECT_TRUE(guitest::WaitFor(
+            [&] {
+                shown = ShownColours(view);
+                return shown[step.colour] > 0;
+            },
+            2000))
+            << View(FORMAT_HEX);
+        for (int other = 0; other < 3; ++other) {
+            if (other != step.colour) {
+                EXPECT_EQ(shown[other], 0) << other;
+            }
+        }
+    }
+    StopPeriodic();
+}
+
+TEST_F(TerminalTraffic, TheViewScrollsAndSelectsByWheelAndKeys)
+{
+    TerminalView* view = page->GetReceiveView(FORMAT_ASCII);
+    Send(page, wxEVT_RADIOBOX, ID_TERM_RX_FORMAT, FORMAT_ASCII);
+    std::string text;
+    for (int i = 0; i < 60; ++i)
+        text += wxString::Format("row%02d\n", i).utf8_string();
+    module.SendData(Bytes(text.begin(), text.end()));
+    ASSERT_TRUE(guitest::WaitFor([&] { return View(FORMAT_ASCII) == text && view->Rows() == 61; }, 2000));
+    // The view follows the end until the wheel takes it up a notch (three
+    // rows); more data then leaves it there.
+    const int bottom = view->GetScrollPos(wxVERTICAL);
+    EXPECT_EQ(bottom + view->GetScrollThumb(wxVERTICAL), 61);
+    wxMouseEvent wheel(wxEVT_MOUSEWHEEL);
+    wheel.m_wheelRotation = 120;
+    wheel.m_wheelDelta = 120;
+    wheel.m_linesPerAction = 3;
+    view->ProcessWindowEvent(wheel);
+    EXPECT_EQ(view->GetScrollPos(wxVERTICAL), bottom - 3);
+    module.SendData({'z', '\n'});
+    ASSERT_TRUE(guitest::WaitFor([&] { return view->Rows() == 62; }, 2000));
+    EXPECT_EQ(view->GetScrollPos(wxVERTICAL), bottom - 3);
+
+    // Keys and what they select (ctrl, shift).
+    struct Press {
+        int code;
+        bool ctrl, shift;
+    };
+    const std::string all = text + "z\n";
+    const std::pair<std::vector<Press>, std::string> keys[] = {
+        {{{'A', true, false}}, all},
+        {{{WXK_HOME, true, false}, {WXK_END, false, false}, {WXK_HOME, false, true}}, "row00"},
+        {{{WXK_HOME, true, false}, {WXK_RIGHT, false, true}, {WXK_RIGHT, false, true}}, "ro"},
+        {{{WXK_HOME, true, false}, {WXK_DOWN, false, true}}, "row00\n"},
+        {{{WXK_END, true, false}, {WXK_HOME, true, true}}, all},
+    };
+    for (const auto& [presses, selected] : keys) {
+        SCOPED_TRACE(selected.substr(0, 6));
+        for (const Press& p : presses)
+            Key(view, p.code, p.ctrl, p.shift);
+        EXPECT_EQ(view->GetSelectedText().utf8_string(), selected);
+    }
+    // A clear forgets the selection: what comes after is not selected.
+    Send(page, wxEVT_BUTTON, ID_TERM_CLEAR_RECEIVED);
+    module.SendData({'x', 'y', 'z'});
+    ASSERT_TRUE(guitest::WaitFor([&] { return View(FORMAT_ASCII) == "xyz"; }, 2000));
+    EXPECT_EQ(view->GetSelectedText(), "");
+}
+
+// A connection that ends while a file dialog of the page is open is told
+// once the dialog has closed: the page stays until its handler is done.
+TEST_F(TerminalTraffic, AConnectionLostUnderAnOpenDialogIsToldWhenItCloses)
+{
+    const std::string missing = dir->File("missing/view.txt");
+    dialogs->FilePath(missing);
+    Send(page, wxEVT_BUTTON, ID_TERM_EXPORT_VIEW);
+    EXPECT_EQ(dialogs->Messages(),
+              (std::vector<wxString>{"Save File As?: ", "Error: The view could not be saved to " + missing}));
+
+    dialogs->Clear();
+    dialogs->FilePath(dir->File("view.txt"));
+    bool stayed = false;
+    dialogs->WhileOpen([&] {
+        module.CloseData();
+        guitest::WaitFor([&] { return !page->IsReceiving() && !wxTheApp->HasPendingEvents(); }, 2000);
+        guitest::Pump();
+        stayed = Page() == page && dialogs->Shown().size() == 1;
+    });
+    Send(page, wxEVT_BUTTON, ID_TERM_EXPORT_VIEW);
+    EXPECT_TRUE(stayed) << testing::PrintToString(dialogs->Messages());
+    EXPECT_TRUE(std::filesystem::exists(dir->File("view.txt")));
+    ASSERT_TRUE(guitest::WaitFor([&] { return Main()->currentPanel == PANEL_START; }, 3000));
+    EXPECT_EQ(dialogs->Messages(),
+              (std::vector<wxString>{"Save File As?: ",
+                                     "Connection Lost!: Connection Lost, redirecting to Home."}));
 }
 
 }  // namespace
