@@ -484,7 +484,7 @@ TEST_F(Hub, AliasEditWritesChecksTheEchoAndStores)
         testmod::Bytes alias = {'g', 'a', 'r', 'a', 'g', 'e'};
         alias.resize(32, 0);
         const testmod::Frame sent = module.Requests().back();
-        EXPECT_EQ(std::make_tuple(sent.msgCnt, sent.dest, sent.action), std::make_tuple(1, 0, CMD_ACTION_SET));
+        EXPECT_EQ(testmod::Header(sent), std::make_tuple(1, 0, int(CMD_ACTION_SET)));
         EXPECT_EQ(sent.data, testmod::EncodeBlocks({{1, DATABLOCK_ALIAS, 0, alias}, {1, DATABLOCK_SAVE, 0, {4}}}));
     }
 }
@@ -660,8 +660,9 @@ protected:
 // A range that cannot be scanned is said and nothing is probed; one address
 // alone is a range. A module answering without its MAC or alias ends the scan
 // at its address, and a stop ends it at once: nothing of an ended scan
-// arrives later, not even in a scan started before its events came in. A whole range finds exactly its modules, each sent a request
-// of its own (not the reply an earlier exchange left), and stores them.
+// arrives later, not even in a scan started before its events came in. A
+// whole range finds exactly its modules, each sent a request of its own (not
+// the reply an earlier exchange left), and stores them.
 TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
 {
     sock_set_receive_timeout(10);  // a stop cannot wait for it
@@ -746,7 +747,7 @@ TEST_F(Scan, FindsExactlyTheModulesOfARangeOrSaysWhyNot)
     for (int n : {2, 5}) {
         ASSERT_EQ(at[n]->Requests().size(), 1u);
         const testmod::Frame probe = at[n]->Requests()[0];
-        EXPECT_EQ(std::make_tuple(probe.msgCnt, probe.dest, probe.action), std::make_tuple(1, 0, CMD_ACTION_GET));
+        EXPECT_EQ(testmod::Header(probe), std::make_tuple(1, 0, int(CMD_ACTION_GET)));
         EXPECT_EQ(probe.data, testmod::EncodeBlocks({{1, DATABLOCK_MAC, 0, {}}, {1, DATABLOCK_ALIAS, 0, {}}}));
     }
     // Connect opens the hub of the module selected, on the configuration port.

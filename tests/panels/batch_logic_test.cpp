@@ -320,8 +320,9 @@ TEST(BatchLogic, I2cRecordThePageWouldRefuse)
         wxString refusal;
         EXPECT_EQ(SectionCommands(ID_HUB_I2C, config, 'I', 145, {}, &commands, &refusal), !*told);
         EXPECT_EQ(refusal, told);
-        if (!*told)
+        if (!*told) {
             EXPECT_EQ(commands.at(0).blocks.at(0).bytes, saved);
+        }
     }
 }
 

@@ -20,15 +20,6 @@ namespace {
 class IoPage : public paneltest::PageTest {
 protected:
     VantrelIOPanel* Open() { return OpenFromHub<VantrelIOPanel>(ID_HUB_IO, PANEL_IO); }
-    // Per line in use, its Idx, Enable and Type cells: '#' read-only.
-    static std::vector<std::string> ReadOnlyCells(VantrelIOPanel* page)
-    {
-        std::vector<std::string> rows(page->LineCount());
-        for (int k = 0; k < page->LineCount(); ++k)
-            for (int c = 0; c < 3; ++c)
-                rows[k] += page->Grid()->IsReadOnly(k, c) ? '#' : '.';
-        return rows;
-    }
     // Opens the list editor of a cell and picks `choice` in it, leaving it open.
     static void PickInEditor(wxGrid* grid, int row, int column, const wxString& choice)
     {
@@ -48,9 +39,10 @@ protected:
         for (int k = 0; k < grid->GetNumberRows(); ++k)
             for (int c = 0; c < grid->GetNumberCols(); ++c) {
                 rows[k] += grid->IsReadOnly(k, c) ? '#' : '.';
-                if (editView)
+                if (editView) {
                     EXPECT_EQ(grid->GetCellBackgroundColour(k, c) == LockedCellColour, grid->IsReadOnly(k, c))
                         << k << "/" << c;
+                }
             }
         return rows;
     }
@@ -90,15 +82,15 @@ TEST_F(IoPage, LinesAndAnalogInputsReadWrittenAndLocked)
     ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
     EXPECT_TRUE(SaveScreenshot("io-page.png"));
     const std::vector<std::string> locked = {"#..", "#..", "###", "###"};
-    EXPECT_EQ(ReadOnlyCells(page), locked);
+    EXPECT_EQ(LockedCells(page->Grid()), locked);
     module.SetFault(Fault::CloseEarly, 0, 24);
     Confirm(page, {wxID_YES});
     EXPECT_EQ(dialogs->Messages().size(), 2u);
     ASSERT_EQ(Main()->GetPanel(PANEL_IO), page);
-    EXPECT_EQ(ReadOnlyCells(page), std::vector<std::string>(4, "###"));
+    EXPECT_EQ(LockedCells(page->Grid(), false), std::vector<std::string>(4, "###"));
     Command(ID_BACK);
     EXPECT_FALSE(page->InConfirmView());
-    EXPECT_EQ(ReadOnlyCells(page), locked);
+    EXPECT_EQ(LockedCells(page->Grid()), locked);
     // The type is still in its open list when the edit button is pressed.
     page->Grid()->SetCellValue(0, 1, "1");
     PickInEditor(page->Grid(), 0, 2, "Digital Output");
@@ -203,27 +195,45 @@ TEST_F(IoPage, I2cChecksFailedWriteAndWrite)
     EXPECT_EQ(Main()->currentPanel, PANEL_START);
 }
 
-// Values longer than the five characters that can be typed are shown whole
-// and written back as read; a polling time past 32 bits is refused.
+// A field takes five typed characters, or as many as the value it shows:
+// a longer value read is shown whole and written back as read; a polling
+// time past 32 bits is refused.
 TEST_F(IoPage, I2cLongValuesShownWhole)
 {
-    const testmod::Bytes record = {0xFF, 0xFF, 0xFF, 0xFF, 1, 0x84, 0xD2};
-    module.SetElement(48, 0, record);
     StartModule("1.2.0", 'I');
-    VantrelI2CPanel* page = OpenFromHub<VantrelI2CPanel>(ID_HUB_I2C, PANEL_I2C);
-    ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
-    EXPECT_EQ((std::vector<wxString>{page->PollingField()->GetValue(), page->OffsetField()->GetValue()}),
-              (std::vector<wxString>{"4294967295", "-123.4"}));
-    page->PollingField()->ChangeValue("4294967296");
-    dialogs->Clear();
-    Click(page, ID_PAGE_EDIT);
-    EXPECT_EQ(dialogs->Messages(),
-              std::vector<wxString>{
-                  "Polling TIME error: You must specify a valid Polling TIME from 1000 to 4294967295 ms"});
-    EXPECT_FALSE(page->InConfirmView());
-    page->PollingField()->ChangeValue("4294967295");
-    Confirm(page, {wxID_YES, wxID_NO});
-    EXPECT_EQ(Blocks(PageRequests().back()), (BlockList{{48, 1, 0, record}, {24, 1, 0, {9}}}));
+    // record read, polling and offset shown, each with three 9s typed at its end.
+    const std::tuple<testmod::Bytes, std::vector<wxString>, std::vector<wxString>> cases[] = {
+        {{0xFF, 0xFF, 0xFF, 0xFF, 1, 0x84, 0xD2}, {"4294967295", "-123.4"}, {"4294967295", "-123.4"}},
+        {{0, 0, 0x03, 0xE8, 1, 0x00, 0x0D}, {"1000", "1.3"}, {"10009", "1.399"}},
+    };
+    for (const auto& [record, shown, typed] : cases) {
+        SCOPED_TRACE(shown[0]);
+        module.SetElement(48, 0, record);
+        VantrelI2CPanel* page = OpenFromHub<VantrelI2CPanel>(ID_HUB_I2C, PANEL_I2C);
+        ASSERT_NE(page, nullptr) << testing::PrintToString(dialogs->Messages());
+        std::vector<wxString> values, lengthened;
+        for (wxTextCtrl* field : {page->PollingField(), page->OffsetField()}) {
+            values.push_back(field->GetValue());
+            for (int key = 0; key < 3; ++key)
+                field->AppendText("9");
+            lengthened.push_back(field->GetValue());
+            field->ChangeValue(values.back());
+        }
+        EXPECT_EQ(values, shown);
+        EXPECT_EQ(lengthened, typed);
+        if (shown[0].length() == 10) {
+            page->PollingField()->ChangeValue("4294967296");
+            dialogs->Clear();
+            Click(page, ID_PAGE_EDIT);
+            EXPECT_EQ(dialogs->Messages(),
+                      std::vector<wxString>{
+                          "Polling TIME error: You must specify a valid Polling TIME from 1000 to 4294967295 ms"});
+            EXPECT_FALSE(page->InConfirmView());
+            page->PollingField()->ChangeValue(shown[0]);
+        }
+        Confirm(page, {wxID_YES, wxID_NO});
+        EXPECT_EQ(Blocks(PageRequests().back()), (BlockList{{48, 1, 0, record}, {24, 1, 0, {9}}}));
+    }
 }
 
 // The output type chosen goes into the record, the first and the last of the

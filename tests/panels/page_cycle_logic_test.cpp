@@ -25,12 +25,6 @@ testmod::Frame Wire(const VEMTOR_COMMAND_MSG* msg)
     return f;
 }
 
-// Message counter, destination and action of a request.
-std::tuple<int, int, int> Header(const testmod::Frame& f)
-{
-    return {f.msgCnt, f.dest, f.action};
-}
-
 }  // namespace
 
 TEST(PageCycle, RequestsCarryTheirBlocksOrAreRefused)
@@ -40,7 +34,7 @@ TEST(PageCycle, RequestsCarryTheirBlocksOrAreRefused)
     for (const std::vector<BlockRef>& refused : {std::vector<BlockRef>{{37, 8, 1}}, {{33, 0, 0}}})
         EXPECT_FALSE(BuildReadRequest(msg.get(), refused));
     ASSERT_TRUE(BuildReadRequest(msg.get(), {{33}, {37, 3, 1}}));
-    EXPECT_EQ(Header(Wire(msg.get())), std::make_tuple(1, 0, int(CMD_ACTION_GET)));
+    EXPECT_EQ(testmod::Header(Wire(msg.get())), std::make_tuple(1, 0, int(CMD_ACTION_GET)));
     EXPECT_EQ(paneltest::Tuples(paneltest::BlocksOf(Wire(msg.get()))),
               (paneltest::BlockList{{33, 1, 0, {}}, {37, 3, 1, {}}}));
     // blocks, section, accepted.
@@ -61,7 +55,7 @@ TEST(PageCycle, RequestsCarryTheirBlocksOrAreRefused)
             EXPECT_EQ(cmd_get_error(), CMD_ERR_DATABLOCK_NOT_ADDED);
             continue;
         }
-        EXPECT_EQ(Header(Wire(msg.get())), std::make_tuple(1, 0, int(CMD_ACTION_SET)));
+        EXPECT_EQ(testmod::Header(Wire(msg.get())), std::make_tuple(1, 0, int(CMD_ACTION_SET)));
         EXPECT_EQ(paneltest::Tuples(paneltest::BlocksOf(Wire(msg.get()))),
                   paneltest::Tuples(paneltest::Echo(blocks, section == NoSection ? -1 : section)));
     }

@@ -64,8 +64,10 @@ inline sock_t ConnectTo(uint16_t port)
 {
     sock_t s = sock_open(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address;
-    if (s != SOCK_INVALID && (!sock_make_address(&address, "127.0.0.1", port) || sock_connect(s, &address) == -1))
+    if (s != SOCK_INVALID && (!sock_make_address(&address, "127.0.0.1", port) || sock_connect(s, &address) == -1)) {
         sock_close(s);
+        s = SOCK_INVALID;
+    }
     return s;
 }
 

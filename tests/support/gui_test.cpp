@@ -78,14 +78,14 @@ int DialogScript::Enter(wxDialog* dialog)
             file_paths_.pop_front();
         }
     }
-    for (wxWindow* child : dialog->GetChildren())
+    for (wxWindow* child : dialog->GetChildren()) {
         if (auto* text = dynamic_cast<wxTextCtrl*>(child); text && d.field.empty())
             d.field = text->GetValue();
-    for (wxWindow* child : dialog->GetChildren())
         if (auto* box = dynamic_cast<wxCheckBox*>(child)) {
             d.ticked = box->GetValue();
             box->SetValue(tick_ < 0 ? box->GetValue() : tick_ == 1);
         }
+    }
     shown_.push_back(d);
     if (during_) {
         const std::function<void()> during = std::move(during_);

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -35,6 +36,12 @@ struct Frame {
     uint16_t action = 0;
     Bytes data;
 };
+
+// Message counter, destination and action of a frame.
+inline std::tuple<int, int, int> Header(const Frame& f)
+{
+    return {f.msgCnt, f.dest, f.action};
+}
 
 Bytes EncodeFrame(const Frame& f);
 // Parses one whole frame at the start of bytes; false on any defect.

@@ -502,10 +502,7 @@ TEST_F(TerminalTraffic, TheShownViewIsSelectedCopiedPausedAndExported)
     mouse.MouseMove(view->ClientToScreen(wxPoint(60, 20)));
     mouse.MouseUp();
     ASSERT_TRUE(guitest::WaitFor([&] { return view->GetSelectedText().length() > 30; }, 2000));
-    wxKeyEvent ctrlC(wxEVT_KEY_DOWN);
-    ctrlC.m_keyCode = 'C';
-    ctrlC.m_controlDown = true;
-    view->ProcessWindowEvent(ctrlC);
+    Key(view, 'C', true);
     wxTextDataObject clip;
     ASSERT_TRUE(wxTheClipboard->Open());
     EXPECT_TRUE(wxTheClipboard->GetData(clip));

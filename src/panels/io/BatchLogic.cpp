@@ -1,5 +1,7 @@
 #include "BatchLogic.h"
 
+#include <cmath>
+
 #include "AdvancedLogic.h"
 #include "CanLogic.h"
 #include "HubLogic.h"
@@ -354,15 +356,13 @@ bool SectionCommands(int hubId, const BatchConfig& config, char type, int firmwa
         }
         case ID_HUB_I2C: {
             const I2cConfig i2c = DecodeI2c(values.at(0));
-            // The page's checks of the values it shows: what it would refuse
-            // to send (an offset past the bound would go out cut to it) is refused.
-            uint32_t polling = 0;
-            double offset = 0;
-            if (CheckPolling(wxString::Format("%u", unsigned(i2c.polling)), &polling) != PollingCheck::Ok) {
+            // What the page would refuse to send is refused (an offset past
+            // the bound would go out cut to it).
+            if (i2c.polling < PollingMin) {
                 *refusal = PollingTooSmallText;
                 return false;
             }
-            if (!ReadOffset(OffsetText(i2c.offset), &offset)) {
+            if (std::fabs(i2c.offset) > OffsetLimit) {
                 *refusal = OffsetRangeText;
                 return false;
             }

@@ -12,8 +12,6 @@ const wxString OffsetRangeText = "You must specify a valid offset between -3000 
 
 namespace {
 
-constexpr double kOffsetLimit = 3000.0;
-
 bool IsDigit(wxUniChar c)
 {
     return c >= '0' && c <= '9';
@@ -55,7 +53,7 @@ uint16_t OffsetWord(float offset)
     // The sum and product in double, rounded to float, then truncated: 2.35
     // gives 23 tenths and 1.3 gives 13, as the module has always been sent.
     // The bound keeps the magnitude within 15 bits.
-    const double limited = std::fmin(std::fabs(double(offset)), kOffsetLimit);
+    const double limited = std::fmin(std::fabs(double(offset)), OffsetLimit);
     const float tenths = float((limited + 0.01) * 10);
     const uint16_t magnitude = uint16_t(tenths);
     return offset < 0 ? uint16_t(magnitude | 0x8000) : magnitude;
@@ -70,7 +68,7 @@ PollingCheck CheckPolling(const wxString& text, uint32_t* polling)
 {
     uint64_t value = 0;
     if (ReadDecimal(text, UINT32_MAX, &value)) {
-        if (value < 1000)
+        if (value < PollingMin)
             return PollingCheck::TooSmall;
         *polling = uint32_t(value);
         return PollingCheck::Ok;
@@ -115,7 +113,7 @@ bool ReadOffset(const wxString& text, double* offset)
         if (!text.Mid(start, i - start).ToCDouble(&value))
             return false;
     }
-    if (!(value >= -kOffsetLimit && value <= kOffsetLimit))
+    if (!(value >= -OffsetLimit && value <= OffsetLimit))
         return false;
     *offset = value;
     return true;

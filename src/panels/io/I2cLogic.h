@@ -28,6 +28,10 @@ uint16_t OffsetWord(float offset);
 // The offset as the field shows it ("%.1f").
 wxString OffsetText(float offset);
 
+// The least polling time and the largest offset either way the form takes.
+constexpr uint32_t PollingMin = 1000;
+constexpr double OffsetLimit = 3000.0;
+
 // The polling text, read as atoi would, within what 32 bits hold.
 enum class PollingCheck { Ok, TooSmall, TooLarge };
 PollingCheck CheckPolling(const wxString& text, uint32_t* polling);
